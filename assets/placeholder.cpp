@@ -1,0 +1,1 @@
+// Placeholder until the PCX and LightWave loaders land; delete then.

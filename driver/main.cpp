@@ -1,0 +1,2 @@
+// vorn: entry point (placeholder until the driver lands).
+int main() { return 0; }

@@ -1,0 +1,1 @@
+// Placeholder until the driver lands; delete then.

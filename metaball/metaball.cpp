@@ -1,0 +1,2 @@
+// The metaball renderer used by scene 6 (not built yet).
+#include "metaball/metaball.h"

@@ -1,0 +1,15 @@
+// The asset generator's parts. Each writes its files into `dir` (which
+// exists) and returns false after printing a message on failure. Everything
+// is deterministic: the same bytes on every run and every machine.
+#pragma once
+#include <cstdio>
+#include <string>
+
+// The 22 PCX pictures; also a contact sheet PNG into `previews` when it is not empty.
+bool write_pictures(const std::string& dir, const std::string& previews);
+// The 5 LightWave objects; also a preview PNG of each into `previews` when it is not empty.
+bool write_objects(const std::string& dir, const std::string& previews);
+// vorn.xm, the soundtrack with its sync commands.
+bool write_soundtrack(const std::string& dir);
+// The soundtrack's sync timeline: order, row, time in seconds, value, meaning.
+void print_timeline(std::FILE* out);
