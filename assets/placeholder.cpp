@@ -1,1 +1,0 @@
-// Placeholder until the PCX and LightWave loaders land; delete then.
