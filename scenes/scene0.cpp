@@ -1,10 +1,85 @@
-// Scene 0 (not drawn yet: its set-up, render and release are empty).
+// Scene 0: pulsing light maps and the scrolling text strip (see scene0.h).
 #include "scenes/scene0.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "assets/pcx.h"
+#include "core/colour.h"
+#include "core/rand.h"
+#include "core/screen.h"
+#include "core/sync.h"
 
 Scene0 scene0;
 
-void scene0_setup() { scene0.ready = true; }
+int8_t boost_after(uint32_t elapsed, int8_t previous) {
+    // The ramp is an 8-bit value that would wrap to -128 after 120 ticks and
+    // push the levels out of the shade table; it stays white instead. The
+    // product is formed in 32 bits, which also wraps (after days, or when the
+    // scene is entered again below the boost's start tick), hence the hold.
+    if (previous >= kBoostMax) return kBoostMax;
+    const uint32_t ramp = elapsed * 127u / 120u;
+    return static_cast<int8_t>(ramp >= static_cast<uint32_t>(kBoostMax) ? kBoostMax : ramp);
+}
 
-void scene0_render(uint32_t* frame) { (void)frame; }
+void scene0_setup() {
+    scene0.lights[0] = load_picture("a1txt.pcx", kFrameWidth, kFrameHeight);
+    scene0.lights[1] = load_picture("a1light1.pcx", kFrameWidth, kFrameHeight);
+    scene0.lights[2] = load_picture("a1light2.pcx", kFrameWidth, kFrameHeight);
+    scene0.strip = load_picture("mulptext.pcx", kStripWidth, kFrameHeight);
+    for (float& angle : scene0.angles)
+        angle = static_cast<float>((vorn::rand() - 32768) / 32768.0);
+    for (int i = 0; i < kLightCount; ++i)
+        scene0.speeds[i] = kLightSpeeds[i];
+    scene0.boost = 0;
+    scene0.boost_start = 0;
+}
 
-void scene0_release() { scene0.ready = false; }
+void scene0_render(uint32_t* frame) {
+    Scene0& s = scene0;
+    const int32_t t = tick_counter;
+
+    s.text_level = (vorn::rand() >> 9) + 30;
+    std::memset(frame, 0, sizeof(uint32_t) * kFramePixels);
+
+    if (sync_flag(3)) {
+        s.boost_start = t;
+        s.boost = 0;
+        clear_sync_flag(3);
+    }
+    if (s.boost_start != 0)
+        s.boost =
+            boost_after(static_cast<uint32_t>(t) - static_cast<uint32_t>(s.boost_start), s.boost);
+
+    if (sync_flag(4)) {
+        for (int i = 0; i < kLightCount; ++i) {
+            s.angles[i] = light_angle(s.speeds[i], t);
+            s.levels[i] = light_level(s.angles[i], s.boost);
+        }
+        draw_light_maps(frame, s.lights, s.levels);
+    }
+
+    ShadeLevel text;
+    make_shade_level(text, s.text_level);
+    // Positive modulo: the column stays inside the strip for any tick.
+    int32_t first = (t / 4) % kStripWidth;
+    if (first < 0) first += kStripWidth;
+    for (int32_t y = 0; y < kFrameHeight; ++y) {
+        const uint32_t* strip_row = s.strip.pixels + y * kStripWidth;
+        uint32_t* row = frame + y * kFrameWidth;
+        int32_t u = first;
+        for (int32_t x = 0; x < kFrameWidth; ++x) {
+            row[x] = add_saturate(row[x], shade(text, strip_row[u]));
+            if (++u == kStripWidth) u = 0;
+        }
+    }
+}
+
+void scene0_release() {
+    for (Image& light : scene0.lights) {
+        std::free(light.pixels);
+        light = Image{};
+    }
+    std::free(scene0.strip.pixels);
+    scene0.strip = Image{};
+}

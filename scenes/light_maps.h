@@ -1,0 +1,40 @@
+// Light maps shaded through the shade table, shared by scenes 0 and 7.
+//
+// Shading a pixel with a light level l (a shade-table column, 0..255) replaces
+// each of its red, green and blue channels c by shade_table[c * 256 + l]: 128
+// keeps the channel, lower levels darken it toward 0, higher ones brighten it
+// toward 255. A ShadeLevel holds one column spread out per channel, so a pixel
+// is shaded with three byte-indexed loads and two ORs.
+//
+// The light speeds are radians per tick (1/70 s); a light's level at tick t is
+// trunc((sin(float(t) * speed) + 1.0) * 63.5) + boost, so 0..127 plus the boost.
+#pragma once
+#include <cstdint>
+
+#include "core/image.h"
+
+constexpr int kLightCount = 3;
+constexpr float kLightSpeeds[kLightCount] = {0.0073f, -0.053f, -0.023f};
+
+struct ShadeLevel {
+    uint32_t red[256];   // shaded red, already in bits 16..23
+    uint32_t green[256]; // shaded green, in bits 8..15
+    uint32_t blue[256];  // shaded blue, in bits 0..7
+};
+
+// Fills `out` for level `level` (0..255; anything outside is held at 0 or 255).
+void make_shade_level(ShadeLevel& out, int32_t level);
+
+inline uint32_t shade(const ShadeLevel& s, uint32_t pixel) {
+    return s.red[(pixel >> 16) & 0xFFu] | s.green[(pixel >> 8) & 0xFFu] | s.blue[pixel & 0xFFu];
+}
+
+// The angle (radians, single precision) and the level of a light at `tick`.
+float light_angle(float speed, int32_t tick);
+int32_t light_level(float angle, int32_t boost);
+
+// Every pixel p of the 320 x 240 frame becomes light 0 shaded with levels[0],
+// saturating-added to (light 1 shaded with levels[1] + light 2 shaded with
+// levels[2]). The lights are 320 x 240 images; levels lie in 0..255.
+void draw_light_maps(uint32_t* frame, const Image (&lights)[kLightCount],
+                     const int32_t (&levels)[kLightCount]);
