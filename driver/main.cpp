@@ -1,2 +1,62 @@
-// vorn: entry point (placeholder until the driver lands).
-int main() { return 0; }
+// vorn: the show's entry point. Reads the options, finds the data folder,
+// and either plays the show or renders a still.
+#include <cstdio>
+
+#include <SDL.h>
+
+#include "core/clock.h"
+#include "core/sync.h"
+#include "driver/data_dir.h"
+#include "driver/dialogs_sdl.h"
+#include "driver/display_sdl.h"
+#include "driver/music_sdl.h"
+#include "driver/options.h"
+#include "driver/show.h"
+#include "driver/still.h"
+
+namespace {
+class SteadyClock : public Clock {
+  public:
+    int64_t now_ms() override { return clock_ms(); }
+};
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    std::string error;
+    if (!parse_options(argc, argv, o, error)) {
+        std::fprintf(stderr, "vorn: %s (try vorn --help)\n", error.c_str());
+        return 2;
+    }
+    if (o.help) {
+        std::fputs(usage_text(), stdout);
+        return 0;
+    }
+    if (o.version) {
+        std::printf("vorn %s\n", VORN_VERSION);
+        return 0;
+    }
+    if (!enter_data_dir(choose_data_dir(o.data_dir), error)) {
+        std::fprintf(stderr, "vorn: %s\n", error.c_str());
+        return 2;
+    }
+    if (!o.still.empty())
+        return run_still(o.still, o.out);
+
+    SDL_SetMainReady();
+    SDL_Init(0);
+    int code;
+    {
+        SdlDialogs dialogs;
+        SdlDisplay display(o.vsync);
+        SdlMusic music(dialogs, o.no_sound, sync_callback);
+        SteadyClock clock;
+        ShowAnswers answers{o.auto_sound, o.fullscreen};
+        if (o.no_sound && !answers.auto_sound)
+            answers.auto_sound = true; // nothing to configure
+        ShowPlatform p{display, music, dialogs, clock, scene_table(), answers};
+        code = run_show(p);
+    }
+    SDL_Quit();
+    return code;
+}

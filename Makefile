@@ -1,0 +1,31 @@
+# Quick start on a fresh Debian machine:
+#   make run    install what is missing, build, and play the show
+#   make test   install what is missing, build, and run every test
+BUILD ?= build
+JOBS ?= 2
+ARGS ?=
+
+.PHONY: all deps configure build run test bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@test -f $(BUILD)/CMakeCache.txt || cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	$(BUILD)/driver/vorn $(ARGS)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+bench: build
+	$(BUILD)/bench/vorn-bench
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,176 @@
+// SDL audio output for the libxmp player, or silent real-time playback
+// (see music_sdl.h).
+#include "driver/music_sdl.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool read_file(const char* name, std::vector<uint8_t>& out) {
+    std::ifstream f(name, std::ios::binary);
+    if (!f)
+        return false;
+    out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    return !f.bad();
+}
+
+} // namespace
+
+SdlMusic::~SdlMusic() {
+    stop_output();
+    player_.reset();
+    if (audio_)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool SdlMusic::open_device(const char* name) {
+    SDL_AudioSpec want{}, have{};
+    want.freq = 44100;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = audio_callback;
+    want.userdata = this;
+    device_ = SDL_OpenAudioDevice(name, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (device_ == 0)
+        return false;
+    if (have.freq != 44100 && have.freq != 48000) {
+        // Let SDL convert from 44.1 kHz rather than play at an odd rate.
+        SDL_CloseAudioDevice(device_);
+        device_ = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
+        if (device_ == 0)
+            return false;
+    }
+    rate_ = have.freq;
+    return true;
+}
+
+bool SdlMusic::startup(const char* file_name, uint8_t configure) {
+    // Start the audio subsystem; without it there is simply no device to find.
+    audio_ = !no_sound_ && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+
+    if (audio_) {
+        bool opened = configure == 0 && open_device(nullptr);
+        if (!opened) {
+            std::vector<std::string> buttons;
+            const int n = SDL_GetNumAudioDevices(0);
+            for (int i = 0; i < n; ++i) {
+                const char* name = SDL_GetAudioDeviceName(i, 0);
+                buttons.push_back(name ? name : "Output device");
+            }
+            buttons.push_back("No sound");
+            buttons.push_back("Cancel");
+            const int choice = dialogs_.choose("Choose the sound output", "Sound set-up", buttons);
+            if (choice == static_cast<int>(buttons.size()) - 1)
+                return false;
+            if (choice < 0) {
+                std::fprintf(stderr, "vorn: no sound device was found and no set-up dialog can be "
+                                     "shown; playing without sound\n");
+            } else if (choice < n) {
+                if (!open_device(buttons[static_cast<size_t>(choice)].c_str())) {
+                    std::fprintf(stderr, "vorn: cannot open %s: %s\n",
+                                 buttons[static_cast<size_t>(choice)].c_str(), SDL_GetError());
+                    return false;
+                }
+            }
+        }
+    }
+
+    player_ = std::make_unique<XmpPlayer>();
+    std::vector<uint8_t> module;
+    if (!read_file(file_name, module)) {
+        std::fprintf(stderr, "vorn: cannot read %s: %s\n", file_name, std::strerror(errno));
+        return false;
+    }
+    if (!player_->load(module)) {
+        std::fprintf(stderr, "vorn: cannot load %s: %s\n", file_name, player_->error().c_str());
+        return false;
+    }
+    return true;
+}
+
+bool SdlMusic::start() {
+    if (!player_ || !player_->start(rate_))
+        return false;
+    player_->set_sync_function(callback_);
+    stopping_ = false;
+    if (device_)
+        SDL_PauseAudioDevice(device_, 0);
+    else
+        silent_ = std::thread(&SdlMusic::silent_loop, this);
+    return true;
+}
+
+void SdlMusic::stop_output() {
+    if (device_) {
+        SDL_CloseAudioDevice(device_); // waits for the callback to return
+        device_ = 0;
+    }
+    stopping_ = true;
+    if (silent_.joinable())
+        silent_.join();
+}
+
+bool SdlMusic::shutdown() {
+    if (player_)
+        player_->set_sync_function(nullptr);
+    stop_output();
+    if (player_)
+        player_->stop();
+    player_.reset();
+    if (audio_) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audio_ = false;
+    }
+    return true;
+}
+
+void SdlMusic::audio_callback(void* self, Uint8* stream, int len) {
+    static_cast<SdlMusic*>(self)->fill(reinterpret_cast<int16_t*>(stream),
+                                       static_cast<size_t>(len) / 4);
+}
+
+// Hands out the rendered ticks frame by frame, rendering the next tick when
+// the current one is used up.
+void SdlMusic::fill(int16_t* out, size_t frames) {
+    while (frames > 0) {
+        if (pending_at_ >= player_->sample_frames()) {
+            pending_at_ = 0;
+            if (!player_->play_tick()) {
+                std::memset(out, 0, frames * 4);
+                return;
+            }
+        }
+        size_t n = std::min(frames, player_->sample_frames() - pending_at_);
+        std::memcpy(out, player_->samples() + pending_at_ * 2, n * 4);
+        out += n * 2;
+        frames -= n;
+        pending_at_ += n;
+    }
+}
+
+// Without a device the module still plays, one tick at a time at the pace
+// of the clock, so the sync commands arrive when they would be heard.
+void SdlMusic::silent_loop() {
+    using clock = std::chrono::steady_clock;
+    auto next = clock::now();
+    while (!stopping_) {
+        if (!player_->play_tick())
+            return;
+        const auto tick = std::chrono::microseconds(
+            static_cast<int64_t>(player_->sample_frames()) * 1000000 / rate_);
+        next += tick;
+        const auto now = clock::now();
+        if (next < now - std::chrono::seconds(1))
+            next = now; // fell far behind (suspended): do not race to catch up
+        std::this_thread::sleep_until(next);
+    }
+}

@@ -1,0 +1,49 @@
+// The music layer: the module played by libxmp, heard through an SDL audio
+// device, or played silently at real-time pace on a thread of its own when
+// there is no sound, so its sync commands drive the show either way.
+//
+//   startup(file, configure)  opens the default output device (configure 0)
+//                             or asks which one (any other value: a dialog
+//                             listing the devices, "No sound" and "Cancel";
+//                             Cancel fails), then loads the module.
+//   start()                   begins playback (looping) and installs the
+//                             sync callback.
+//   shutdown()                removes the callback, stops, frees, closes.
+#pragma once
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include <SDL.h>
+
+#include "driver/platform.h"
+#include "driver/xmp_player.h"
+
+class SdlMusic : public Music {
+  public:
+    SdlMusic(Dialogs& dialogs, bool no_sound, SyncFunction callback)
+        : dialogs_(dialogs), no_sound_(no_sound), callback_(callback) {}
+    ~SdlMusic() override;
+
+    bool startup(const char* file_name, uint8_t configure) override;
+    bool start() override;
+    bool shutdown() override;
+
+  private:
+    static void audio_callback(void* self, Uint8* stream, int len);
+    void fill(int16_t* out, size_t frames);
+    void silent_loop();
+    bool open_device(const char* name);
+    void stop_output();
+
+    Dialogs& dialogs_;
+    bool no_sound_;
+    SyncFunction callback_;
+    bool audio_ = false;
+    SDL_AudioDeviceID device_ = 0;
+    int rate_ = 44100;
+    std::unique_ptr<XmpPlayer> player_;
+    size_t pending_at_ = 0; // samples of the current tick already handed out (in frames)
+    std::thread silent_;
+    std::atomic<bool> stopping_{false};
+};

@@ -1,0 +1,22 @@
+// Command-line options of the vorn program.
+#pragma once
+#include <optional>
+#include <string>
+
+struct Options {
+    std::optional<bool> auto_sound; // --auto-sound / --sound-setup
+    std::optional<bool> fullscreen; // --fullscreen / --windowed
+    bool no_sound = false;          // --no-sound
+    bool vsync = true;              // --no-vsync turns it off
+    std::string data_dir;           // --data DIR
+    std::string still;              // --still SCENE:TICK[:FLAGS]
+    std::string out;                // --out FILE.png
+    bool help = false;
+    bool version = false;
+};
+
+// Parses argv. On a bad argument returns false with a one-line reason in `error`.
+bool parse_options(int argc, const char* const* argv, Options& o, std::string& error);
+
+// The text --help prints.
+const char* usage_text();

@@ -1,1 +1,0 @@
-// Placeholder until the driver lands; delete then.

@@ -1,0 +1,61 @@
+// The seams between the show's main loop and the machine: display, music,
+// dialogs and clock. The real ones sit on SDL2 and libxmp; tests hand the
+// loop fakes.
+#pragma once
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Raised by the display and dialog layers when they cannot go on (no
+// display, no window, no renderer, a dialog that cannot be shown). The show
+// catches it once around everything, closes what was opened and reports it.
+struct DisplayError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// A 320 x 240 true-colour display. open() throws DisplayError.
+class Display {
+  public:
+    virtual ~Display() = default;
+    virtual void open(const char* title, bool fullscreen) = 0;
+    // True when a key press (or a request to quit) is waiting; the key is not read.
+    virtual bool key_waiting() = 0;
+    // The frame buffer: 320 x 240 pixels 0x00RRGGBB, kept between frames.
+    virtual uint32_t* lock() = 0;
+    // Copies the frame to the display and shows it.
+    virtual void present() = 0;
+    virtual void unlock() = 0;
+    virtual void close() = 0;
+    // Releases everything open() created, in reverse order; safe to call twice.
+    virtual void destroy() = 0;
+    // Called when a whole sweep over the scenes drew nothing (scene 8..30).
+    virtual void idle() {}
+};
+
+class Music {
+  public:
+    virtual ~Music() = default;
+    // configure: 0 = detect the output device, else ask which one.
+    virtual bool startup(const char* file_name, uint8_t configure) = 0;
+    virtual bool start() = 0;
+    virtual bool shutdown() = 0;
+};
+
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    // True for Yes. Throws DisplayError when no dialog can be shown.
+    virtual bool ask_yes_no(const char* text, const char* caption) = 0;
+    // The index of the chosen button, or -1 when no dialog can be shown.
+    virtual int choose(const char* text, const char* caption,
+                       const std::vector<std::string>& buttons) = 0;
+    // Shows an error where that is possible (it is always printed too).
+    virtual void show_error(const char* caption, const char* text) = 0;
+};
+
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    virtual int64_t now_ms() = 0;
+};
