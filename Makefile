@@ -18,7 +18,8 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+run: configure
+	cmake --build $(BUILD) --target vorn -j$(JOBS)
 	$(BUILD)/driver/vorn $(ARGS)
 
 test: build

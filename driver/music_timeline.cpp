@@ -21,9 +21,11 @@ std::vector<SyncEvent> walk_sync_timeline(const std::vector<uint8_t>& module, in
         const xmp_frame_info& fi = player.info();
         if (fi.loop_count > 0 || fi.time > max_ms)
             break;
+        // libxmp's time counts to the end of the tick just rendered.
+        const int64_t tick_start_ms = fi.time - (fi.frame_time + 500) / 1000;
         bool ended = false;
         for (uint8_t v : row_values) {
-            events.push_back({fi.time, fi.pos, fi.pattern, fi.row, v});
+            events.push_back({tick_start_ms, fi.pos, fi.pattern, fi.row, v});
             ended = ended || v == 31;
         }
         row_values.clear();

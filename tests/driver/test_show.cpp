@@ -131,10 +131,9 @@ TEST_F(ShowFixture, StartsAndShutsDownInOrderWhenAKeyIsWaitingAtOnce) {
     EXPECT_EQ(display.presents, 0);
     const std::vector<std::string> expected = {
         "music startup vorn.xm", "setup 0", "setup 1", "setup 2", "setup 3", "setup 4",
-        "setup 5", "setup 6", "setup 7", "open Vorn windowed", "music start",
+        "setup 5", "setup 6", "setup 7", "open Vorn fullscreen", "music start",
         "release 0", "release 1", "release 2", "release 3", "release 4", "release 5",
         "release 6", "release 7", "close", "music shutdown", "destroy"};
-    dialogs.answer = true;
     EXPECT_EQ(g_log, expected);
     ASSERT_EQ(dialogs.asked.size(), 2u);
     EXPECT_EQ(dialogs.asked[0], std::string(kSoundCaption) + ": " + kSoundQuestion);
