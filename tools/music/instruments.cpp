@@ -1,0 +1,77 @@
+// Building the instrument set from the synthesised sounds. Envelope x values
+// are ticks (50 per second at 125 BPM), y values 0..64; fade-out is the part
+// of full volume lost per tick after a key-off, in 1/65536.
+#include "music/instruments.h"
+
+#include "music/synth.h"
+
+namespace music {
+namespace {
+
+xm::Instrument instrument(const char* name, const Sound& sound, uint8_t volume, uint8_t panning,
+                          double peak = 0.97) {
+    xm::Instrument ins;
+    ins.name = name;
+    xm::Sample s;
+    s.name = name;
+    s.data = to_pcm16(sound.frames, peak);
+    if (sound.loop_length) {
+        s.loop = xm::kForwardLoop;
+        s.loop_start = sound.loop_start;
+        s.loop_length = sound.loop_length;
+    }
+    xm::Tuning t = xm::tuning_for_rate(sound.rate);
+    s.relative_note = t.relative_note;
+    s.finetune = t.finetune;
+    s.volume = volume;
+    s.panning = panning;
+    ins.samples.push_back(std::move(s));
+    return ins; // every note maps to sample 0
+}
+
+xm::Envelope envelope(std::vector<xm::EnvelopePoint> points, int sustain) {
+    xm::Envelope e;
+    e.points = std::move(points);
+    e.sustain = sustain;
+    return e;
+}
+
+} // namespace
+
+std::vector<xm::Instrument> make_instruments() {
+    std::vector<xm::Instrument> set;
+    set.push_back(instrument("kick", make_kick(), 64, 128));
+    set.push_back(instrument("snare", make_snare(), 56, 120));
+    set.push_back(instrument("closed hat", make_closed_hat(), 40, 168));
+    set.push_back(instrument("open hat", make_open_hat(), 36, 88));
+    set.push_back(instrument("crash", make_crash(), 40, 140));
+
+    xm::Instrument bass = instrument("bass", make_bass(), 56, 128);
+    bass.volume_envelope = envelope({{0, 64}, {8, 54}, {30, 44}}, 2);
+    bass.fadeout = 4096;
+    set.push_back(bass);
+
+    xm::Instrument pad = instrument("pad", make_pad(), 40, 128);
+    pad.volume_envelope = envelope({{0, 0}, {24, 44}, {60, 64}, {120, 52}}, 3);
+    pad.fadeout = 700;
+    set.push_back(pad);
+
+    xm::Instrument lead = instrument("lead", make_lead(), 48, 112);
+    lead.volume_envelope = envelope({{0, 64}, {12, 54}, {60, 46}}, 2);
+    lead.fadeout = 1800;
+    lead.vibrato_type = 0;
+    lead.vibrato_sweep = 48;
+    lead.vibrato_depth = 3;
+    lead.vibrato_rate = 20;
+    set.push_back(lead);
+
+    xm::Instrument chip = instrument("chip", make_chip(), 36, 80);
+    chip.volume_envelope = envelope({{0, 64}, {4, 44}, {14, 30}, {40, 18}}, 3);
+    chip.fadeout = 4000;
+    set.push_back(chip);
+
+    set.push_back(instrument("bell", make_bell(), 44, 150));
+    return set;
+}
+
+} // namespace music
