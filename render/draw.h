@@ -1,0 +1,64 @@
+// The draw operations scenes call to put objects and sprites on a 320 x 240
+// frame: the rotation matrix, projected triangle meshes, and point clouds as
+// additive sprites.
+//
+// Projection: a view-space point (x, y, z) maps, with k = 256 / z, to screen
+// x = trunc(x * k + centre x), screen y = trunc(y * k + centre y) and depth
+// value trunc(65536 / z + depth_bias) (larger = nearer). Screen y grows
+// downward. There is no near-plane clipping: a face with a corner at z <= 0
+// is skipped (its screen face is set to all zeros, which draws nothing), and a
+// sprite whose vertex has z <= 0 is not drawn. Every write stays inside the
+// frame whatever the coordinates.
+#pragma once
+#include <cstdint>
+
+#include "core/image.h"
+#include "render/fill.h"
+#include "render/object.h"
+
+// A 3 x 3 rotation, row-major, for row vectors (a point p maps to p x M).
+struct Matrix3 {
+    double m[3][3];
+};
+
+// Rotation about x by a, then about y by b, then about z by c (radians),
+// built as Rx(a) * Ry(b) * Rz(c).
+Matrix3 rotation_matrix(double a, double b, double c);
+
+// Copies a rotation into the object's orientation.
+void set_orientation(Object& object, const Matrix3& rotation);
+
+// Transforms every vertex by the orientation (+256 on z), projects each face's
+// corners (anew for every face that uses them) into screen_faces, recomputes
+// the normals, and fills each face: depth-tested when its material's
+// fill_kind is 2, additive otherwise. No culling, no sorting.
+void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
+                 int32_t centre_y);
+
+// As draw_object, but each face corner's vertex is transformed and then
+// distorted in view space just before it is projected:
+//   mode 0: random jitter, three vorn::rand() calls per corner (x, y, z);
+//           each coordinate grows by a random fraction in (0, 1] of
+//           amount * itself (z includes the +256)
+//   mode 1: stretch, x *= 1 + amount_x, y *= 1 + amount_y, z *= 1 - amount_z
+//   other:  no change
+// A vertex shared by several faces is distorted afresh for each of them;
+// view_vertices keep the last result. Vertices used by no face are not
+// transformed.
+void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
+                           int32_t centre_y, double amount_x, double amount_y, double amount_z,
+                           int32_t mode);
+
+// Transforms every vertex and draws an additive sprite at each, scaled with
+// distance: size trunc(sprite_size * 256 / z), position scaled by zoom.
+// Faces are ignored.
+void draw_vertex_sprites(uint32_t* frame, Object& object, const Image& sprite, int32_t centre_x,
+                         int32_t centre_y, double zoom, int32_t sprite_size);
+
+// Adds a 256 x 256 image, scaled to width x height pixels, onto the frame,
+// centred on (centre_x, centre_y); per colour byte, saturating, keeping the
+// frame's top byte. The sprite spans centre - size/2 (rounded down) to
+// centre + size/2 exclusive, so an odd size covers one pixel less than its
+// value. Nothing is drawn for a width or height below 1.
+void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, int32_t height,
+                          int32_t centre_x, int32_t centre_y);
