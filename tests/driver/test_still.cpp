@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -32,6 +35,25 @@ bool read_png(const std::string& path, Picture& out) {
     const bool ok = png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
     png_image_free(&image);
     return ok;
+}
+
+// Runs the vorn program with `arguments`, capturing standard output and error.
+struct Program {
+    int status = -1;
+    std::string output;
+};
+Program run_vorn(const std::string& arguments) {
+    Program r;
+    const std::string command = std::string("'") + VORN_BINARY + "' " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return r;
+    std::array<char, 4096> buffer;
+    size_t n;
+    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        r.output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
 }
 
 class StillTest : public ::testing::Test {
@@ -119,6 +141,28 @@ TEST_F(StillTest, UnwritableOutputIsReportedNotIgnored) {
     EXPECT_EQ(run_still("0:0", out), 2);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("missing-folder"), std::string::npos);
     EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(StillTest, ProgramWritesStillsAndReportsFailures) {
+    const std::string out = (work / "x.png").string();
+    const fs::path empty = work / "empty";
+    fs::create_directories(empty);
+    Program r = run_vorn("--still 7:500 --out '" + out + "' --data '" + empty.string() + "'");
+    EXPECT_EQ(r.status, 255) << r.output;
+    EXPECT_NE(r.output.find("gick ej \x94ppna a1txt.pcx"), std::string::npos) << r.output;
+    EXPECT_FALSE(fs::exists(out));
+
+    r = run_vorn("--still 9:500 --out '" + out + "' --data '" + empty.string() + "'");
+    EXPECT_EQ(r.status, 2) << r.output;
+
+    if (!fs::exists(fs::path(VORN_TEST_DATA_DIR) / "a1txt.pcx"))
+        GTEST_SKIP() << "no generated data in " << VORN_TEST_DATA_DIR;
+    r = run_vorn("--still 7:500 --out '" + out + "' --data '" + VORN_TEST_DATA_DIR + "'");
+    EXPECT_EQ(r.status, 0) << r.output;
+    Picture picture;
+    ASSERT_TRUE(read_png(out, picture));
+    EXPECT_EQ(picture.width, 320);
+    EXPECT_EQ(picture.height, 240);
 }
 
 TEST(PngWrite, RoundTripsPixelsAndDropsTheTopByte) {
