@@ -109,7 +109,9 @@ TEST(TriangleFill, CornersFarOutsideTheFrameClipExactly) {
                            sf.face, tex.image, sf.object);
     EXPECT_TRUE(frame.guards_intact());
     for (int y = 0; y < kFrameHeight; ++y) {
-        if (y > 0) EXPECT_EQ(frame.at(y - 1, y), 0x00FFFFFFu) << y;
+        if (y > 0) {
+            EXPECT_EQ(frame.at(y - 1, y), 0x00FFFFFFu) << y;
+        }
         EXPECT_EQ(frame.at(y, y), 0u) << y;
     }
 }
