@@ -1,0 +1,9 @@
+// PNG writer for previews: 8-bit RGB, rows top to bottom.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// `rgb` holds w * h pixels of r, g, b bytes. Prints a message and returns
+// false on failure.
+bool write_png(const std::string& path, int w, int h, const std::vector<uint8_t>& rgb);

@@ -1,0 +1,132 @@
+// Full-screen backgrounds (320 x 240; dark, so that light added over them
+// reads) and the one-frame picture flash of the metaball scene (added onto
+// the frame, black changes nothing).
+#include <algorithm>
+#include <cmath>
+
+#include "common/font.h"
+#include "common/noise.h"
+#include "pictures/paint.h"
+
+namespace {
+
+constexpr float kPi = 3.14159265f;
+
+float vignette(int x, int y, int w, int h, float strength) {
+    float dx = (x - w * 0.5f) / (w * 0.5f), dy = (y - h * 0.5f) / (h * 0.5f);
+    return 1.f - strength * std::min(1.f, (dx * dx + dy * dy) * 0.5f);
+}
+
+void stars(Canvas& c, uint32_t seed, int count) {
+    Rng rng(seed);
+    Canvas s(c.w, c.h);
+    for (int i = 0; i < count; ++i) {
+        int x = rng.below(c.w), y = rng.below(c.h);
+        float b = rng.uniform();
+        b = 0.25f + b * b * b * 0.9f;
+        Rgb tint = mix(Rgb{0.7f, 0.8f, 1.f}, Rgb{1.f, 0.9f, 0.75f}, rng.uniform());
+        s.at(x, y) = s.at(x, y) + tint * b;
+    }
+    Canvas g = s;
+    blur(g, 1.2f, Edge::Zero);
+    for (size_t i = 0; i < c.px.size(); ++i)
+        c.px[i] = c.px[i] + s.px[i] * 0.8f + g.px[i] * 1.6f;
+}
+
+} // namespace
+
+Canvas paint_backgr1() {
+    // Deep blue-violet nebula with stars.
+    Canvas c(320, 240);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            float wx = fbm(x / 90.f, y / 90.f, 0, 3, 0.5f, 5) * 2.f;
+            float n = fbm(x / 70.f + wx, y / 70.f - wx * 0.5f, 0, 5, 0.55f, 7);
+            float m = fbm(x / 40.f - 3.f, y / 40.f + wx, 0, 4, 0.5f, 9);
+            float cloud = smooth(0.35f, 0.8f, n);
+            float dust = smooth(0.45f, 0.75f, m);
+            Rgb col = Rgb{0.02f, 0.03f, 0.09f} + Rgb{0.12f, 0.1f, 0.35f} * cloud +
+                      Rgb{0.25f, 0.05f, 0.22f} * (cloud * dust * 0.8f);
+            c.at(x, y) = col * vignette(x, y, 320, 240, 0.5f);
+        }
+    stars(c, 77, 260);
+    tonemap(c, 0.8f);
+    return c;
+}
+
+Canvas paint_backgr3() {
+    // Dark wine-red, with a faint perspective floor and a horizon glow.
+    Canvas c(320, 240);
+    const float horizon = 150.f;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            float n = fbm(x / 50.f, y / 50.f, 0, 5, 0.5f, 31);
+            Rgb sky = mix(Rgb{0.03f, 0.0f, 0.04f}, Rgb{0.22f, 0.03f, 0.12f},
+                          smooth(0.f, horizon, float(y)));
+            sky = sky * (0.8f + 0.4f * n);
+            Rgb col = sky;
+            if (y > horizon) {
+                float d = (y - horizon) / (240.f - horizon);
+                // Floor grid lines: distance in rows grows toward the horizon.
+                float z = 1.f / (d + 0.05f);
+                float gz = std::fabs(std::fmod(z * 2.f, 1.f) - 0.5f);
+                float gx = std::fabs(std::fmod((x - 160.f) * (z * 0.02f) + 100.5f, 1.f) - 0.5f);
+                float line = std::max(smooth(0.42f, 0.5f, gz), smooth(0.44f, 0.5f, gx));
+                float fade = smooth(0.f, 0.6f, d);
+                col = Rgb{0.08f, 0.01f, 0.05f} * (0.7f + 0.5f * n) +
+                      Rgb{0.55f, 0.08f, 0.3f} * (line * fade * 0.7f);
+            }
+            float glow = std::exp(-std::fabs(y - horizon) / 10.f);
+            col = col + Rgb{0.5f, 0.12f, 0.2f} * (glow * 0.5f);
+            c.at(x, y) = col * vignette(x, y, 320, 240, 0.45f);
+        }
+    tonemap(c, 0.8f);
+    return c;
+}
+
+Canvas paint_backgr4() {
+    // Dark teal with rings of light spreading from below the centre.
+    Canvas c(320, 240);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            float dx = x - 160.f, dy = y - 300.f;
+            float r = std::sqrt(dx * dx + dy * dy);
+            float n = fbm(x / 60.f, y / 60.f, 0, 5, 0.5f, 41);
+            float rings = 0.5f + 0.5f * std::cos(r / 9.f + n * 6.f);
+            rings = rings * rings * rings * rings;
+            float a = std::atan2(dy, dx);
+            float rays = 0.5f + 0.5f * std::cos(a * 14.f + n * 3.f);
+            Rgb col = mix(Rgb{0.0f, 0.05f, 0.06f}, Rgb{0.01f, 0.13f, 0.14f}, n) +
+                      Rgb{0.05f, 0.25f, 0.22f} * (rings * 0.5f) + Rgb{0.02f, 0.08f, 0.1f} * rays;
+            c.at(x, y) = col * vignette(x, y, 320, 240, 0.55f);
+        }
+    tonemap(c, 0.8f);
+    return c;
+}
+
+Canvas paint_omla() {
+    // A starburst with a ring and a word, bright on black.
+    Canvas c(320, 240);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            float dx = x - 160.f, dy = y - 120.f;
+            float r = std::sqrt(dx * dx + dy * dy);
+            float a = std::atan2(dy, dx);
+            float ray = std::pow(std::fabs(std::cos(a * 8.f)), 24.f);
+            float ray2 = std::pow(std::fabs(std::cos(a * 8.f + kPi / 2.f)), 60.f);
+            float fall = std::exp(-r / 90.f);
+            float ring = std::exp(-((r - 95.f) * (r - 95.f)) / 18.f);
+            float ring_glow = std::exp(-((r - 95.f) * (r - 95.f)) / 300.f);
+            Rgb col = Rgb{1.f, 0.3f, 0.8f} * (ray * fall * 1.2f) +
+                      Rgb{0.3f, 0.7f, 1.f} * (ray2 * fall * 0.9f) + Rgb{1.f, 0.9f, 0.6f} * ring +
+                      Rgb{1.f, 0.4f, 0.2f} * (ring_glow * 0.5f);
+            c.at(x, y) = col * (1.f - smooth(140.f, 200.f, r));
+        }
+    Font f("DejaVuSans-Bold.ttf", 54);
+    Mask m(320, 240);
+    f.draw_centred(m, 160, 120 + f.cap_height() / 2, "OMLA", 4);
+    glow(c, m, Rgb{1.f, 1.f, 1.f}, Rgb{1.f, 0.8f, 0.3f}, 3.f, Rgb{1.f, 0.3f, 0.1f}, 10.f);
+    tonemap(c, 0.75f);
+    cut_black(c, 2.f / 255.f);
+    return c;
+}
