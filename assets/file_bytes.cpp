@@ -1,4 +1,6 @@
-// Whole-file reads for the loaders (binary mode, one read call).
+// Whole-file reads for the loaders: binary mode, read in large blocks until
+// the end, so that neither the size a seek reports (meaningless for a
+// folder) nor a short read can mislead the caller.
 #include "assets/file_bytes.h"
 
 #include <cstdio>
@@ -7,14 +9,17 @@ std::optional<std::vector<uint8_t>> read_file_bytes(const char* file_name) {
     std::FILE* file = std::fopen(file_name, "rb");
     if (file == nullptr) return std::nullopt;
     std::vector<uint8_t> bytes;
-    bool ok = std::fseek(file, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(file) : -1;
-    ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(size));
-        ok = std::fread(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    constexpr size_t kBlock = 1 << 16;
+    size_t used = 0;
+    for (;;) {
+        bytes.resize(used + kBlock);
+        const size_t got = std::fread(bytes.data() + used, 1, kBlock, file);
+        used += got;
+        if (got < kBlock) break;
     }
+    const bool failed = std::ferror(file) != 0;
     std::fclose(file);
-    if (!ok) return std::nullopt;
+    if (failed) return std::nullopt;
+    bytes.resize(used);
     return bytes;
 }

@@ -212,6 +212,7 @@ TEST(LwoLoader, FailuresPrintTheirMessageAndExitMinusOne) {
         std::string out;
     } cases[] = {
         {"missing.lwo", "Laddar missing.lwo\ngick ej \x94ppna missing.lwo  !!\n"},
+        {".", "Laddar .\ngick ej \x94ppna .  !!\n"},
         {"quad.lwo", "Laddar quad.lwo\nfilstorlek 96\n" + found + found +
                          "Endast trianglar st\x94"
                          "ds ditt pucko!"},

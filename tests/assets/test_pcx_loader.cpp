@@ -65,6 +65,7 @@ TEST(PcxLoader, FailuresPrintTheirMessageAndExitMinusOne) {
         std::string message;
     } cases[] = {
         {"missing.pcx", kCannotOpen + "missing.pcx\n"},
+        {".", kCannotOpen + ".\n"}, // a folder opens but cannot be read
         {"v3.pcx", kCannotOpen + "v3.pcx\n"},
         {"bpp.pcx", kCannotOpen + "bpp.pcx\n"},
         {"marker.pcx", kCannotOpen + "marker.pcx\n"},
