@@ -171,6 +171,7 @@ TEST(AdditiveFill, AddsEachColourByteWithSaturationAndKeepsTheTopByte) {
     EXPECT_EQ(add_saturate(0x7AF01010u, 0xC5201010u), 0x7AFF2020u);
     EXPECT_EQ(add_saturate(0x00FFFFFFu, 0x00010101u), 0x00FFFFFFu);
     EXPECT_EQ(add_saturate(0x0000FF01u, 0x000001FFu), 0x0000FFFFu);
+    EXPECT_EQ(add_saturate_portable(0x7AF01010u, 0xC5201010u), 0x7AFF2020u);
     // Against a byte-by-byte sum over many pixel pairs.
     uint32_t a = 12345, b = 67890;
     for (int i = 0; i < 200000; ++i) {
@@ -182,6 +183,7 @@ TEST(AdditiveFill, AddsEachColourByteWithSaturationAndKeepsTheTopByte) {
             want |= (s > 255 ? 255 : s) << shift;
         }
         ASSERT_EQ(add_saturate(a, b), want) << std::hex << a << " " << b;
+        ASSERT_EQ(add_saturate_portable(a, b), want) << std::hex << a << " " << b;
     }
 
     UniformTexture tex(0x00201010u);
