@@ -85,20 +85,37 @@ Canvas paint_backgr3() {
 }
 
 Canvas paint_backgr4() {
-    // Dark teal with rings of light spreading from below the centre.
+    // Dark teal honeycomb: bevelled cells, a few of them lit from inside,
+    // thin seams, and a soft light rising from below the middle.
     Canvas c(320, 240);
+    const float size = 17.f;               // cell radius in pixels
+    const float rx = 1.f, ry = 1.7320508f; // the lattice's repeat, in cells
+    auto wrapc = [](float v, float m) { return v - m * std::floor(v / m); };
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x) {
-            float dx = x - 160.f, dy = y - 300.f;
-            float r = std::sqrt(dx * dx + dy * dy);
-            float n = fbm(x / 60.f, y / 60.f, 0, 5, 0.5f, 41);
-            float rings = 0.5f + 0.5f * std::cos(r / 9.f + n * 6.f);
-            rings = rings * rings * rings * rings;
-            float a = std::atan2(dy, dx);
-            float rays = 0.5f + 0.5f * std::cos(a * 14.f + n * 3.f);
-            Rgb col = mix(Rgb{0.0f, 0.05f, 0.06f}, Rgb{0.01f, 0.13f, 0.14f}, n) +
-                      Rgb{0.05f, 0.25f, 0.22f} * (rings * 0.5f) + Rgb{0.02f, 0.08f, 0.1f} * rays;
-            c.at(x, y) = col * vignette(x, y, 320, 240, 0.55f);
+            float px = (x + 0.5f) / (size * 1.7320508f), py = (y + 0.5f) / (size * 1.7320508f);
+            float ax = wrapc(px, rx) - rx / 2, ay = wrapc(py, ry) - ry / 2;
+            float bx = wrapc(px - rx / 2, rx) - rx / 2, by = wrapc(py - ry / 2, ry) - ry / 2;
+            bool use_a = ax * ax + ay * ay < bx * bx + by * by;
+            float gx = use_a ? ax : bx, gy = use_a ? ay : by;
+            // Distance to the cell's edge: 0.5 on the edge, 0 at the centre.
+            float hx = std::fabs(gx), hy = std::fabs(gy);
+            float hd = std::max(hx * 0.5f + hy * 0.8660254f, hx);
+            int id_x = int(std::floor((px - gx) * 2.f + 0.5f)),
+                id_y = int(std::floor((py - gy) * 2.f + 0.5f));
+            float cell = lattice(id_x, id_y, 911);
+            float lit = cell > 0.86f ? (cell - 0.86f) / 0.14f : 0.f;
+            float dx = x - 160.f, dy = y - 290.f;
+            float rise = std::exp(-std::sqrt(dx * dx + dy * dy) / 150.f);
+            float n = fbm(x / 45.f, y / 45.f, 0, 4, 0.5f, 41);
+            float bevel = 0.75f + 0.5f * (-(gx + gy) * 1.2f) * smooth(0.25f, 0.48f, hd);
+            Rgb base =
+                mix(Rgb{0.01f, 0.05f, 0.06f}, Rgb{0.03f, 0.14f, 0.15f}, cell * 0.6f + n * 0.4f);
+            Rgb col = base * bevel * (0.6f + 1.3f * rise);
+            col = col + Rgb{0.05f, 0.4f, 0.38f} * (lit * (1.f - hd * 1.6f) * 0.45f);
+            float seam = smooth(0.45f, 0.5f, hd);
+            col = mix(col, Rgb{0.02f, 0.2f, 0.22f} * (0.5f + 1.2f * rise), seam * 0.8f);
+            c.at(x, y) = col * vignette(x, y, 320, 240, 0.5f);
         }
     tonemap(c, 0.8f);
     return c;
@@ -117,14 +134,16 @@ Canvas paint_omla() {
             float fall = std::exp(-r / 90.f);
             float ring = std::exp(-((r - 95.f) * (r - 95.f)) / 18.f);
             float ring_glow = std::exp(-((r - 95.f) * (r - 95.f)) / 300.f);
+            fall *= smooth(20.f, 60.f, r);
             Rgb col = Rgb{1.f, 0.3f, 0.8f} * (ray * fall * 1.2f) +
                       Rgb{0.3f, 0.7f, 1.f} * (ray2 * fall * 0.9f) + Rgb{1.f, 0.9f, 0.6f} * ring +
                       Rgb{1.f, 0.4f, 0.2f} * (ring_glow * 0.5f);
             c.at(x, y) = col * (1.f - smooth(140.f, 200.f, r));
         }
-    Font f("DejaVuSans-Bold.ttf", 54);
+    // The group's initial in the middle.
+    Font f("DejaVuSans-Bold.ttf", 120);
     Mask m(320, 240);
-    f.draw_centred(m, 160, 120 + f.cap_height() / 2, "OMLA", 4);
+    f.draw_centred(m, 160, 120 + f.cap_height() / 2, "Q", 0);
     glow(c, m, Rgb{1.f, 1.f, 1.f}, Rgb{1.f, 0.8f, 0.3f}, 3.f, Rgb{1.f, 0.3f, 0.1f}, 10.f);
     tonemap(c, 0.75f);
     cut_black(c, 2.f / 255.f);

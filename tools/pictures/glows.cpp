@@ -30,8 +30,8 @@ Canvas paint_part1() {
         for (int x = 0; x < 256; ++x) {
             float r = radius_at(x, y);
             float core = std::exp(-(r * r) / (2.f * 16.f * 16.f));
-            float halo = std::exp(-r / 30.f);
-            Rgb col = Rgb{1.f, 1.f, 1.f} * (core * 1.1f) + Rgb{0.35f, 0.55f, 1.f} * (halo * 0.9f);
+            float halo = std::exp(-r / 34.f);
+            Rgb col = Rgb{1.f, 1.f, 1.f} * (core * 1.1f) + Rgb{0.35f, 0.55f, 1.f} * (halo * 1.1f);
             c.at(x, y) = col * window(r, 112.f);
         }
     tonemap(c, 0.8f);
@@ -49,8 +49,8 @@ Canvas paint_part2() {
             float ring = std::exp(-((r - 78.f) * (r - 78.f)) / (2.f * 7.f * 7.f));
             float ring_halo = std::exp(-((r - 78.f) * (r - 78.f)) / (2.f * 20.f * 20.f));
             Rgb col = Rgb{1.f, 0.95f, 0.9f} * core + Rgb{1.f, 0.45f, 0.75f} * (inner * 0.6f) +
-                      Rgb{1.f, 0.55f, 0.15f} * (ring * 0.9f) +
-                      Rgb{0.9f, 0.2f, 0.6f} * (ring_halo * 0.35f);
+                      Rgb{1.f, 0.6f, 0.2f} * (ring * 1.3f) +
+                      Rgb{0.9f, 0.2f, 0.6f} * (ring_halo * 0.45f);
             c.at(x, y) = col * window(r, 122.f);
         }
     tonemap(c, 0.8f);
@@ -69,10 +69,12 @@ Canvas paint_envmap3() {
         for (int x = 0; x < 256; ++x) {
             float r = radius_at(x, y) / 128.f;
             Rgb col = ramp(stops, std::min(r, 1.f));
-            // A second, smaller highlight up and left gives the gloss.
-            float dx = x - 95.f, dy = y - 90.f;
-            float spot = std::exp(-(dx * dx + dy * dy) / (2.f * 10.f * 10.f));
-            c.at(x, y) = col + Rgb{1.f, 1.f, 1.f} * (spot * 0.5f);
+            // A hot white spot in the middle and a faint bright band near
+            // the rim, like a window reflected in a glossy ball.
+            float spot = std::exp(-(r * r) / (2.f * 0.07f * 0.07f));
+            float band = std::exp(-((r - 0.78f) * (r - 0.78f)) / (2.f * 0.04f * 0.04f));
+            c.at(x, y) =
+                col + Rgb{1.f, 1.f, 1.f} * (spot * 0.6f) + Rgb{1.f, 0.5f, 0.6f} * (band * 0.25f);
         }
     tonemap(c, 0.85f);
     return c;

@@ -22,27 +22,36 @@ float torus_d2(float ax, float ay, float bx, float by) {
 } // namespace
 
 Canvas paint_brisel2() {
-    // Warm marble: domain-warped noise folded into veins, gold over red.
-    Canvas c(256, 256);
+    // Warm marble in relief: domain-warped noise folded into veins, shaded
+    // as if lit from the upper left; purple shadows, crimson, gold veins.
     const std::vector<RampStop> stops = {
-        {0.f, Rgb{0.12f, 0.01f, 0.03f}},  {0.3f, Rgb{0.55f, 0.06f, 0.05f}},
-        {0.55f, Rgb{0.9f, 0.35f, 0.05f}}, {0.75f, Rgb{1.f, 0.75f, 0.25f}},
-        {0.9f, Rgb{1.f, 0.95f, 0.7f}},    {1.f, Rgb{1.f, 1.f, 0.95f}},
+        {0.f, Rgb{0.06f, 0.01f, 0.06f}},  {0.25f, Rgb{0.3f, 0.03f, 0.12f}},
+        {0.5f, Rgb{0.65f, 0.12f, 0.06f}}, {0.72f, Rgb{0.9f, 0.42f, 0.08f}},
+        {0.88f, Rgb{1.f, 0.78f, 0.3f}},   {1.f, Rgb{1.f, 0.97f, 0.8f}},
     };
+    auto field = [](float x, float y) {
+        float u = x / 32.f, v = y / 32.f; // 8 cells across
+        float wx = fbm(u, v, 8, 4, 0.5f, 101), wy = fbm(u + 5.2f, v + 1.3f, 8, 4, 0.5f, 103);
+        return fbm(u + 3.f * wx, v + 3.f * wy, 8, 5, 0.5f, 107);
+    };
+    Mask n(256, 256);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            n.at(x, y) = field(float(x), float(y));
+    Canvas c(256, 256);
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) {
-            float u = x / 32.f, v = y / 32.f; // 8 cells across
-            float wx = fbm(u, v, 8, 4, 0.5f, 101), wy = fbm(u + 5.2f, v + 1.3f, 8, 4, 0.5f, 103);
-            float n = fbm(u + 3.f * wx, v + 3.f * wy, 8, 5, 0.5f, 107);
-            float vein = std::fabs(std::sin(n * 14.f));
-            vein = std::pow(vein, 0.35f);
-            float t = 0.15f + 0.85f * n * vein + 0.25f * (1.f - vein);
-            Rgb col = ramp(stops, std::clamp(t, 0.f, 1.f));
-            // Dark cracks where the veins fold.
-            col = col * (0.35f + 0.65f * smooth(0.f, 0.25f, vein));
+            float v = n.at(x, y);
+            float dx = n.at((x + 1) & 255, y) - n.at((x + 255) & 255, y);
+            float dy = n.at(x, (y + 1) & 255) - n.at(x, (y + 255) & 255);
+            float vein = std::fabs(std::sin(v * 16.f));
+            float t = 0.2f + 0.7f * v + 0.35f * std::pow(1.f - vein, 6.f);
+            Rgb col = ramp(stops, std::clamp(t * 0.95f - 0.05f, 0.f, 1.f));
+            float light = std::clamp(1.f - (dx + dy) * 9.f, 0.4f, 1.6f);
+            col = col * light * (0.4f + 0.45f * smooth(0.f, 0.3f, vein));
             c.at(x, y) = col;
         }
-    tonemap(c, 0.85f);
+    tonemap(c, 0.8f);
     return c;
 }
 
@@ -104,36 +113,48 @@ Canvas paint_brisel() {
 }
 
 Canvas paint_envmap() {
-    // A chrome egg-crate: a periodic height field shaded as a mirror that
-    // reflects a sky (blue above, bright horizon, warm ground below).
+    // A lattice of glossy orbs: one whole orb in the middle, quarters in
+    // the corners and dimples between, so the tile repeats seamlessly and,
+    // used as a reflection, a face turned to the eye catches the bright
+    // middle while edges catch the dark rim.
     Canvas c(256, 256);
-    const std::vector<RampStop> sky = {
-        {0.f, Rgb{0.15f, 0.07f, 0.02f}}, {0.3f, Rgb{0.55f, 0.25f, 0.08f}},
-        {0.47f, Rgb{1.f, 0.75f, 0.4f}},  {0.5f, Rgb{1.f, 1.f, 0.95f}},
-        {0.56f, Rgb{0.6f, 0.8f, 1.f}},   {0.8f, Rgb{0.15f, 0.3f, 0.75f}},
-        {1.f, Rgb{0.03f, 0.06f, 0.3f}},
-    };
-    auto height = [](float x, float y) {
-        float a = std::sin(kTau * 2.f * x / 256.f) * std::sin(kTau * 2.f * y / 256.f);
-        float b = 0.25f * std::sin(kTau * 6.f * (x + y) / 256.f);
-        float n = fbm(x / 32.f, y / 32.f, 8, 3, 0.5f, 307) - 0.5f;
-        return a + b * 0.5f + n * 0.6f;
+    const std::vector<RampStop> stops = {
+        {0.f, Rgb{0.02f, 0.02f, 0.12f}},   {0.25f, Rgb{0.1f, 0.08f, 0.4f}},
+        {0.45f, Rgb{0.45f, 0.12f, 0.55f}}, {0.62f, Rgb{0.9f, 0.3f, 0.45f}},
+        {0.78f, Rgb{1.f, 0.62f, 0.3f}},    {0.9f, Rgb{1.f, 0.9f, 0.6f}},
+        {1.f, Rgb{1.f, 1.f, 1.f}},
     };
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) {
-            float hx = (height(x + 1.f, float(y)) - height(x - 1.f, float(y))) * 0.5f;
-            float hy = (height(float(x), y + 1.f) - height(float(x), y - 1.f)) * 0.5f;
-            float nx = -hx * 22.f, ny = -hy * 22.f, nz = 1.f;
-            float len = std::sqrt(nx * nx + ny * ny + nz * nz);
-            nx /= len;
-            ny /= len;
-            nz /= len;
-            // Reflect the view ray (0, 0, -1) about the normal.
-            float ry = 2.f * nz * ny;
-            float rx = 2.f * nz * nx;
-            Rgb col = ramp(sky, std::clamp(0.5f - ry * 0.9f + rx * 0.15f, 0.f, 1.f));
-            float spec = std::pow(std::max(0.f, (nx * -0.4f + ny * -0.5f + nz * 0.77f)), 40.f);
-            c.at(x, y) = col + Rgb{1.f, 1.f, 1.f} * (spec * 0.8f);
+            float fx = kTau * x / 256.f, fy = kTau * y / 256.f;
+            float h = 0.5f + 0.5f * std::cos(fx) * std::cos(fy);
+            float n = fbm(x / 32.f, y / 32.f, 8, 4, 0.5f, 307);
+            // Contour bands like a polished, slightly rippled surface.
+            float bands = 0.06f * std::sin(kTau * (5.f * h + 0.6f * n));
+            Rgb col = ramp(stops, std::clamp(h * 0.92f + bands + (n - 0.5f) * 0.12f, 0.f, 1.f));
+            // Highlights up and left of every orb top (centre and corners).
+            float d2 = std::min(torus_d2(x + 0.5f, y + 0.5f, 110.f, 108.f),
+                                torus_d2(x + 0.5f, y + 0.5f, 238.f, 236.f));
+            float spec = std::exp(-d2 / (2.f * 9.f * 9.f));
+            // A cross-shaped glint on the dimples between orbs.
+            float dim = 0.5f - 0.5f * std::cos(fx) * std::cos(fy);
+            float glint =
+                std::pow(std::max(0.f, std::cos(fx) * std::cos(fx) * std::sin(fy) * std::sin(fy)),
+                         30.f) *
+                dim;
+            col = col + Rgb{1.f, 1.f, 1.f} * (spec * 0.7f) + Rgb{0.5f, 0.8f, 1.f} * (glint * 0.6f);
+            // Engraved grooves every 32 texels, embossed: dark groove with a
+            // bright lip below and to the right.
+            auto groove = [](float v) {
+                float f = v - 32.f * std::floor(v / 32.f);
+                return std::min(f, 32.f - f);
+            };
+            float gd = std::min(groove(x + 0.5f), groove(y + 0.5f));
+            float lip = std::min(groove(x - 0.5f), groove(y - 0.5f));
+            col = col * (0.55f + 0.45f * smooth(0.f, 1.4f, gd));
+            col =
+                col + Rgb{0.9f, 0.85f, 1.f} * ((1.f - smooth(0.f, 1.2f, lip)) * 0.25f * (0.3f + h));
+            c.at(x, y) = col;
         }
     tonemap(c, 0.85f);
     return c;
