@@ -159,7 +159,7 @@ struct Builder {
         for (int r = from; r < to; r += step)
             drum(r, kChKick, kKick, vol);
     }
-    void snares(int from = 0, int to = kRows, int vol = 54) {
+    void snares(int from = 0, int to = kRows, int vol = 60) {
         for (int r = from; r < to; ++r)
             if (r % 8 == 4) drum(r, kChSnare, kSnare, vol);
     }
@@ -192,7 +192,7 @@ struct Builder {
     // A short fill in the last half-bar.
     void fill() {
         const int rows[5] = {56, 59, 60, 62, 63};
-        const int vols[5] = {40, 44, 50, 56, 62};
+        const int vols[5] = {44, 48, 54, 60, 64};
         for (int i = 0; i < 5; ++i)
             drum(rows[i], kChSnare, kSnare, vols[i]);
         drum(62, kChHats, kOpenHat, 40);
@@ -230,12 +230,13 @@ struct Builder {
     }
 
     // Pads: three voices, a new chord when it changes.
-    void pads(const Progression& prog, int vol, bool restart = true) {
+    // `step` raises the volume bar by bar.
+    void pads(const Progression& prog, int vol, bool restart = true, int step = 0) {
         static const uint8_t pans[3] = {0x40, 0x80, 0xC0};
         for (int bar = 0; bar < 4; ++bar) {
             if (!restart && bar > 0 && prog[bar] == prog[bar - 1]) continue;
             for (int v = 0; v < 3; ++v) {
-                note(bar * kBar, kChPad1 + v, kChords[prog[bar]].pad[v], kPad, vol);
+                note(bar * kBar, kChPad1 + v, kChords[prog[bar]].pad[v], kPad, vol + bar * step);
                 effect(bar * kBar, kChPad1 + v, 0x8, pans[v]);
             }
         }
@@ -244,6 +245,22 @@ struct Builder {
         for (int v = 0; v < 3; ++v)
             off(row, kChPad1 + v);
     }
+    // A sixteenth-note gate on the pads through the volume column: rows the
+    // pattern marks play at `high`, the others drop to `low`.
+    void gate(int from, int to, int low, int high) {
+        static const char pattern[] = "x.xx.xx.x.xxx.x.";
+        for (int r = from; r < to; ++r)
+            for (int v = 0; v < 3; ++v)
+                at(r, kChPad1 + v).volume = xm::vol_set(pattern[r % 16] == 'x' ? high : low);
+    }
+    // Fine volume steps up on the pads between their notes.
+    void pad_swell(int from, int to, int every, int amount) {
+        for (int r = from; r < to; r += every)
+            for (int v = 0; v < 3; ++v)
+                if (!at(r, kChPad1 + v).note) at(r, kChPad1 + v).volume = uint8_t(0x90 + amount);
+    }
+    // A reversed cymbal that peaks on the downbeat 16 rows after `row`.
+    void swell(int row, int vol = 44) { drum(row, kChPerc, kSwell, vol); }
 
     // Chip arpeggio: the chord's root in octave 4, re-struck every beat,
     // with the arpeggio effect on every row.
@@ -273,7 +290,7 @@ struct Builder {
                     ++len;
                 if (ins == kLead && len >= 3)
                     for (int r = row + 4; r < row + int(len) * 2 && r < kRows; ++r)
-                        effect(r, ch, xm::kVibrato, 0x44);
+                        effect(r, ch, xm::kVibrato, 0x43);
             }
         }
     }
@@ -338,7 +355,8 @@ Song compose() {
     {
         Builder b = s.next();
         s.sync(0, 0);
-        b.pads(kVerse, 36);
+        b.pads(kVerse, 18, true, 6);
+        b.pad_swell(4, 64, 4, 1);
         b.melody(kOutroBell, kChPerc, kBell, 30);
     }
     {
@@ -359,7 +377,8 @@ Song compose() {
         b.bass_octaves(kVerse);
         b.pads(kVerse, 42);
         b.arp(kVerse, 24);
-        b.roll(48, 64, 20, 60);
+        b.roll(48, 64, 20, 64);
+        b.swell(48);
     }
 
     // Scene 1: the verse, melody in call and answer.
@@ -389,7 +408,10 @@ Song compose() {
         if (i >= 2) b.arp(kVerse, 16);
         if (i % 2 == 0) b.crash(0);
         if (i == 1) b.fill();
-        if (i == 3) b.roll(48, 64, 24, 60);
+        if (i == 3) {
+            b.roll(48, 64, 24, 64);
+            b.swell(48);
+        }
     }
 
     // Scene 2: the chorus; a greeting every second bar.
@@ -428,14 +450,14 @@ Song compose() {
         Builder b = s.next();
         s.sync(0, 3);
         s.sync(1, 32);
-        b.pads(kBreak, 40);
-        b.bass_long(kBreak, 48);
-        b.melody(kBreakBell, kChPerc, kBell, 40);
+        b.pads(kBreak, 34);
+        b.bass_long(kBreak, 36);
+        b.melody(kBreakBell, kChPerc, kBell, 44);
     }
     {
         Builder b = s.next();
         for (int bar = 0; bar < 4; ++bar) {
-            b.drum(bar * kBar, kChKick, kKick, 60);
+            b.drum(bar * kBar, kChKick, kKick, 64);
             b.drum(bar * kBar + 10, kChKick, kKick, 52);
             b.drum(bar * kBar + 8, kChSnare, kSnare, 46);
         }
@@ -450,8 +472,9 @@ Song compose() {
         Builder b = s.next();
         s.sync(0, 32);
         b.kicks(0, 48);
-        b.kicks(48, 64, 2, 60);
-        b.roll(0, 64, 12, 60);
+        b.kicks(48, 64, 2, 64);
+        b.roll(0, 64, 12, 64);
+        b.swell(48, 50);
         b.hats(true, 0, kRows, 80);
         b.pads(kBreak, 40);
         b.bass_octaves(kBreak);
@@ -482,6 +505,7 @@ Song compose() {
         b.hats(true);
         b.bass_octaves(kChorus);
         b.pads(kChorus, 40);
+        if (i != 1) b.gate(0, kRows, 12, 46);
         b.melody(line, kChLead, kLead, 48);
         b.echo(line, i ? kChorusC : nullptr, 20);
         b.arp(kChorus, 22);
@@ -514,7 +538,10 @@ Song compose() {
             b.echo(calm[i], i > 1 ? calm[i - 1] : nullptr, 18);
         }
         if (i >= 2) b.arp(kVerse, 18);
-        if (i == 3) b.roll(48, 64, 24, 60);
+        if (i == 3) {
+            b.roll(48, 64, 24, 64);
+            b.swell(48);
+        }
     }
 
     // Scene 6: the last chorus, lifted a whole tone halfway.
@@ -538,6 +565,7 @@ Song compose() {
         b.arp(kChorus, 22);
         b.crash(0, 56);
         if (i == 1) b.fill();
+        if (i == 3) b.swell(48, 36);
     }
 
     // Scene 7: the lights again while the music winds down.

@@ -46,7 +46,7 @@ std::vector<xm::Instrument> make_instruments() {
     set.push_back(instrument("open hat", make_open_hat(), 36, 88));
     set.push_back(instrument("crash", make_crash(), 40, 140));
 
-    xm::Instrument bass = instrument("bass", make_bass(), 56, 128);
+    xm::Instrument bass = instrument("bass", make_bass(), 56, 128, 0.72);
     bass.volume_envelope = envelope({{0, 64}, {8, 54}, {30, 44}}, 2);
     bass.fadeout = 4096;
     set.push_back(bass);
@@ -71,6 +71,8 @@ std::vector<xm::Instrument> make_instruments() {
     set.push_back(chip);
 
     set.push_back(instrument("bell", make_bell(), 44, 150));
+    // 16 rows long: struck 16 rows before a downbeat, it peaks on it
+    set.push_back(instrument("swell", make_swell(16 * 0.12), 40, 128));
     return set;
 }
 

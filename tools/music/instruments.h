@@ -19,7 +19,8 @@ enum Instrument : uint8_t {
     kLead,
     kChip,
     kBell,
-    kInstrumentCount = kBell
+    kSwell,
+    kInstrumentCount = kSwell
 };
 
 std::vector<xm::Instrument> make_instruments();

@@ -229,6 +229,16 @@ Sound make_bell() {
     return s;
 }
 
+Sound make_swell(double seconds) {
+    Sound s = cymbal(seconds, 0.65, 3000.0, 67, 0.75);
+    std::reverse(s.frames.begin(), s.frames.end());
+    // the reversed attack would end in a click: let the last 4 ms fall away
+    size_t n = s.frames.size(), ramp = frames_for(0.004);
+    for (size_t i = 0; i < ramp; ++i)
+        s.frames[n - 1 - i] *= float(i) / float(ramp);
+    return s;
+}
+
 std::vector<int16_t> to_pcm16(const std::vector<float>& frames, double peak) {
     double top = 0.0;
     for (float f : frames)

@@ -44,6 +44,8 @@ Sound make_pad();
 Sound make_lead();
 Sound make_chip();
 Sound make_bell();
+// A reversed cymbal: noise swelling for `seconds`, ending at full level.
+Sound make_swell(double seconds);
 
 // Scales a sound so that its largest magnitude is `peak` and converts it to
 // 16-bit frames (rounded to nearest).
