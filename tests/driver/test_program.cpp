@@ -1,0 +1,130 @@
+// The vorn program as a user runs it: options, the music failure on an empty
+// folder, no display, and a whole (short) show under Xvfb with SDL's dummy
+// audio driver.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "xm_builder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Run {
+    int status = -1;
+    std::string out;
+};
+
+// Runs a shell command, capturing standard output (standard error is kept
+// apart unless the command redirects it).
+Run run(const std::string& command) {
+    Run r;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p)
+        return r;
+    std::array<char, 4096> buf;
+    size_t n;
+    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
+        r.out.append(buf.data(), n);
+    int s = pclose(p);
+    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return r;
+}
+
+std::string vorn() { return std::string("'") + VORN_BINARY + "'"; }
+
+fs::path fresh_dir(const std::string& name) {
+    fs::path d = fs::path(VORN_TEST_BINARY_DIR) / "test-scratch" / name;
+    fs::remove_all(d);
+    fs::create_directories(d);
+    return d;
+}
+
+// A copy of the generated data whose music walks every scene in a few
+// seconds, raising some flags on the way, and ends with 31.
+fs::path quick_show_dir(const std::string& name) {
+    fs::path d = fresh_dir(name);
+    for (const auto& e : fs::directory_iterator(VORN_TEST_DATA_DIR))
+        if (e.path().extension() == ".pcx" || e.path().extension() == ".lwo")
+            fs::copy_file(e.path(), d / e.path().filename());
+    XmTestModule m;
+    m.speed = 3;
+    for (int scene = 0; scene < 8; ++scene) {
+        int p = m.add_pattern(8);
+        m.orders.push_back(static_cast<uint8_t>(p));
+        m.cell(p, 0, 3) = {0, 0, 0, 0x20, static_cast<uint8_t>(scene)};
+        m.cell(p, 2, 3) = {0, 0, 0, 0x20, 32};
+        m.cell(p, 3, 3) = {0, 0, 0, 0x20, 35};
+        m.cell(p, 4, 3) = {0, 0, 0, 0x20, 37};
+        m.cell(p, 5, 3) = {0, 0, 0, 0x20, 36};
+    }
+    m.cell(7, 7, 3) = {0, 0, 0, 0x20, 31};
+    const auto bytes = m.bytes();
+    std::ofstream(d / "vorn.xm", std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+    return d;
+}
+
+bool have(const char* program) {
+    return run(std::string("command -v ") + program + " >/dev/null 2>&1").status == 0;
+}
+
+} // namespace
+
+TEST(Program, HelpVersionAndBadOptions) {
+    Run help = run(vorn() + " --help");
+    EXPECT_EQ(help.status, 0);
+    for (const char* option : {"--auto-sound", "--sound-setup", "--no-sound", "--fullscreen",
+                               "--windowed", "--no-vsync", "--data", "--still", "--version"})
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    Run version = run(vorn() + " --version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("vorn ", 0), 0u);
+    Run bad = run(vorn() + " --frobnicate 2>&1");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_EQ(bad.out, "vorn: unknown option '--frobnicate' (try vorn --help)\n");
+    EXPECT_EQ(run(vorn() + " --data 2>&1").status, 2);
+    EXPECT_EQ(run(vorn() + " --out x.png 2>&1").status, 2);
+}
+
+TEST(Program, EmptyFolderEndsWithTheMusicMessage) {
+    fs::path empty = fresh_dir("empty");
+    Run r = run("SDL_AUDIODRIVER=dummy " + vorn() + " --auto-sound --windowed --data '" +
+                empty.string() + "' 2>/dev/null");
+    EXPECT_EQ(r.status, 255);
+    EXPECT_EQ(r.out, "Midas my ass!, somethings smelly..\n");
+}
+
+TEST(Program, WithoutADisplayItSaysSoAndExitsOne) {
+    fs::path d = quick_show_dir("no-display");
+    // No questions answered: the first one cannot be asked.
+    Run asked = run("env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER= " + vorn() +
+                    " --data '" + d.string() + "' 2>&1 >/dev/null");
+    EXPECT_EQ(asked.status, 1);
+    EXPECT_NE(asked.out.find("no display"), std::string::npos) << asked.out;
+    // Both answered: the window cannot be opened.
+    Run opened = run("env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy " + vorn() +
+                     " --auto-sound --windowed --data '" + d.string() + "' 2>&1 >/dev/null");
+    EXPECT_EQ(opened.status, 1);
+    EXPECT_NE(opened.out.find("cannot open a display"), std::string::npos) << opened.out;
+}
+
+TEST(Program, PlaysAWholeShowUnderXvfbAndEndsOnSceneThirtyOne) {
+    if (!have("xvfb-run"))
+        GTEST_SKIP() << "xvfb-run is not installed";
+    fs::path d = quick_show_dir("xvfb-show");
+    for (const char* sound : {"--auto-sound", "--no-sound"}) {
+        Run r = run("timeout 120 xvfb-run -a env SDL_AUDIODRIVER=dummy " + vorn() + " " + sound +
+                    " --windowed --data '" + d.string() + "' 2>&1");
+        EXPECT_EQ(r.status, 0) << r.out;
+        // Every scene's set-up announced its pictures on the way.
+        EXPECT_NE(r.out.find("a1txt.pcx"), std::string::npos);
+    }
+}
