@@ -55,6 +55,10 @@ const char* const kVerseB = "A4 - C5 - E5 - A5 - | G5 - F5 - E5 - C5 - |"
                             "E5 - - - D5 - C5 - | B4 - - - D5 - ^ -";
 const char* const kVerseB2 = "E5 - A5 - C6 - B5 A5 | A5 - G5 - F5 - C5 - |"
                              "E5 - G5 - C6! - - - | B5 - A5 - G5 - D5 -";
+const char* const kVerseC = "E5 - - C5 - - A4 - | F5 - - E5 - - C5 - |"
+                            "G5 - - E5 - - C5 - | D5 - - B4 - - G4 -";
+const char* const kVerseD = "A5! - - E5 - - C5 - | A5 - - F5 - - C5 - |"
+                            "G5 - - E5 - - G5 A5 | B5 - - G5 - - ~D6 -";
 const char* const kChorusA = "A5! - - - G5 - F5 - | G5 - - - D5 - - B4 |"
                              "E5 - - - G5 - B5 - | A5 - - - - - ^ -";
 const char* const kChorusB = "C6! - - - A5 - F5 - | D6 - - - B5 - G5 - |"
@@ -339,6 +343,26 @@ struct Score {
     }
 };
 
+// A sustained note left sounding at the end of a pattern would hold through
+// every following pattern that leaves its channel empty: release it there.
+void release_idle_channels(xm::Module& m) {
+    for (int ch : {kChBass, kChPad1, kChPad2, kChPad3, kChLead, kChEcho, kChArp}) {
+        bool sounding = false;
+        for (uint8_t index : m.orders) {
+            xm::Pattern& p = m.patterns[index];
+            bool any = false;
+            for (int r = 0; r < p.rows; ++r)
+                any = any || p.at(r, ch).note;
+            if (!any && sounding && !p.at(0, ch).note) {
+                p.at(0, ch).note = xm::kKeyOff;
+                sounding = false;
+            }
+            for (int r = 0; r < p.rows; ++r)
+                if (uint8_t n = p.at(r, ch).note) sounding = n != xm::kKeyOff;
+        }
+    }
+}
+
 } // namespace
 
 Song compose() {
@@ -478,16 +502,12 @@ Song compose() {
         b.hats(true, 0, kRows, 80);
         b.pads(kBreak, 40);
         b.bass_octaves(kBreak);
-        b.arp(kBreak, 22);
-        // the chip line climbs through the last bar
-        b.effect(48, kChArp, xm::kPortaUp, 0x08);
-        for (int r = 49; r < 64; ++r)
-            b.effect(r, kChArp, xm::kPortaUp, 0x00);
-        b.at(52, kChArp) = xm::Cell{};
-        b.at(56, kChArp) = xm::Cell{};
-        b.at(60, kChArp) = xm::Cell{};
-        for (int r = 52; r < 64; ++r)
-            b.effect(r, kChArp, xm::kPortaUp, 0x00);
+        b.arp(kBreak, 22, 0, 48);
+        b.off(48, kChArp);
+        // the lead climbs through the last bar into the drop
+        b.note(48, kChLead, 53, kLead, 34);
+        for (int r = 48; r < 64; ++r)
+            b.effect(r, kChLead, xm::kPortaUp, 0x02);
     }
 
     // Scene 4: the drop, the chorus with everything.
@@ -514,7 +534,7 @@ Song compose() {
     }
 
     // Scene 5: the scroller over a calmer verse; bells first, then the lead.
-    const char* calm[4] = {kVerseA, kVerseB, kVerseA2, kVerseB2};
+    const char* calm[4] = {kVerseA, kVerseC, kVerseD, kVerseB2};
     for (int i = 0; i < 4; ++i) {
         Builder b = s.next();
         if (i == 0) {
@@ -595,6 +615,7 @@ Song compose() {
         b.melody(kEndBell, kChPerc, kBell, 30);
         s.sync(63, 31);
     }
+    release_idle_channels(m);
     std::stable_sort(s.song.sync.begin(), s.song.sync.end(),
                      [](const SyncPoint& a, const SyncPoint& b) {
                          return a.order != b.order ? a.order < b.order : a.row < b.row;
