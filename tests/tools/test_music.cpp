@@ -113,8 +113,10 @@ void write_wav(const fs::path& p, const std::vector<int16_t>& samples, int rate)
 }
 
 TEST(Soundtrack, IsTheSameByteForByteOnEveryRun) {
+    // A second run of the whole generator in a process of its own.
     fs::path other = scratch("b");
-    ASSERT_TRUE(write_soundtrack(other.string()));
+    fs::remove(other / "vorn.xm");
+    run(std::string(VORN_GEN_BINARY) + " --out '" + other.string() + "' >/dev/null 2>&1");
     std::vector<uint8_t> again = read_file(other / "vorn.xm");
     ASSERT_GT(soundtrack().size(), 1000u);
     EXPECT_TRUE(again == soundtrack());

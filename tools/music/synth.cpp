@@ -54,6 +54,14 @@ std::vector<double> harmonics(int count, double cutoff, double odd_weight, doubl
     return a;
 }
 
+// Lets the last `seconds` of a sound fall linearly to silence, so that a
+// one-shot sample never ends on a step.
+void fade_out(std::vector<float>& frames, double seconds) {
+    size_t n = std::min(frames.size(), frames_for(seconds));
+    for (size_t i = 0; i < n; ++i)
+        frames[frames.size() - 1 - i] *= float(double(i) / double(n));
+}
+
 // Metallic tone of six detuned square waves (the classic drum-machine cymbal).
 double metal(double t) {
     static const double freqs[6] = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
@@ -75,6 +83,7 @@ Sound cymbal(double seconds, double decay, double cutoff, uint32_t seed, double 
         double env = std::exp(-t / decay) * std::min(1.0, t / 0.0008);
         s.frames[i] = float(top(h2(h1(x))) * env);
     }
+    fade_out(s.frames, 0.02);
     return s;
 }
 
@@ -112,6 +121,7 @@ Sound make_snare() {
         double env = std::min(1.0, t / 0.001);
         s.frames[i] = float(std::tanh(1.4 * (tone + noise) * env));
     }
+    fade_out(s.frames, 0.03);
     return s;
 }
 
