@@ -47,6 +47,12 @@ std::vector<uint8_t> encode_lwob(const Mesh& mesh) {
             put16(pols, i);
         put16(pols, 1);
     }
+    if (mesh.triangles.empty())
+        for (size_t i = 0; i < mesh.points.size(); ++i) {
+            put16(pols, 1);
+            put16(pols, uint16_t(i));
+            put16(pols, 1);
+        }
     name(surf, mesh.surface);
     tag(surf, "COLR");
     put16(surf, 4);
@@ -56,7 +62,7 @@ std::vector<uint8_t> encode_lwob(const Mesh& mesh) {
     tag(form, "LWOB");
     chunk(form, "PNTS", pnts);
     chunk(form, "SRFS", srfs);
-    if (!mesh.triangles.empty()) chunk(form, "POLS", pols);
+    chunk(form, "POLS", pols);
     chunk(form, "SURF", surf);
     std::vector<uint8_t> out;
     tag(out, "FORM");

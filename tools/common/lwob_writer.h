@@ -1,7 +1,10 @@
 // LightWave object writer (the "LWOB" form): big-endian chunks PNTS (points
 // as three 32-bit floats), SRFS (surface names), POLS (polygons: vertex
 // count, indices, 1-based surface number) and SURF (one per surface, with
-// its colour). Only triangles and point clouds are written.
+// its colour). Only triangles and point clouds are written; a point cloud
+// gets one one-corner polygon per point, as LightWave itself stores points,
+// so that importers see its points (the show reads point clouds without
+// their polygons).
 #pragma once
 #include <array>
 #include <cstdint>
