@@ -17,6 +17,13 @@ void SdlDisplay::open(const char* title, bool fullscreen) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         fail("cannot open a display");
     video_ = true;
+    // When no real display answers, SDL falls back to drawing off screen; the
+    // show would then run unseen. Only a user who asks for that gets it.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver && (!SDL_strcmp(driver, "offscreen") || !SDL_strcmp(driver, "dummy")) &&
+        !(requested && *requested))
+        throw DisplayError("cannot open a display: no display was found (is DISPLAY set?)");
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
     if (fullscreen)
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;

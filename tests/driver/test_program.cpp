@@ -17,15 +17,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
+struct Outcome {
     int status = -1;
     std::string out;
 };
 
 // Runs a shell command, capturing standard output (standard error is kept
 // apart unless the command redirects it).
-Run run(const std::string& command) {
-    Run r;
+Outcome run(const std::string& command) {
+    Outcome r;
     FILE* p = popen(command.c_str(), "r");
     if (!p)
         return r;
@@ -79,15 +79,15 @@ bool have(const char* program) {
 } // namespace
 
 TEST(Program, HelpVersionAndBadOptions) {
-    Run help = run(vorn() + " --help");
+    Outcome help = run(vorn() + " --help");
     EXPECT_EQ(help.status, 0);
     for (const char* option : {"--auto-sound", "--sound-setup", "--no-sound", "--fullscreen",
                                "--windowed", "--no-vsync", "--data", "--still", "--version"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
-    Run version = run(vorn() + " --version");
+    Outcome version = run(vorn() + " --version");
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out.rfind("vorn ", 0), 0u);
-    Run bad = run(vorn() + " --frobnicate 2>&1");
+    Outcome bad = run(vorn() + " --frobnicate 2>&1");
     EXPECT_EQ(bad.status, 2);
     EXPECT_EQ(bad.out, "vorn: unknown option '--frobnicate' (try vorn --help)\n");
     EXPECT_EQ(run(vorn() + " --data 2>&1").status, 2);
@@ -96,7 +96,7 @@ TEST(Program, HelpVersionAndBadOptions) {
 
 TEST(Program, EmptyFolderEndsWithTheMusicMessage) {
     fs::path empty = fresh_dir("empty");
-    Run r = run("SDL_AUDIODRIVER=dummy " + vorn() + " --auto-sound --windowed --data '" +
+    Outcome r = run("SDL_AUDIODRIVER=dummy " + vorn() + " --auto-sound --windowed --data '" +
                 empty.string() + "' 2>/dev/null");
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.out, "Midas my ass!, somethings smelly..\n");
@@ -105,12 +105,12 @@ TEST(Program, EmptyFolderEndsWithTheMusicMessage) {
 TEST(Program, WithoutADisplayItSaysSoAndExitsOne) {
     fs::path d = quick_show_dir("no-display");
     // No questions answered: the first one cannot be asked.
-    Run asked = run("env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER= " + vorn() +
+    Outcome asked = run("env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER= " + vorn() +
                     " --data '" + d.string() + "' 2>&1 >/dev/null");
     EXPECT_EQ(asked.status, 1);
     EXPECT_NE(asked.out.find("no display"), std::string::npos) << asked.out;
     // Both answered: the window cannot be opened.
-    Run opened = run("env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy " + vorn() +
+    Outcome opened = run("env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy " + vorn() +
                      " --auto-sound --windowed --data '" + d.string() + "' 2>&1 >/dev/null");
     EXPECT_EQ(opened.status, 1);
     EXPECT_NE(opened.out.find("cannot open a display"), std::string::npos) << opened.out;
@@ -121,7 +121,7 @@ TEST(Program, PlaysAWholeShowUnderXvfbAndEndsOnSceneThirtyOne) {
         GTEST_SKIP() << "xvfb-run is not installed";
     fs::path d = quick_show_dir("xvfb-show");
     for (const char* sound : {"--auto-sound", "--no-sound"}) {
-        Run r = run("timeout 120 xvfb-run -a env SDL_AUDIODRIVER=dummy " + vorn() + " " + sound +
+        Outcome r = run("timeout 120 xvfb-run -a env SDL_AUDIODRIVER=dummy " + vorn() + " " + sound +
                     " --windowed --data '" + d.string() + "' 2>&1");
         EXPECT_EQ(r.status, 0) << r.out;
         // Every scene's set-up announced its pictures on the way.
