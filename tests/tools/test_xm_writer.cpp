@@ -209,6 +209,8 @@ TEST(XmWriter, RefusesModulesThatBreakTheFormat) {
     });
     refuses([](xm::Module& m) { m.instruments[0].volume_envelope.points[2].x = 10; });
     refuses([](xm::Module& m) { m.instruments[0].volume_envelope.sustain = 3; });
+    refuses([](xm::Module& m) { m.instruments[0].volume_envelope.points[0].x = 2; });
+    refuses([](xm::Module& m) { m.instruments[0].fadeout = 0x1000; });
     refuses([](xm::Module& m) { m.instruments[0].sample_of_note[40] = 1; });
     refuses([](xm::Module& m) { m.patterns[0].at(0, 0).note = 98; });
     refuses([](xm::Module& m) { m.restart = 3; });

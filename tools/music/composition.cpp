@@ -427,7 +427,7 @@ Song compose() {
         b.hats(i >= 2);
         b.bass_octaves(kVerse);
         b.pads(kVerse, 34);
-        b.melody(verse[i], kChLead, kLead, 46);
+        b.melody(verse[i], kChLead, kLead, 50);
         b.echo(verse[i], i ? verse[i - 1] : nullptr, 20);
         if (i >= 2) b.arp(kVerse, 16);
         if (i % 2 == 0) b.crash(0);
@@ -458,7 +458,7 @@ Song compose() {
         b.hats(true, 0, i == 3 ? 56 : kRows);
         b.bass_offbeat(kChorus);
         b.pads(kChorus, 38);
-        b.melody(chorus[i], kChLead, kLead, 48);
+        b.melody(chorus[i], kChLead, kLead, 52);
         b.echo(chorus[i], i ? chorus[i - 1] : kVerseB2, 20);
         b.arp(kChorus, 20);
         if (i % 2 == 0) b.crash(0, 56);
@@ -488,7 +488,7 @@ Song compose() {
         b.offbeat_hats(0, kRows, 26);
         b.pads(kBreak, 38);
         b.bass_long(kBreak, 52);
-        b.melody(kBreakLead, kChLead, kLead, 42);
+        b.melody(kBreakLead, kChLead, kLead, 46);
         b.echo(kBreakLead, nullptr, 18);
         b.melody(kBreakBell, kChPerc, kBell, 30);
     }
@@ -526,7 +526,7 @@ Song compose() {
         b.bass_octaves(kChorus);
         b.pads(kChorus, 40);
         if (i != 1) b.gate(0, kRows, 12, 46);
-        b.melody(line, kChLead, kLead, 48);
+        b.melody(line, kChLead, kLead, 52);
         b.echo(line, i ? kChorusC : nullptr, 20);
         b.arp(kChorus, 22);
         if (i != 1) b.crash(0, 56);
@@ -554,7 +554,7 @@ Song compose() {
         if (i == 0) {
             b.melody(kVerseA, kChPerc, kBell, 40);
         } else {
-            b.melody(calm[i], kChLead, kLead, 44);
+            b.melody(calm[i], kChLead, kLead, 48);
             b.echo(calm[i], i > 1 ? calm[i - 1] : nullptr, 18);
         }
         if (i >= 2) b.arp(kVerse, 18);
@@ -580,7 +580,7 @@ Song compose() {
         b.hats(true);
         b.bass_offbeat(kChorus);
         b.pads(kChorus, 42);
-        b.melody(last[i], kChLead, kLead, 50);
+        b.melody(last[i], kChLead, kLead, 54);
         b.echo(last[i], i == 2 ? nullptr : i ? last[i - 1] : kVerseB2, 20);
         b.arp(kChorus, 22);
         b.crash(0, 56);

@@ -48,7 +48,7 @@ std::vector<xm::Instrument> make_instruments() {
 
     xm::Instrument bass = instrument("bass", make_bass(), 56, 128, 0.72);
     bass.volume_envelope = envelope({{0, 64}, {8, 54}, {30, 44}}, 2);
-    bass.fadeout = 4096;
+    bass.fadeout = 4000;
     set.push_back(bass);
 
     xm::Instrument pad = instrument("pad", make_pad(), 40, 128);

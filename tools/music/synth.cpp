@@ -188,19 +188,19 @@ Sound make_lead() {
     Sound s;
     s.rate = kC4 * frames_per_cycle;
     s.frames.assign(size_t(attack_cycles) * frames_per_cycle + loop_frames, 0.0f);
-    std::vector<double> ph0(20, 0.0), ph1(20, 0.0);
+    std::vector<double> ph0(16, 0.0), ph1(16, 0.0);
     for (int c = 0; c < attack_cycles; ++c) {
         double bright = 1.0 - double(c) / attack_cycles;
-        std::vector<double> a = harmonics(20, 6.0 + 8.0 * bright, 1.0, 0.4);
+        std::vector<double> a = harmonics(16, 8.0 + 8.0 * bright, 1.0, 0.4);
         add_cycles(s.frames, size_t(c) * frames_per_cycle, frames_per_cycle, 1, a, ph0);
     }
     // The loop: voice 1 continues the attack's phase; voice 2 fades in with
     // a whole number of cycles, so the loop start and end still meet.
-    std::vector<double> a = harmonics(20, 6.0, 1.0, 0.4);
+    std::vector<double> a = harmonics(16, 8.0, 1.0, 0.4);
     size_t at = size_t(attack_cycles) * frames_per_cycle;
     add_cycles(s.frames, at, loop_frames, base, a, ph0);
     std::vector<float> second(loop_frames, 0.0f);
-    std::vector<double> a2 = harmonics(20, 6.0, 0.5, 0.9);
+    std::vector<double> a2 = harmonics(16, 8.0, 0.5, 0.9);
     add_cycles(second, 0, loop_frames, base + 1, a2, ph1);
     for (int i = 0; i < loop_frames; ++i)
         s.frames[at + i] += 0.7f * second[i];

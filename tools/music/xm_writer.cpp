@@ -75,6 +75,7 @@ void write_envelope_points(Out& o, const Envelope& e) {
     if (e.points.size() > 12) fail("more than 12 envelope points");
     for (size_t i = 0; i < 12; ++i) {
         if (i < e.points.size()) {
+            if (i == 0 && e.points[0].x != 0) fail("an envelope starts at tick 0");
             if (i > 0 && e.points[i].x <= e.points[i - 1].x)
                 fail("envelope points must advance in time");
             o.u16(e.points[i].x);
@@ -103,6 +104,8 @@ uint8_t index_or_zero(int i, const Envelope& e) {
 void write_instrument(Out& o, const Instrument& ins) {
     size_t n = ins.samples.size();
     if (n > 16) fail("more than 16 samples in an instrument");
+    if (ins.fadeout > 0xFFF || ins.vibrato_depth > 15 || ins.vibrato_rate > 63)
+        fail("fade-out or vibrato outside the tracker's range");
     o.u32(n ? 263 : 29);
     o.text(ins.name, 22);
     o.u8(0);

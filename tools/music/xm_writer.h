@@ -105,7 +105,7 @@ struct Instrument {
     std::array<uint8_t, 96> sample_of_note{}; // which sample each note plays
     Envelope volume_envelope;
     Envelope panning_envelope;
-    uint16_t fadeout = 0; // volume lost per tick after key off, of 65536
+    uint16_t fadeout = 0; // volume lost per tick after key off, of 65536 (at most 0xFFF)
     uint8_t vibrato_type = 0, vibrato_sweep = 0, vibrato_depth = 0, vibrato_rate = 0;
 };
 
@@ -134,7 +134,8 @@ Tuning tuning_for_rate(double rate);
 // format limit (more than 32 channels, 256 orders, 256 patterns or 128
 // instruments, a pattern of 0 or more than 256 rows, a pattern with a
 // different channel count, an order naming a missing pattern, more than 12
-// envelope points, a loop outside its sample).
+// envelope points or one not starting at tick 0, a fade-out above 0xFFF, a
+// loop outside its sample).
 std::vector<uint8_t> write_xm(const Module& module);
 
 } // namespace xm
