@@ -1,17 +1,17 @@
-// Preview pictures of objects: the mesh placed as its scene places it
-// (loader scale, y and z flipped, 256 units in front of the eye, focal
-// length 256, centre of a 320 x 240 frame), shown from four angles side by
-// side in one PNG.
+// Previews of the objects in their scenes: each object turned, lit and
+// placed as its scene shows it (the scene's scale, rotation speeds,
+// projection with focal length 256, sprites and reflection maps from the
+// pictures already written), four moments side by side, 320 x 240 each.
 #pragma once
 #include <string>
 
 #include "common/lwob_writer.h"
 
-struct PreviewStyle {
-    double scale; // the loader's scale for this object
-    double zoom;  // extra enlargement a scene applies (point clouds)
-    int sprite;   // sprite size in pixels at z = 256 (0: none)
-    bool points;  // draw only the points, as glows
+struct ShowObjects {
+    Mesh rings, knot, planes, star, grid;
 };
 
-bool write_preview(const std::string& path, const Mesh& mesh, const PreviewStyle& style);
+// Reads the pictures from `data`; writes ringar2.png, env3.png, 2plan.png,
+// knas.png and 16x16_1.png into `previews`. False after a message on failure.
+bool write_object_previews(const std::string& data, const std::string& previews,
+                           const ShowObjects& objects);

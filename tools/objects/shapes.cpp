@@ -63,7 +63,7 @@ Mesh make_rings() {
     Mesh m;
     m.surface = "Rings";
     const double a = 1.1, b = 0.6;
-    const int n = 100;
+    const int n = 80;
     // Sample the ellipse evenly by arc length.
     const int fine = 4000;
     std::vector<double> len(fine + 1, 0.0);

@@ -5,7 +5,7 @@
 #include "common/lwob_writer.h"
 
 // Three interlocking rings (mutually perpendicular ellipses, linked like
-// Borromean rings): 300 points within radius 1.1.
+// Borromean rings): 240 points within radius 1.1.
 Mesh make_rings();
 // A (2, 3) torus knot tube, 120 x 8 segments: 960 points, 1920 triangles,
 // within radius 1.75.

@@ -30,8 +30,8 @@ Canvas paint_part1() {
         for (int x = 0; x < 256; ++x) {
             float r = radius_at(x, y);
             float core = std::exp(-(r * r) / (2.f * 16.f * 16.f));
-            float halo = std::exp(-r / 34.f);
-            Rgb col = Rgb{1.f, 1.f, 1.f} * (core * 1.1f) + Rgb{0.35f, 0.55f, 1.f} * (halo * 1.1f);
+            float halo = std::exp(-r / 30.f);
+            Rgb col = Rgb{1.f, 1.f, 1.f} * (core * 1.1f) + Rgb{0.3f, 0.5f, 1.f} * (halo * 0.85f);
             c.at(x, y) = col * window(r, 112.f);
         }
     tonemap(c, 0.8f);
@@ -45,12 +45,12 @@ Canvas paint_part2() {
         for (int x = 0; x < 256; ++x) {
             float r = radius_at(x, y);
             float core = std::exp(-(r * r) / (2.f * 14.f * 14.f));
-            float inner = std::exp(-r / 26.f);
+            float inner = std::exp(-r / 16.f);
             float ring = std::exp(-((r - 78.f) * (r - 78.f)) / (2.f * 7.f * 7.f));
             float ring_halo = std::exp(-((r - 78.f) * (r - 78.f)) / (2.f * 20.f * 20.f));
-            Rgb col = Rgb{1.f, 0.95f, 0.9f} * core + Rgb{1.f, 0.45f, 0.75f} * (inner * 0.6f) +
-                      Rgb{1.f, 0.6f, 0.2f} * (ring * 1.3f) +
-                      Rgb{0.9f, 0.2f, 0.6f} * (ring_halo * 0.45f);
+            Rgb col = Rgb{1.f, 0.95f, 0.9f} * core + Rgb{1.f, 0.45f, 0.75f} * (inner * 0.45f) +
+                      Rgb{1.f, 0.6f, 0.2f} * (ring * 1.2f) +
+                      Rgb{0.9f, 0.2f, 0.6f} * (ring_halo * 0.25f);
             c.at(x, y) = col * window(r, 122.f);
         }
     tonemap(c, 0.8f);

@@ -44,10 +44,10 @@ Canvas paint_brisel2() {
             float v = n.at(x, y);
             float dx = n.at((x + 1) & 255, y) - n.at((x + 255) & 255, y);
             float dy = n.at(x, (y + 1) & 255) - n.at(x, (y + 255) & 255);
-            float vein = std::fabs(std::sin(v * 16.f));
+            float vein = std::fabs(std::sin(v * 8.f));
             float t = 0.2f + 0.7f * v + 0.35f * std::pow(1.f - vein, 6.f);
             Rgb col = ramp(stops, std::clamp(t * 0.95f - 0.05f, 0.f, 1.f));
-            float light = std::clamp(1.f - (dx + dy) * 9.f, 0.4f, 1.6f);
+            float light = std::clamp(1.f - (dx + dy) * 14.f, 0.4f, 1.6f);
             col = col * light * (0.4f + 0.45f * smooth(0.f, 0.3f, vein));
             c.at(x, y) = col;
         }
@@ -113,47 +113,70 @@ Canvas paint_brisel() {
 }
 
 Canvas paint_envmap() {
-    // A lattice of glossy orbs: one whole orb in the middle, quarters in
-    // the corners and dimples between, so the tile repeats seamlessly and,
-    // used as a reflection, a face turned to the eye catches the bright
-    // middle while edges catch the dark rim.
+    // A lattice of glossy orbs on dark blue, engraved with a fine grid: gold
+    // orbs every 128 texels (one in the middle), cool ones between, small
+    // gems between those. The tile repeats seamlessly, and used as a
+    // reflection a face turned to the eye catches the gold middle while
+    // turned-away faces catch blue orbs and the dark ground.
     Canvas c(256, 256);
-    const std::vector<RampStop> stops = {
-        {0.f, Rgb{0.02f, 0.02f, 0.12f}},   {0.25f, Rgb{0.1f, 0.08f, 0.4f}},
-        {0.45f, Rgb{0.45f, 0.12f, 0.55f}}, {0.62f, Rgb{0.9f, 0.3f, 0.45f}},
-        {0.78f, Rgb{1.f, 0.62f, 0.3f}},    {0.9f, Rgb{1.f, 0.9f, 0.6f}},
-        {1.f, Rgb{1.f, 1.f, 1.f}},
+    const std::vector<RampStop> warm = {
+        {0.f, Rgb{0.03f, 0.03f, 0.14f}}, {0.3f, Rgb{0.25f, 0.08f, 0.35f}},
+        {0.55f, Rgb{0.8f, 0.3f, 0.25f}}, {0.75f, Rgb{1.f, 0.65f, 0.25f}},
+        {0.9f, Rgb{1.f, 0.9f, 0.6f}},    {1.f, Rgb{1.f, 1.f, 1.f}},
+    };
+    const std::vector<RampStop> cool = {
+        {0.f, Rgb{0.03f, 0.03f, 0.14f}},
+        {0.4f, Rgb{0.08f, 0.15f, 0.45f}},
+        {0.75f, Rgb{0.2f, 0.55f, 0.9f}},
+        {1.f, Rgb{0.85f, 0.95f, 1.f}},
     };
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) {
-            float fx = kTau * x / 256.f, fy = kTau * y / 256.f;
-            float h = 0.5f + 0.5f * std::cos(fx) * std::cos(fy);
+            float px = x + 0.5f, py = y + 0.5f;
             float n = fbm(x / 32.f, y / 32.f, 8, 4, 0.5f, 307);
-            // Contour bands like a polished, slightly rippled surface.
-            float bands = 0.06f * std::sin(kTau * (5.f * h + 0.6f * n));
-            Rgb col = ramp(stops, std::clamp(h * 0.92f + bands + (n - 0.5f) * 0.12f, 0.f, 1.f));
-            // Highlights up and left of every orb top (centre and corners).
-            float d2 = std::min(torus_d2(x + 0.5f, y + 0.5f, 110.f, 108.f),
-                                torus_d2(x + 0.5f, y + 0.5f, 238.f, 236.f));
-            float spec = std::exp(-d2 / (2.f * 9.f * 9.f));
-            // A cross-shaped glint on the dimples between orbs.
-            float dim = 0.5f - 0.5f * std::cos(fx) * std::cos(fy);
-            float glint =
-                std::pow(std::max(0.f, std::cos(fx) * std::cos(fx) * std::sin(fy) * std::sin(fy)),
-                         30.f) *
-                dim;
-            col = col + Rgb{1.f, 1.f, 1.f} * (spec * 0.7f) + Rgb{0.5f, 0.8f, 1.f} * (glint * 0.6f);
-            // Engraved grooves every 32 texels, embossed: dark groove with a
-            // bright lip below and to the right.
-            auto groove = [](float v) {
-                float f = v - 32.f * std::floor(v / 32.f);
-                return std::min(f, 32.f - f);
+            // Large orbs on a 128-texel lattice (one in the middle of the
+            // tile), smaller ones between them, small gems between those.
+            float dm = std::min(
+                {std::sqrt(torus_d2(px, py, 128.f, 128.f)), std::sqrt(torus_d2(px, py, 0.f, 0.f)),
+                 std::sqrt(torus_d2(px, py, 128.f, 0.f)), std::sqrt(torus_d2(px, py, 0.f, 128.f))});
+            float dc = std::min({std::sqrt(torus_d2(px, py, 64.f, 64.f)),
+                                 std::sqrt(torus_d2(px, py, 192.f, 64.f)),
+                                 std::sqrt(torus_d2(px, py, 64.f, 192.f)),
+                                 std::sqrt(torus_d2(px, py, 192.f, 192.f))});
+            float de = std::min(
+                {std::sqrt(torus_d2(px, py, 64.f, 0.f)), std::sqrt(torus_d2(px, py, 0.f, 64.f)),
+                 std::sqrt(torus_d2(px, py, 64.f, 128.f)), std::sqrt(torus_d2(px, py, 128.f, 64.f)),
+                 std::sqrt(torus_d2(px, py, 192.f, 0.f)), std::sqrt(torus_d2(px, py, 0.f, 192.f)),
+                 std::sqrt(torus_d2(px, py, 192.f, 128.f)),
+                 std::sqrt(torus_d2(px, py, 128.f, 192.f))});
+            auto dome = [](float d, float r) {
+                float k = std::max(0.f, 1.f - d / r);
+                return std::sqrt(k * (2.f - k)); // a sphere's profile
             };
-            float gd = std::min(groove(x + 0.5f), groove(y + 0.5f));
-            float lip = std::min(groove(x - 0.5f), groove(y - 0.5f));
-            col = col * (0.55f + 0.45f * smooth(0.f, 1.4f, gd));
-            col =
-                col + Rgb{0.9f, 0.85f, 1.f} * ((1.f - smooth(0.f, 1.2f, lip)) * 0.25f * (0.3f + h));
+            float big = dome(dm, 44.f), small = dome(dc, 30.f), gem = dome(de, 11.f);
+            float bands = 0.05f * std::sin(kTau * (3.f * big + 0.5f * n));
+            Rgb col = ramp(warm, std::clamp(big * 0.95f + bands + (n - 0.5f) * 0.1f, 0.f, 1.f));
+            if (small > 0.f)
+                col = col + ramp(cool, std::clamp(small * 0.9f + (n - 0.5f) * 0.1f, 0.f, 1.f));
+            if (gem > 0.f) col = col + Rgb{0.2f, 0.9f, 0.7f} * (gem * 0.8f);
+            // Highlights up and left of each orb's top.
+            float fx = px - 128.f * std::floor(px / 128.f),
+                  fy = py - 128.f * std::floor(py / 128.f);
+            float s1 = (fx - 116.f) * (fx - 116.f) + (fy - 115.f) * (fy - 115.f);
+            float s2 = (fx - 55.f) * (fx - 55.f) + (fy - 55.f) * (fy - 55.f);
+            col = col + Rgb{1.f, 1.f, 1.f} * (std::exp(-s1 / (2.f * 6.f * 6.f)) * 0.7f) +
+                  Rgb{0.8f, 0.9f, 1.f} * (std::exp(-s2 / (2.f * 4.f * 4.f)) * 0.6f);
+            // Engraved grooves every 16 texels, embossed: a dark groove with
+            // a bright lip below and to the right.
+            auto groove = [](float v) {
+                float f = v - 16.f * std::floor(v / 16.f);
+                return std::min(f, 16.f - f);
+            };
+            float gd = std::min(groove(px), groove(py));
+            float lip = std::min(groove(px - 1.f), groove(py - 1.f));
+            float lift = 0.3f + 0.7f * std::max({big, small, gem});
+            col = col * (0.5f + 0.5f * smooth(0.f, 1.4f, gd));
+            col = col + Rgb{0.6f, 0.7f, 1.f} * ((1.f - smooth(0.f, 1.2f, lip)) * 0.22f * lift);
             c.at(x, y) = col;
         }
     tonemap(c, 0.85f);
