@@ -163,34 +163,50 @@ Canvas paint_scroll() {
     Font head("DejaVuSans.ttf", 10);
     Font name("DejaVuSans-Bold.ttf", 13);
     Mask mt(W, H), mh(W, H), mn(W, H);
+    Mask rule(W, H);
+    // A short glowing rule between sections.
+    auto divider = [&](int yy) {
+        for (int x = 30; x < 70; ++x)
+            rule.at(x, yy) = 1.f - std::fabs(x - 49.5f) / 20.f;
+    };
     int y = 30;
     title.draw_centred(mt, 50, y, "VORN", 3);
-    y += 18;
-    head.draw_centred(mh, 50, y, "a Qoltrax production");
-    y += 34;
+    y += 17;
+    head.draw_centred(mh, 50, y, "a Qoltrax");
+    y += 12;
+    head.draw_centred(mh, 50, y, "production");
+    y += 16;
+    divider(y);
+    y += 20;
     const char* roles[][2] = {
         {"code", "kjet"}, {"graphics", "isbit"}, {"music", "tundra"}, {"objects", "vesper"}};
     for (auto& r : roles) {
         head.draw_centred(mh, 50, y, r[0]);
-        y += 16;
+        y += 15;
         name.draw_centred(mn, 50, y, r[1], 1);
-        y += 28;
+        y += 25;
     }
-    y += 6;
+    divider(y - 6);
+    y += 14;
     head.draw_centred(mh, 50, y, "greetings to");
     y += 18;
     for (const char* g : {"vexholm", "zyrrh", "dusklaw", "ombrelith", "florvex", "trundel"}) {
         name.draw_centred(mn, 50, y, g, 1);
         y += 17;
     }
-    y += 16;
+    divider(y);
+    y += 22;
     head.draw_centred(mh, 50, y, "320 x 240 pixels");
     y += 13;
     head.draw_centred(mh, 50, y, "every one by hand");
-    y += 30;
+    y += 26;
     name.draw_centred(mn, 50, y, "qoltrax", 2);
     y += 13;
     head.draw_centred(mh, 50, y, "signing off");
+    Mask rule_glow = rule;
+    blur(rule_glow, 1.5f, Edge::Zero);
+    add_mask(c, rule, Rgb{1.f, 0.8f, 0.5f});
+    add_mask(c, rule_glow, Rgb{1.f, 0.4f, 0.2f}, 0.8f);
     glow(c, mt, Rgb{1.f, 1.f, 1.f}, Rgb{0.4f, 0.6f, 1.f}, 1.5f, Rgb{0.3f, 0.2f, 0.9f}, 4.f);
     add_mask(c, mh, Rgb{0.6f, 0.8f, 1.f});
     add_mask(c, mn, Rgb{1.f, 0.95f, 0.85f});
