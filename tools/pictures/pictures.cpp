@@ -99,6 +99,11 @@ bool write_contact_sheet(const std::string& path, const std::vector<Indexed>& pi
 } // namespace
 
 bool write_pictures(const std::string& dir, const std::string& previews) {
+    // Without its fonts every lettered picture would come out blank: refuse
+    // rather than write them.
+    for (const char* font : {"DejaVuSans.ttf", "DejaVuSans-Bold.ttf", "DejaVuSans-Oblique.ttf",
+                             "DejaVuSans-BoldOblique.ttf"})
+        if (!Font(font, 12).ok()) return false;
     std::vector<Indexed> done;
     for (const PictureSpec& spec : kPictures) {
         Canvas c = spec.paint();
