@@ -266,12 +266,12 @@ struct Builder {
     // A reversed cymbal that peaks on the downbeat 16 rows after `row`.
     void swell(int row, int vol = 44) { drum(row, kChPerc, kSwell, vol); }
 
-    // Chip arpeggio: the chord's root in octave 4, re-struck every beat,
+    // Chip arpeggio: the chord's root in octave 5, re-struck every beat,
     // with the arpeggio effect on every row.
     void arp(const Progression& prog, int vol, int from = 0, int to = kRows) {
         for (int r = from; r < to; ++r) {
             const Chord& c = kChords[prog[r / kBar]];
-            if (r % 4 == 0) note(r, kChArp, 48 + c.root + 1, kChip, r % 8 == 0 ? vol : vol * 3 / 4);
+            if (r % 4 == 0) note(r, kChArp, 60 + c.root + 1, kChip, r % 8 == 0 ? vol : vol * 3 / 4);
             effect(r, kChArp, xm::kArpeggio, c.minor ? 0x37 : 0x47);
         }
     }
@@ -421,7 +421,7 @@ Song compose() {
         if (i == 2)
             for (int r : {12, 44})
                 s.sync(r, 35);
-        s.sync(i == 1 ? 30 : i == 3 ? 62 : 60, 36); // overlay on the accent
+        s.sync(i == 1 ? 56 : i == 3 ? 48 : 60, 36); // overlay on the accent
         b.kicks();
         b.snares();
         b.hats(i >= 2);
@@ -451,7 +451,7 @@ Song compose() {
             s.sync(0, 35); // switch the wobbling picture
         }
         s.sync(16, 37);
-        s.sync(i == 3 ? 28 : 30, 36);
+        s.sync(28, 36); // overlay on the snare
         s.sync(48, 37);
         b.kicks(0, i == 3 ? 56 : kRows);
         b.snares(0, i == 3 ? 56 : kRows);
