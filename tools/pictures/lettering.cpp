@@ -91,12 +91,12 @@ Canvas paint_qolonvrn() {
 
 Canvas paint_kjetweak() {
     const int W = 320, H = 240;
-    Font big("DejaVuSans-BoldOblique.ttf", 96);
+    Font big("DejaVuSans-BoldOblique.ttf", 74);
     Font small("DejaVuSans-Oblique.ttf", 15);
     Mask letters(W, H);
     int base = 140;
     int top = base - big.cap_height();
-    big.draw_centred(letters, 160, base, "kjet", 0);
+    big.draw_centred(letters, 160, base, "zurnik", 0);
     Canvas fill = vertical_fill(W, H, top, base,
                                 {{0.f, Rgb{1.f, 1.f, 0.7f}},
                                  {0.35f, Rgb{1.f, 0.8f, 0.2f}},
@@ -179,7 +179,7 @@ Canvas paint_scroll() {
     divider(y);
     y += 20;
     const char* roles[][2] = {
-        {"code", "kjet"}, {"graphics", "isbit"}, {"music", "tundra"}, {"objects", "vesper"}};
+        {"code", "zurnik"}, {"graphics", "ivolen"}, {"music", "thorvax"}, {"objects", "pemrill"}};
     for (auto& r : roles) {
         head.draw_centred(mh, 50, y, r[0]);
         y += 15;
