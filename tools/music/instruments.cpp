@@ -52,7 +52,7 @@ std::vector<xm::Instrument> make_instruments() {
     set.push_back(bass);
 
     xm::Instrument pad = instrument("pad", make_pad(), 40, 128);
-    pad.volume_envelope = envelope({{0, 0}, {24, 44}, {60, 64}, {120, 52}}, 3);
+    pad.volume_envelope = envelope({{0, 0}, {3, 36}, {30, 56}, {80, 64}, {160, 52}}, 4);
     pad.fadeout = 700;
     set.push_back(pad);
 
