@@ -216,13 +216,16 @@ struct Builder {
             }
         }
     }
-    // Root on the beat, octave on each off-beat eighth, like a pumping line.
+    // The off-beat line: the root on each off-beat, its octave a sixteenth
+    // later, silenced on the beats to leave them to the kick.
     void bass_offbeat(const Progression& prog) {
         for (int bar = 0; bar < 4; ++bar) {
             int root = bass_root(kChords[prog[bar]]);
-            for (int r = 0; r < kBar; r += 2)
-                note(bar * kBar + r, kChBass, root + (r % 4 == 2 ? 12 : 0), kBass,
-                     r % 4 == 2 ? 56 : 40);
+            for (int r = 2; r < kBar; r += 4) {
+                note(bar * kBar + r, kChBass, root, kBass, 58);
+                note(bar * kBar + r + 1, kChBass, root + 12, kBass, 38);
+                at(bar * kBar + r - 2, kChBass).volume = xm::vol_set(0); // silent on the beat
+            }
         }
     }
     // One long note a bar, released before the next.
