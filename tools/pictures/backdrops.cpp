@@ -55,24 +55,46 @@ Canvas paint_backgr1() {
 }
 
 Canvas paint_backgr3() {
-    // Dark wine-red, with a faint perspective floor and a horizon glow.
+    // Dusk over a grid floor: a dark wine sky with a few stars, a striped
+    // sun sinking behind a ridge of hills, a glowing horizon and a
+    // perspective grid fading into it.
     Canvas c(320, 240);
     const float horizon = 150.f;
+    const float sun_x = 92.f, sun_y = 124.f, sun_r = 46.f;
     for (int y = 0; y < 240; ++y)
         for (int x = 0; x < 320; ++x) {
             float n = fbm(x / 50.f, y / 50.f, 0, 5, 0.5f, 31);
-            Rgb sky = mix(Rgb{0.03f, 0.0f, 0.04f}, Rgb{0.22f, 0.03f, 0.12f},
+            Rgb sky = mix(Rgb{0.03f, 0.0f, 0.05f}, Rgb{0.24f, 0.03f, 0.13f},
                           smooth(0.f, horizon, float(y)));
             sky = sky * (0.8f + 0.4f * n);
+            // The sun: warm at the top, magenta low down, cut by widening
+            // dark stripes toward its bottom.
+            float dx = x + 0.5f - sun_x, dy = y + 0.5f - sun_y;
+            float d = std::sqrt(dx * dx + dy * dy);
+            if (d < sun_r + 1.f) {
+                float k = std::clamp(sun_r + 0.5f - d, 0.f, 1.f);
+                float t = std::clamp((y - (sun_y - sun_r)) / (2.f * sun_r), 0.f, 1.f);
+                Rgb face = mix(Rgb{0.42f, 0.3f, 0.08f}, Rgb{0.38f, 0.04f, 0.24f}, t);
+                float band = std::fmod(y + 400.f, 9.f);
+                float cut = t > 0.3f && band < (t - 0.3f) * 9.f ? 0.f : 1.f;
+                sky = mix(sky, face, k * cut);
+            }
+            sky = sky + Rgb{0.35f, 0.1f, 0.15f} * (std::exp(-d / 38.f) * 0.35f);
+            // Hills in front of the sun.
+            float ridge = horizon - 8.f - 14.f * fbm(x / 40.f, 3.f, 0, 3, 0.5f, 57) -
+                          6.f * std::sin(x / 23.f);
+            if (y > ridge && y <= horizon)
+                sky = mix(Rgb{0.05f, 0.0f, 0.05f}, Rgb{0.12f, 0.02f, 0.09f},
+                          smooth(ridge, horizon, float(y)));
             Rgb col = sky;
             if (y > horizon) {
-                float d = (y - horizon) / (240.f - horizon);
+                float dd = (y - horizon) / (240.f - horizon);
                 // Floor grid lines: distance in rows grows toward the horizon.
-                float z = 1.f / (d + 0.05f);
+                float z = 1.f / (dd + 0.05f);
                 float gz = std::fabs(std::fmod(z * 2.f, 1.f) - 0.5f);
                 float gx = std::fabs(std::fmod((x - 160.f) * (z * 0.02f) + 100.5f, 1.f) - 0.5f);
                 float line = std::max(smooth(0.42f, 0.5f, gz), smooth(0.44f, 0.5f, gx));
-                float fade = smooth(0.f, 0.6f, d);
+                float fade = smooth(0.f, 0.6f, dd);
                 col = Rgb{0.08f, 0.01f, 0.05f} * (0.7f + 0.5f * n) +
                       Rgb{0.55f, 0.08f, 0.3f} * (line * fade * 0.7f);
             }
@@ -80,6 +102,13 @@ Canvas paint_backgr3() {
             col = col + Rgb{0.5f, 0.12f, 0.2f} * (glow * 0.5f);
             c.at(x, y) = col * vignette(x, y, 320, 240, 0.45f);
         }
+    // Stars high up, fading toward the horizon.
+    Canvas sky_stars(320, 240);
+    stars(sky_stars, 313, 90);
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            c.at(x, y) =
+                c.at(x, y) + sky_stars.at(x, y) * (0.6f * (1.f - smooth(20.f, 110.f, float(y))));
     tonemap(c, 0.8f);
     return c;
 }

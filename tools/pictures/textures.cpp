@@ -23,16 +23,22 @@ float torus_d2(float ax, float ay, float bx, float by) {
 
 Canvas paint_brisel2() {
     // Warm marble in relief: domain-warped noise folded into veins, shaded
-    // as if lit from the upper left; purple shadows, crimson, gold veins.
-    const std::vector<RampStop> stops = {
+    // as if lit from the upper left; fire colours drifting into magenta
+    // and violet, with gold veins.
+    const std::vector<RampStop> fire = {
         {0.f, Rgb{0.06f, 0.01f, 0.06f}},  {0.25f, Rgb{0.3f, 0.03f, 0.12f}},
         {0.5f, Rgb{0.65f, 0.12f, 0.06f}}, {0.72f, Rgb{0.9f, 0.42f, 0.08f}},
         {0.88f, Rgb{1.f, 0.78f, 0.3f}},   {1.f, Rgb{1.f, 0.97f, 0.8f}},
     };
+    const std::vector<RampStop> dusk = {
+        {0.f, Rgb{0.04f, 0.01f, 0.1f}},  {0.3f, Rgb{0.22f, 0.04f, 0.3f}},
+        {0.55f, Rgb{0.6f, 0.1f, 0.45f}}, {0.75f, Rgb{0.95f, 0.35f, 0.55f}},
+        {0.9f, Rgb{1.f, 0.75f, 0.7f}},   {1.f, Rgb{1.f, 0.95f, 0.9f}},
+    };
     auto field = [](float x, float y) {
-        float u = x / 32.f, v = y / 32.f; // 8 cells across
-        float wx = fbm(u, v, 8, 4, 0.5f, 101), wy = fbm(u + 5.2f, v + 1.3f, 8, 4, 0.5f, 103);
-        return fbm(u + 3.f * wx, v + 3.f * wy, 8, 5, 0.5f, 107);
+        float u = x / 64.f, v = y / 64.f; // 4 cells across
+        float wx = fbm(u, v, 4, 3, 0.5f, 101), wy = fbm(u + 5.2f, v + 1.3f, 4, 3, 0.5f, 103);
+        return fbm(u + 2.f * wx, v + 2.f * wy, 4, 5, 0.45f, 107);
     };
     Mask n(256, 256);
     for (int y = 0; y < 256; ++y)
@@ -45,8 +51,11 @@ Canvas paint_brisel2() {
             float dx = n.at((x + 1) & 255, y) - n.at((x + 255) & 255, y);
             float dy = n.at(x, (y + 1) & 255) - n.at(x, (y + 255) & 255);
             float vein = std::fabs(std::sin(v * 8.f));
-            float t = 0.2f + 0.7f * v + 0.35f * std::pow(1.f - vein, 6.f);
-            Rgb col = ramp(stops, std::clamp(t * 0.95f - 0.05f, 0.f, 1.f));
+            float t = std::clamp(
+                (0.2f + 0.7f * v + 0.35f * std::pow(1.f - vein, 6.f)) * 0.95f - 0.05f, 0.f, 1.f);
+            // Which palette: a slow second field, sharpened into regions.
+            float hue = smooth(0.4f, 0.62f, fbm(x / 64.f + 9.f, y / 64.f, 4, 2, 0.5f, 131));
+            Rgb col = mix(ramp(fire, t), ramp(dusk, t), hue);
             float light = std::clamp(1.f - (dx + dy) * 14.f, 0.4f, 1.6f);
             col = col * light * (0.4f + 0.45f * smooth(0.f, 0.3f, vein));
             c.at(x, y) = col;
