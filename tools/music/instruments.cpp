@@ -40,11 +40,20 @@ xm::Envelope envelope(std::vector<xm::EnvelopePoint> points, int sustain) {
 
 std::vector<xm::Instrument> make_instruments() {
     std::vector<xm::Instrument> set;
-    set.push_back(instrument("kick", make_kick(), 64, 128));
-    set.push_back(instrument("snare", make_snare(), 56, 120));
-    set.push_back(instrument("closed hat", make_closed_hat(), 40, 168));
-    set.push_back(instrument("open hat", make_open_hat(), 36, 88));
-    set.push_back(instrument("crash", make_crash(), 40, 140));
+    // The drums carry their decay in the sample; their envelopes only shape
+    // the tails (the open hat is shortened, the crash dies away sooner).
+    auto one_shot = [&](const char* name, const Sound& sound, uint8_t volume, uint8_t panning,
+                        std::vector<xm::EnvelopePoint> points) {
+        xm::Instrument ins = instrument(name, sound, volume, panning);
+        ins.volume_envelope = envelope(std::move(points), -1);
+        ins.fadeout = 2048;
+        set.push_back(ins);
+    };
+    one_shot("kick", make_kick(), 64, 128, {{0, 64}, {16, 64}, {22, 0}});
+    one_shot("snare", make_snare(), 56, 120, {{0, 64}, {10, 60}, {18, 0}});
+    one_shot("closed hat", make_closed_hat(), 40, 168, {{0, 64}, {4, 48}, {7, 0}});
+    one_shot("open hat", make_open_hat(), 36, 88, {{0, 64}, {6, 52}, {18, 24}, {28, 0}});
+    one_shot("crash", make_crash(), 40, 140, {{0, 64}, {30, 48}, {100, 20}, {130, 0}});
 
     xm::Instrument bass = instrument("bass", make_bass(), 56, 128, 0.72);
     bass.volume_envelope = envelope({{0, 64}, {8, 54}, {30, 44}}, 2);
@@ -70,9 +79,9 @@ std::vector<xm::Instrument> make_instruments() {
     chip.fadeout = 4000;
     set.push_back(chip);
 
-    set.push_back(instrument("bell", make_bell(), 44, 150));
+    one_shot("bell", make_bell(), 44, 150, {{0, 64}, {40, 44}, {100, 12}, {110, 0}});
     // 16 rows long: struck 16 rows before a downbeat, it peaks on it
-    set.push_back(instrument("swell", make_swell(16 * 0.12), 40, 128));
+    one_shot("swell", make_swell(16 * 0.12), 40, 128, {{0, 40}, {60, 56}, {96, 64}});
     return set;
 }
 
