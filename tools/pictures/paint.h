@@ -25,7 +25,11 @@ float smooth(float e0, float e1, float x);
 // A vertical colour ramp filling a canvas between rows y0 and y1.
 Canvas vertical_fill(int w, int h, int y0, int y1, const std::vector<RampStop>& stops);
 
-// The painters (pictures_*.cpp).
+// Writes a mock-up of the metaball scene (pictures read from `data`) as a
+// PNG at `path`.
+bool write_metaball_mockup(const std::string& data, const std::string& path);
+
+// The painters.
 Canvas paint_a1txt();
 Canvas paint_a1light1();
 Canvas paint_a1light2();

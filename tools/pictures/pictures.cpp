@@ -118,6 +118,8 @@ bool write_pictures(const std::string& dir, const std::string& previews) {
         if (!write_pcx(dir + "/" + spec.file, img)) return false;
         done.push_back(std::move(img));
     }
-    if (!previews.empty() && !write_contact_sheet(previews + "/pictures.png", done)) return false;
+    if (!previews.empty() && (!write_contact_sheet(previews + "/pictures.png", done) ||
+                              !write_metaball_mockup(dir, previews + "/metaballs.png")))
+        return false;
     return true;
 }
