@@ -187,10 +187,13 @@ TEST(Soundtrack, TimelineFitsTheScenes) {
     EXPECT_EQ(ev.back().position, int(sync.orders.size()) - 1);
     EXPECT_EQ(ev.back().row, sync.pattern_rows[sync.orders.back()] - 1);
 
-    // Scene 0: lights on once with the beat, the boost about 2 s before the cut.
+    // Scene 0: lights on once with the beat, the climb to white just before the cut.
     EXPECT_EQ(count[0][35], 1);
     ASSERT_EQ(count[0][34], 1);
-    EXPECT_NEAR(double(start[1] - when[34].front()), 2000.0, 500.0);
+    // The climb lasts 120 ticks (1714 ms) and its 8-bit level wraps after
+    // that: the cut comes before it would.
+    EXPECT_GE(start[1] - when[34].front(), 1500);
+    EXPECT_LE(start[1] - when[34].front(), 1714);
     // Scene 1: flashes, overlays and one or two swaps.
     EXPECT_GE(count[1][32], 1);
     EXPECT_GE(count[1][36], 1);

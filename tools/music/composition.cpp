@@ -397,7 +397,9 @@ Song compose() {
     }
     {
         Builder b = s.next();
-        s.sync(48, 34); // the roll: lights boost towards white before the cut
+        // the roll: the lights climb to white; 14 rows (1.68 s) before the cut, so
+        // the climb (1.71 s) is still rising when the scene ends
+        s.sync(50, 34);
         b.kicks(0, 48);
         b.snares(0, 48, 44);
         b.hats(false, 0, 48);
