@@ -39,23 +39,38 @@ Canvas keyed_text(const Mask& letters, const Canvas& fill, float outline, Rgb ed
 // Small additive greeting: one or two lines of bright text with a glow.
 Canvas greeting(const std::string& line1, const std::string& line2, Rgb tint) {
     Canvas c(120, 40);
-    Mask m(120, 40);
+    Mask m(120, 40), flare(120, 40);
+    int top = 0, bottom = 40;
     if (line2.empty()) {
         int size = 22;
-        Font f("DejaVuSans-Bold.ttf", size);
-        while (f.width(line1, 1) > 110 && size > 12) {
-            size -= 1;
-            Font g("DejaVuSans-Bold.ttf", size);
-            if (g.width(line1, 1) <= 110) break;
-        }
+        while (size > 12 && Font("DejaVuSans-Bold.ttf", size).width(line1, 1) > 104)
+            --size;
         Font fit("DejaVuSans-Bold.ttf", size);
-        fit.draw_centred(m, 60, 20 + fit.cap_height() / 2, line1, 1);
+        int base = 20 + fit.cap_height() / 2;
+        fit.draw_centred(m, 60, base, line1, 1);
+        top = base - fit.cap_height();
+        bottom = base;
+        // Thin flares running out from both ends of the name.
+        int half = fit.width(line1, 1) / 2;
+        for (int x = 0; x < 120; ++x) {
+            int gap = std::abs(x - 60) - half - 3;
+            if (gap > 0) flare.at(x, 20) = std::max(0.f, 1.f - gap / 14.f);
+        }
     } else {
         Font f("DejaVuSans-Bold.ttf", 15);
         f.draw_centred(m, 60, 17, line1, 1);
         f.draw_centred(m, 60, 35, line2, 1);
+        top = 6;
+        bottom = 35;
     }
-    glow(c, m, Rgb{1.f, 1.f, 1.f}, tint, 1.2f, tint * 0.7f, 3.5f);
+    // White at the top of the letters, taking on the tint toward the bottom.
+    Canvas fill =
+        vertical_fill(120, 40, top, bottom,
+                      {{0.f, Rgb{1.f, 1.f, 1.f}}, {1.f, mix(Rgb{1.f, 1.f, 1.f}, tint, 0.45f)}});
+    for (size_t i = 0; i < c.px.size(); ++i)
+        c.px[i] = fill.px[i] * m.v[i];
+    glow(c, m, Rgb{}, tint, 1.2f, tint * 0.7f, 3.5f);
+    glow(c, flare, tint * 0.9f, tint, 1.0f, Rgb{}, 0.f);
     tonemap(c, 0.8f);
     cut_black(c, 2.f / 255.f);
     return c;
