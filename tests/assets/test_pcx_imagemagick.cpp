@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -23,6 +24,31 @@ std::string find_convert() {
 Bytes read_all(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Decodes `pcx` and compares it with ImageMagick's reading of the same file.
+void expect_same_pixels(const std::string& convert, const std::string& pcx, const std::string& rgb,
+                        int width, int height) {
+    const std::string command = convert + " " + pcx + " -depth 8 rgb:" + rgb;
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    const Bytes file = read_all(pcx);
+    PcxResult r = decode_pcx(file.data(), file.size());
+    ASSERT_EQ(r.error, PcxError::none);
+    EXPECT_EQ(r.image.width, width);
+    EXPECT_EQ(r.image.height, height);
+    const Bytes expected = read_all(rgb);
+    const size_t count = size_t(r.image.width) * size_t(r.image.height);
+    ASSERT_EQ(expected.size(), count * 3);
+    int mismatches = 0;
+    for (size_t i = 0; i < count; ++i) {
+        const uint32_t want = (uint32_t{expected[3 * i]} << 16) |
+                              (uint32_t{expected[3 * i + 1]} << 8) | expected[3 * i + 2];
+        if (r.image.pixels[i] != want && ++mismatches <= 5)
+            ADD_FAILURE() << "pixel " << i << ": " << std::hex << r.image.pixels[i]
+                          << " instead of " << want;
+    }
+    EXPECT_EQ(mismatches, 0);
+    std::free(r.image.pixels);
 }
 
 TEST(PcxImageMagick, DecodesExactlyWhatImageMagickReadsBack) {
@@ -52,23 +78,21 @@ TEST(PcxImageMagick, DecodesExactlyWhatImageMagickReadsBack) {
                                      " " + pcx + " -depth 8 rgb:" + rgb;
         ASSERT_EQ(std::system(commands.c_str()), 0) << commands;
 
-        const Bytes file = read_all(pcx);
-        PcxResult r = decode_pcx(file.data(), file.size());
-        ASSERT_EQ(r.error, PcxError::none);
-        EXPECT_EQ(r.image.width, p.width);
-        EXPECT_EQ(r.image.height, p.height);
-        const Bytes expected = read_all(rgb);
-        ASSERT_EQ(expected.size(), size_t(p.width) * p.height * 3);
-        int mismatches = 0;
-        for (size_t i = 0; i < size_t(p.width) * p.height && r.image.width == p.width; ++i) {
-            const uint32_t want = (uint32_t{expected[3 * i]} << 16) |
-                                  (uint32_t{expected[3 * i + 1]} << 8) | expected[3 * i + 2];
-            if (r.image.pixels[i] != want && ++mismatches <= 5)
-                ADD_FAILURE() << "pixel " << i << ": " << std::hex << r.image.pixels[i]
-                              << " instead of " << want;
-        }
-        EXPECT_EQ(mismatches, 0);
-        std::free(r.image.pixels);
+        expect_same_pixels(convert, pcx, rgb, p.width, p.height);
+    }
+}
+
+TEST(PcxImageMagick, ShowPicturesReadTheSameInImageMagick) {
+    const std::string convert = find_convert();
+    if (convert.empty()) GTEST_SKIP() << "ImageMagick is not installed";
+    ScratchDir dir;
+    for (const auto& entry : std::filesystem::directory_iterator(VORN_TEST_DATA_DIR)) {
+        if (entry.path().extension() != ".pcx") continue;
+        SCOPED_TRACE(entry.path().filename().string());
+        const Bytes file = read_all(entry.path().string());
+        const PcxHeader h = read_pcx_header(file.data(), file.size());
+        expect_same_pixels(convert, entry.path().string(), dir.file("picture.rgb"), h.width,
+                           h.height);
     }
 }
 
