@@ -1,6 +1,16 @@
 // The score of vorn.xm: chords, bass lines, drums, melodies and the sync
 // timeline, written order by order. Rows: 16 to a bar, 4 to a beat; notes
 // are tracker notes (49 = C-4); volumes 0..64.
+//
+// The form (one 64-row pattern per order, 7.68 s each, 3:35 in all):
+//   orders  0-2   scene 0  intro: pads and bells, then the beat, a roll
+//   orders  3-6   scene 1  verse: Am F C G, the lead in call and answer
+//   orders  7-10  scene 2  chorus: F G Em Am, off-beat bass, a greeting each two bars
+//   orders 11-13  scene 3  break: Dm Am F E on bells, half-time drums, the build
+//   orders 14-16  scene 4  drop: the chorus with gated pads
+//   orders 17-20  scene 5  verse again, new lines, bells first
+//   orders 21-24  scene 6  last chorus, a whole tone up from order 23
+//   orders 25-27  scene 7  outro: the instruments leave one by one; the end
 #include "music/composition.h"
 
 #include "music/instruments.h"
