@@ -1,18 +1,9 @@
-// Painting helpers shared by the picture painters: glowing text, keyed
-// artwork, radial shapes and the picture list. Coordinates are pixels.
+// Painting helpers shared by the picture painters (glowing text, keyed
+// artwork, colour ramps) and the painters themselves. Coordinates are pixels.
 #pragma once
 #include <string>
 
 #include "common/canvas.h"
-#include "common/quantize.h"
-
-// One picture of the show: file name, size, how to quantise, the painter.
-struct PictureSpec {
-    const char* file;
-    int w, h;
-    bool dither;
-    Canvas (*paint)();
-};
 
 // Add a glow of `m`: the mask itself in `core`, plus two blurred halos.
 void glow(Canvas& c, const Mask& m, Rgb core, Rgb inner, float inner_sigma, Rgb outer,

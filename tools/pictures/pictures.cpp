@@ -14,6 +14,14 @@
 
 namespace {
 
+// One picture of the show: file name, size, whether to dither, the painter.
+struct PictureSpec {
+    const char* file;
+    int w, h;
+    bool dither;
+    Canvas (*paint)();
+};
+
 const PictureSpec kPictures[] = {
     {"a1txt.pcx", 320, 240, true, paint_a1txt},
     {"a1light1.pcx", 320, 240, true, paint_a1light1},
