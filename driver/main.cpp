@@ -1,6 +1,7 @@
 // vorn: the show's entry point. Reads the options, finds the data folder,
 // and either plays the show or renders a still.
 #include <cstdio>
+#include <filesystem>
 
 #include <SDL.h>
 
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
         std::printf("vorn %s\n", VORN_VERSION);
         return 0;
     }
+    // The still is written where the user asked, not inside the data folder.
+    if (!o.out.empty())
+        o.out = std::filesystem::absolute(o.out).string();
     if (!enter_data_dir(choose_data_dir(o.data_dir), error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;

@@ -128,3 +128,12 @@ TEST(Program, PlaysAWholeShowUnderXvfbAndEndsOnSceneThirtyOne) {
         EXPECT_NE(r.out.find("a1txt.pcx"), std::string::npos);
     }
 }
+
+TEST(Program, StillIsWrittenWhereAskedEvenWithAnotherDataFolder) {
+    fs::path here = fresh_dir("still-relative");
+    Outcome r = run("cd '" + here.string() + "' && " + vorn() + " --still 7:500 --out rel.png --data '" +
+                    VORN_TEST_DATA_DIR + "' 2>&1");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(fs::exists(here / "rel.png"));
+    EXPECT_FALSE(fs::exists(fs::path(VORN_TEST_DATA_DIR) / "rel.png"));
+}
