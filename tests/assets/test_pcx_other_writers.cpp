@@ -1,6 +1,7 @@
-// PCX files written by ImageMagick: our decoder must give exactly the pixels
-// ImageMagick itself reads back from the same file. Skipped when ImageMagick
-// is not installed.
+// PCX files written by other programs. ImageMagick: our decoder must give
+// exactly the pixels ImageMagick itself reads back from the same file.
+// Pillow: it pads odd rows to an even length, which must not shear the
+// picture. Each check is skipped when its program is not installed.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -94,6 +95,39 @@ TEST(PcxImageMagick, ShowPicturesReadTheSameInImageMagick) {
         expect_same_pixels(convert, entry.path().string(), dir.file("picture.rgb"), h.width,
                            h.height);
     }
+}
+
+TEST(PcxPillow, OddWidthRowsPaddedToEvenLength) {
+    const char* python = "/usr/bin/python3";
+    if (access(python, X_OK) != 0 ||
+        std::system((std::string(python) + " -c 'import PIL' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "Pillow is not installed";
+    ScratchDir dir;
+    const int width = 37, height = 5;
+    auto index_at = [](int x, int y) { return (x * 7 + y * 13) % 256; };
+    auto colour = [](int i) {
+        return (uint32_t(i) << 16) | (uint32_t(255 - i) << 8) | uint32_t(i * 3 % 256);
+    };
+    const std::string script =
+        "from PIL import Image\n"
+        "im = Image.new('P', (37, 5))\n"
+        "im.putpalette([v for i in range(256) for v in (i, 255 - i, i * 3 % 256)])\n"
+        "im.putdata([(x * 7 + y * 13) % 256 for y in range(5) for x in range(37)])\n"
+        "im.save('" +
+        dir.file("pillow.pcx") + "')\n";
+    dir.write("make.py", Bytes(script.begin(), script.end()));
+    ASSERT_EQ(std::system((std::string(python) + " " + dir.file("make.py")).c_str()), 0);
+
+    const Bytes file = read_all(dir.file("pillow.pcx"));
+    PcxResult r = decode_pcx(file.data(), file.size());
+    ASSERT_EQ(r.error, PcxError::none);
+    EXPECT_EQ(r.header.bytes_per_line, width + 1); // the padding this check is about
+    ASSERT_EQ(r.image.width, width);
+    ASSERT_EQ(r.image.height, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            EXPECT_EQ(r.image.pixels[y * width + x], colour(index_at(x, y))) << x << "," << y;
+    std::free(r.image.pixels);
 }
 
 } // namespace
