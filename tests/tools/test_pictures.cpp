@@ -380,3 +380,12 @@ TEST(Generator, TwoRunsWriteTheSameBytes) {
     EXPECT_GE(files, 27);
     fs::remove_all(base);
 }
+
+TEST(Generator, MissingFontsFailTheRunInsteadOfWritingBlankLettering) {
+    const fs::path dir = fs::temp_directory_path() / ("vorn_nofont_" + std::to_string(getpid()));
+    const std::string cmd = "VORN_FONT_DIR=/nonexistent " + std::string(VORN_GEN_BINARY) +
+                            " --out " + dir.string() + " > /dev/null 2>&1";
+    EXPECT_NE(std::system(cmd.c_str()), 0);
+    EXPECT_FALSE(fs::exists(dir / "qolonvrn.pcx"));
+    fs::remove_all(dir);
+}

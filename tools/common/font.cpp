@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #ifndef VORN_FONT_DIR
 #define VORN_FONT_DIR "/usr/share/fonts/truetype/dejavu"
@@ -18,7 +19,8 @@ Font::Font(const std::string& file, int pixel_size) {
         return;
     }
     library_ = lib;
-    std::string path = std::string(VORN_FONT_DIR) + "/" + file;
+    const char* dir = std::getenv("VORN_FONT_DIR");
+    std::string path = std::string(dir && *dir ? dir : VORN_FONT_DIR) + "/" + file;
     FT_Face face = nullptr;
     if (FT_New_Face(lib, path.c_str(), 0, &face) ||
         FT_Set_Pixel_Sizes(face, 0, FT_UInt(pixel_size))) {

@@ -1,5 +1,6 @@
 // Text for the asset generator, rendered with FreeType from the DejaVu fonts
-// (VORN_FONT_DIR). Sizes are in pixels (the em height); positions are the
+// (the folder VORN_FONT_DIR named at build time, or by the environment
+// variable of that name when it is set). Sizes are in pixels (the em height); positions are the
 // pen's left edge and the baseline, in pixels of the target mask.
 #pragma once
 #include <memory>
