@@ -20,6 +20,8 @@
 #include <sstream>
 #include <string>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -45,8 +47,12 @@ bool have(const char* program) {
     return std::system((std::string("command -v ") + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+// A fresh folder of this process's own (tests may run in parallel); callers
+// remove what they leave there.
 fs::path scratch(const char* name) {
-    fs::path p = fs::path(VORN_TEST_BINARY_DIR) / "test-music" / name;
+    fs::path p =
+        fs::path(VORN_TEST_BINARY_DIR) / "test-music" / (std::to_string(getpid()) + "-" + name);
+    fs::remove_all(p);
     fs::create_directories(p);
     return p;
 }
@@ -56,7 +62,9 @@ const std::vector<uint8_t>& soundtrack() {
     static const std::vector<uint8_t> bytes = [] {
         fs::path dir = scratch("a");
         EXPECT_TRUE(write_soundtrack(dir.string()));
-        return read_file(dir / "vorn.xm");
+        std::vector<uint8_t> b = read_file(dir / "vorn.xm");
+        fs::remove_all(dir);
+        return b;
     }();
     return bytes;
 }
@@ -115,9 +123,9 @@ void write_wav(const fs::path& p, const std::vector<int16_t>& samples, int rate)
 TEST(Soundtrack, IsTheSameByteForByteOnEveryRun) {
     // A second run of the whole generator in a process of its own.
     fs::path other = scratch("b");
-    fs::remove(other / "vorn.xm");
     run(std::string(VORN_GEN_BINARY) + " --out '" + other.string() + "' >/dev/null 2>&1");
     std::vector<uint8_t> again = read_file(other / "vorn.xm");
+    fs::remove_all(other);
     ASSERT_GT(soundtrack().size(), 1000u);
     EXPECT_TRUE(again == soundtrack());
     std::vector<uint8_t> built = read_file(fs::path(VORN_TEST_DATA_DIR) / "vorn.xm");
@@ -241,6 +249,7 @@ TEST(Soundtrack, LibxmpAndOpenmptAgreeOnTheDuration) {
     double seconds = 0.0;
     ASSERT_EQ(std::sscanf(info.c_str() + at + 13, "%d:%lf", &minutes, &seconds), 2);
     double openmpt_s = minutes * 60 + seconds;
+    fs::remove_all(dir);
     EXPECT_NEAR(openmpt_s, libxmp_s, libxmp_s * 0.01);
 }
 
@@ -258,7 +267,9 @@ TEST(Soundtrack, RenderedLoudnessStaysInBounds) {
     fs::path dir = scratch("render");
     write_wav(dir / "libxmp.wav", samples, 44100);
     double peak = 0, rms = 0;
-    ASSERT_TRUE(sox_levels(dir / "libxmp.wav", &peak, &rms));
+    bool measured = sox_levels(dir / "libxmp.wav", &peak, &rms);
+    fs::remove(dir / "libxmp.wav");
+    ASSERT_TRUE(measured);
     EXPECT_LT(peak, -0.1);
     EXPECT_GT(rms, -20.0);
     EXPECT_LT(rms, -10.0);
@@ -270,7 +281,9 @@ TEST(Soundtrack, RenderedLoudnessStaysInBounds) {
                std::streamsize(soundtrack().size()));
     fs::remove(dir / "vorn.xm.wav");
     run("openmpt123 --batch --render --output-type wav '" + xm.string() + "' 2>&1");
-    ASSERT_TRUE(sox_levels(dir / "vorn.xm.wav", &peak, &rms));
+    measured = sox_levels(dir / "vorn.xm.wav", &peak, &rms);
+    fs::remove_all(dir);
+    ASSERT_TRUE(measured);
     EXPECT_LT(peak, -0.1);
     EXPECT_GT(rms, -20.0);
     EXPECT_LT(rms, -10.0);
