@@ -311,6 +311,27 @@ struct Builder {
             }
         }
     }
+    // A second voice under a melody: for each note the nearest tone of the
+    // bar's chord at least a minor third below it.
+    void harmony(const char* text, const Progression& prog, int vol) {
+        std::vector<Token> t = parse_melody(text);
+        for (size_t i = 0; i < t.size(); ++i) {
+            int row = int(i) * 2;
+            if (t[i].note < 0) {
+                off(row, kChEcho);
+            } else if (t[i].note > 0) {
+                const Chord& c = kChords[prog[row / kBar]];
+                int third = c.minor ? 3 : 4;
+                int n = t[i].note - 3;
+                for (;; --n) {
+                    int pc = ((n - 1) % 12 - c.root + 12) % 12;
+                    if (pc == 0 || pc == third || pc == 7) break;
+                }
+                note(row, kChEcho, n, kLead, vol);
+                effect(row, kChEcho, 0x8, 0xC0);
+            }
+        }
+    }
     // The lead's echo: the same line three rows later, quieter, panned right.
     // `tail` is the melody of the previous pattern, whose last rows spill over.
     void echo(const char* text, const char* tail, int vol) {
@@ -579,7 +600,8 @@ Song compose() {
         }
     }
 
-    // Scene 6: the last chorus, lifted a whole tone halfway.
+    // Scene 6: the last chorus, in two voices from its second pattern, lifted a
+    // whole tone halfway.
     const char* last[4] = {kChorusA, kChorusC, kChorusB, kChorusC};
     for (int i = 0; i < 4; ++i) {
         Builder b = s.next(i >= 2 ? 2 : 0);
@@ -596,7 +618,10 @@ Song compose() {
         b.bass_offbeat(kChorus);
         b.pads(kChorus, 42);
         b.melody(last[i], kChLead, kLead, 54);
-        b.echo(last[i], i == 2 ? nullptr : i ? last[i - 1] : kVerseB2, 20);
+        if (i == 0)
+            b.echo(last[i], kVerseB2, 20);
+        else
+            b.harmony(last[i], kChorus, 34);
         b.arp(kChorus, 22);
         b.crash(0, 56);
         if (i == 1) b.fill();
