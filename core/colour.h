@@ -21,15 +21,35 @@
 //   Fade::Slow   trunc(255 - ((t*255 - s*255) mod 2^32) * 0.5 / 70): 140 ticks
 #pragma once
 #include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Plain integer version, used where the processor has no saturating byte add.
+inline uint32_t add_saturate_portable(uint32_t a, uint32_t b) {
+    const uint32_t x = a & 0x00FFFFFFu;
+    const uint32_t y = b & 0x00FFFFFFu;
+    // Add the low seven bits of each byte (no carry can leave a byte), then
+    // put the top bits back in.
+    const uint32_t low = (x & 0x007F7F7Fu) + (y & 0x007F7F7Fu);
+    const uint32_t sum = low ^ ((x ^ y) & 0x00808080u);
+    // A byte overflowed when both top bits were set, or one was and its sum's
+    // top bit came out clear.
+    const uint32_t overflow = ((x & y) | ((x | y) & ~sum)) & 0x00808080u;
+    const uint32_t saturated = (overflow >> 7) * 0xFFu; // 0xFF in each byte that overflowed
+    return (a & 0xFF000000u) | sum | saturated;
+}
 
 inline uint32_t add_saturate(uint32_t a, uint32_t b) {
-    // Red and blue summed together, green alone: each channel's carry lands in
-    // the bit above it without touching a neighbour.
-    const uint32_t rb = (a & 0x00FF00FFu) + (b & 0x00FF00FFu);
-    const uint32_t g = (a & 0x0000FF00u) + (b & 0x0000FF00u);
-    const uint32_t carries = (rb & 0x01000100u) | (g & 0x00010000u);
-    const uint32_t full = carries - (carries >> 8); // 0xFF in every overflowed channel
-    return (a & 0xFF000000u) | (rb & 0x00FF00FFu) | (g & 0x0000FF00u) | full;
+#if defined(__SSE2__)
+    // The processor's saturating byte add; b's top byte is cleared so that
+    // a's passes through unchanged.
+    const __m128i va = _mm_cvtsi32_si128(static_cast<int>(a));
+    const __m128i vb = _mm_cvtsi32_si128(static_cast<int>(b & 0x00FFFFFFu));
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_adds_epu8(va, vb)));
+#else
+    return add_saturate_portable(a, b);
+#endif
 }
 
 void brighten(uint32_t* frame, uint32_t amount);
