@@ -1,0 +1,81 @@
+// The rotating texture fill (see rotating_fill.h).
+//
+// Texture coordinates before the shift are texels x 2^18. Per pixel the sums
+// are advanced incrementally in unsigned 32-bit arithmetic: only bits 18..25
+// of each sum pick the texel, and those bits come out the same whether the
+// sum wraps or not, so the result equals the exact closed form for any
+// corners, with no signed overflow.
+#include "scenes/rotating_fill.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "core/screen.h"
+#include "render/tables.h"
+#include "render/truncate.h"
+
+namespace {
+
+constexpr double kPi = 3.14159256; // the show's own value, not quite pi
+
+int32_t pivot_distance(int32_t px, int32_t py) {
+    const int64_t ax = std::llabs(int64_t{px});
+    const int64_t ay = std::llabs(int64_t{py});
+    if (ax < kSquareSize && ay < kSquareSize) {
+        const int64_t sum = int64_t{square_table[ax]} + square_table[ay];
+        if (sum < kRootSize) return root_table[sum];
+    }
+    return static_cast<int32_t>(std::sqrt(static_cast<double>(ax * ax + ay * ay)));
+}
+
+} // namespace
+
+FillCorners rotating_fill_corners(int32_t pivot_x, int32_t pivot_y, double angle) {
+    const int32_t r = pivot_distance(pivot_x, pivot_y);
+    const double t = std::atan2(-static_cast<double>(pivot_y), -static_cast<double>(pivot_x));
+    const double d1 = t + angle;
+    const double d[4] = {d1, angle - t, (kPi - t) + angle, d1 + kPi};
+    FillCorners c;
+    for (int i = 0; i < 4; ++i) {
+        c.x[i] = trunc_to_int32(pivot_x + r * std::cos(d[i]));
+        c.y[i] = trunc_to_int32(pivot_y + r * std::sin(d[i]));
+    }
+    return c;
+}
+
+void rotating_texture_fill(uint32_t* frame, const Image& texture, int32_t pivot_x, int32_t pivot_y,
+                           double angle) {
+    const FillCorners c = rotating_fill_corners(pivot_x, pivot_y, angle);
+    const uint32_t x1 = static_cast<uint32_t>(c.x[0]), x2 = static_cast<uint32_t>(c.x[1]);
+    const uint32_t x3 = static_cast<uint32_t>(c.x[2]), x4 = static_cast<uint32_t>(c.x[3]);
+    const uint32_t y1 = static_cast<uint32_t>(c.y[0]), y2 = static_cast<uint32_t>(c.y[1]);
+    const uint32_t y3 = static_cast<uint32_t>(c.y[2]), y4 = static_cast<uint32_t>(c.y[3]);
+
+    // With k = y + 1 and j = x + 1:
+    //   U = (512 - 2k) ((256 - j) X1 + j X3) + 2k ((256 - j) X2 + j X4)
+    // Row start (j = 1) and column step, at k = 1, and how both change per row.
+    uint32_t u_start = 510u * (255u * x1 + x3) + 2u * (255u * x2 + x4);
+    uint32_t v_start = 510u * (255u * y1 + y3) + 2u * (255u * y2 + y4);
+    uint32_t u_step = 510u * (x3 - x1) + 2u * (x4 - x2);
+    uint32_t v_step = 510u * (y3 - y1) + 2u * (y4 - y2);
+    const uint32_t u_start_row = 2u * (255u * (x2 - x1) + (x4 - x3));
+    const uint32_t v_start_row = 2u * (255u * (y2 - y1) + (y4 - y3));
+    const uint32_t u_step_row = 2u * ((x4 - x2) - (x3 - x1));
+    const uint32_t v_step_row = 2u * ((y4 - y2) - (y3 - y1));
+
+    const uint32_t* texels = texture.pixels;
+    uint32_t* out = frame;
+    for (int32_t y = 0; y < kFrameHeight; ++y) {
+        uint32_t u = u_start;
+        uint32_t v = v_start;
+        for (int32_t x = 0; x < kFrameWidth; ++x) {
+            *out++ = texels[((v >> 18) & 255u) * 256u + ((u >> 18) & 255u)];
+            u += u_step;
+            v += v_step;
+        }
+        u_start += u_start_row;
+        v_start += v_start_row;
+        u_step += u_step_row;
+        v_step += v_step_row;
+    }
+}

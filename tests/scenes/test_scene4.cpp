@@ -1,0 +1,189 @@
+// Scene 4: the fill's pivot and angle from the tick, the depth-tested object
+// over it frame after frame (the bias advancing and restarting), the flash
+// over both, and the scene on its own data.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "render/depth.h"
+#include "scene_test_support.h"
+#include "scenes/rotating_fill.h"
+#include "scenes/scene4.h"
+
+using namespace scene_test;
+
+namespace {
+
+constexpr uint32_t kObjectTexel = 0x00123456u; // the texture's centre, what a facing square shows
+
+// A square of side 100 facing the eye, in the object's own arrays.
+struct Square {
+    std::vector<Vec3> model = {{-50, -50, 0}, {50, -50, 0}, {50, 50, 0}, {-50, 50, 0}};
+    std::vector<Vec3> view = std::vector<Vec3>(4), normals = std::vector<Vec3>(4);
+    std::vector<Face> faces = std::vector<Face>(2);
+    std::vector<ScreenFace> screen = std::vector<ScreenFace>(2);
+    Material material{2, 400};
+
+    void attach(Object& object) {
+        const int corners[2][3] = {{0, 1, 2}, {0, 2, 3}};
+        for (int f = 0; f < 2; ++f) {
+            for (int n = 0; n < 3; ++n)
+                faces[f].vertex_index[n] = corners[f][n];
+            faces[f].material = &material;
+        }
+        object.vertex_count = 4;
+        object.face_count = 2;
+        object.model_vertices = model.data();
+        object.view_vertices = view.data();
+        object.vertex_normals = normals.data();
+        object.faces = faces.data();
+        object.screen_faces = screen.data();
+    }
+};
+
+class Scene4Test : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        prepare_show();
+        scene4 = Scene4{};
+        scene4.texture = make_image(256, 256, [](int32_t u, int32_t v) {
+            return u == 127 && v == 127 ? kObjectTexel : static_cast<uint32_t>(v << 8 | u);
+        });
+        square.attach(scene4.object);
+        depth_buffer = static_cast<uint32_t*>(std::calloc(kFramePixels, sizeof(uint32_t)));
+        depth_bias = 0;
+    }
+    void TearDown() override {
+        scene4_release();
+        sync_reset();
+    }
+
+    void render_at(int32_t tick) {
+        tick_counter = tick;
+        scene4_render(frame.data());
+    }
+
+    // Pixels showing the object's texel, and whether every other pixel is the
+    // fill for this frame's pivot and angle.
+    int object_pixels(bool& background_exact) {
+        GuardedFrame fill;
+        rotating_texture_fill(fill.data(), scene4.texture, scene4.pivot_x, scene4.pivot_y,
+                              scene4.fill_angle);
+        int count = 0;
+        background_exact = true;
+        for (int32_t p = 0; p < kFramePixels; ++p) {
+            if (frame.data()[p] == kObjectTexel)
+                ++count;
+            else if (frame.data()[p] != fill.data()[p])
+                background_exact = false;
+        }
+        return count;
+    }
+
+    Square square;
+    GuardedFrame frame;
+};
+
+} // namespace
+
+TEST_F(Scene4Test, TickZeroShowsTheUnturnedFillAndTheFacingObject) {
+    render_at(0);
+    EXPECT_EQ(scene4.pivot_x, 160);
+    EXPECT_EQ(scene4.pivot_y, 120);
+    EXPECT_EQ(scene4.fill_angle, 0.0);
+    for (double angle : scene4.angles)
+        EXPECT_EQ(angle, 0.0);
+    bool exact = false;
+    // The square spans 100 x 100 pixels about the centre (bottom row and right
+    // column excluded by the fillers).
+    EXPECT_EQ(object_pixels(exact), 100 * 100);
+    EXPECT_TRUE(exact);
+    EXPECT_EQ(frame.at(110, 70), kObjectTexel);
+    EXPECT_EQ(frame.at(209, 169), kObjectTexel);
+    EXPECT_EQ(depth_bias, 65536);
+    EXPECT_TRUE(frame.guards_intact());
+}
+
+TEST_F(Scene4Test, PivotSwingsAlongItsLineAndTheFillAngleStaysWithinFour) {
+    render_at(131); // sin(1.572) = 0.99999...: the sums truncate to 219 and 159
+    EXPECT_EQ(scene4.pivot_x, 219);
+    EXPECT_EQ(scene4.pivot_y, 159);
+    render_at(393); // sin(4.716) = -0.99999...: 100.0001 and 80.00002
+    EXPECT_EQ(scene4.pivot_x, 100);
+    EXPECT_EQ(scene4.pivot_y, 80);
+    for (int32_t tick = 0; tick < 1200; tick += 7) {
+        render_at(tick);
+        ASSERT_GE(scene4.pivot_x, 100);
+        ASSERT_LE(scene4.pivot_x, 220);
+        ASSERT_GE(scene4.pivot_y, 80);
+        ASSERT_LE(scene4.pivot_y, 160);
+        ASSERT_LE(std::abs(scene4.fill_angle), 4.0);
+    }
+}
+
+TEST_F(Scene4Test, ObjectShowsOverEveryFrameAsTheBiasAdvancesAndRestarts) {
+    bool exact = false;
+    for (int frame_number = 0; frame_number < 5; ++frame_number) {
+        render_at(0);
+        EXPECT_EQ(object_pixels(exact), 100 * 100) << frame_number;
+        EXPECT_EQ(depth_bias, 65536 * (frame_number + 1));
+    }
+    // The last bias a frame can draw with: the next advance clears the buffer
+    // and starts again at 0 instead of overflowing, and the object still shows.
+    depth_bias = 32767 * 65536;
+    render_at(0);
+    EXPECT_EQ(object_pixels(exact), 100 * 100);
+    EXPECT_EQ(depth_bias, 0);
+    render_at(0);
+    EXPECT_EQ(object_pixels(exact), 100 * 100);
+    EXPECT_TRUE(exact);
+    EXPECT_EQ(depth_bias, 65536);
+}
+
+TEST_F(Scene4Test, FlashWhitensObjectAndBackgroundAndFadesSlowly) {
+    raise_sync_flag(1);
+    render_at(50);
+    EXPECT_FALSE(sync_flag(1));
+    for (int32_t p = 0; p < kFramePixels; ++p)
+        ASSERT_EQ(frame.data()[p] & 0x00FFFFFFu, 0x00FFFFFFu) << p;
+    render_at(60);
+    EXPECT_EQ(scene4.flash.amount, 236u);
+    render_at(190);
+    EXPECT_EQ(scene4.flash.amount, 0u);
+    // The object is brightened too: its texel plus the amount applied.
+    scene4.flash.amount = 16;
+    scene4.flash.start_tick = 1000; // re-entered below the start: applied once
+    render_at(0);
+    EXPECT_EQ(frame.at(160, 120), add_reference(kObjectTexel, 0x00101010u));
+    EXPECT_EQ(scene4.flash.amount, 0u);
+}
+
+TEST(Scene4Data, DrawsItsObjectOverTheFillAndReleasesTheDepthBuffer) {
+    prepare_show();
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(VORN_TEST_DATA_DIR);
+    scene4 = Scene4{};
+    scene4_setup();
+    std::filesystem::current_path(here);
+    ASSERT_NE(depth_buffer, nullptr);
+    EXPECT_EQ(depth_bias, 0);
+    ASSERT_GT(scene4.object.face_count, 0);
+    EXPECT_EQ(scene4.object.faces[0].material->fill_kind, 2);
+
+    GuardedFrame frame, fill;
+    for (int32_t tick : {0, 250, 700, 3000}) {
+        tick_counter = tick;
+        scene4_render(frame.data());
+        rotating_texture_fill(fill.data(), scene4.texture, scene4.pivot_x, scene4.pivot_y,
+                              scene4.fill_angle);
+        int covered = 0;
+        for (int32_t p = 0; p < kFramePixels; ++p)
+            covered += frame.data()[p] != fill.data()[p];
+        EXPECT_GT(covered, 2000) << tick;
+        EXPECT_LT(covered, kFramePixels / 2) << tick;
+        EXPECT_TRUE(frame.guards_intact());
+    }
+    scene4_release();
+    EXPECT_EQ(depth_buffer, nullptr);
+}
