@@ -1,10 +1,146 @@
-// Scene 5 (not drawn yet: its set-up, render and release are empty).
+// Scene 5: waving picture grid and scroller (see scene5.h).
 #include "scenes/scene5.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "assets/lwo.h"
+#include "assets/pcx.h"
+#include "core/screen.h"
+#include "core/sync.h"
+#include "render/draw.h"
+#include "render/fill.h"
+#include "render/truncate.h"
+#include "render/vector.h"
 
 Scene5 scene5;
 
-void scene5_setup() { scene5.ready = true; }
+namespace {
 
-void scene5_render(uint32_t* frame) { (void)frame; }
+constexpr double kTextureScale = 3.0; // texels per model unit
+constexpr int32_t kSpriteSize = 16;
+constexpr int32_t kCentreX = 160;
+constexpr int32_t kCentreY = 120;
 
-void scene5_release() { scene5.ready = false; }
+// Every corner's picture column moves by `delta` texels. The sum wraps rather
+// than overflowing; only its value modulo 256 picks a texel.
+void slide_texture(Object& grid, int32_t delta) {
+    for (int32_t f = 0; f < grid.face_count; ++f)
+        for (int32_t& u : grid.faces[f].texture_u)
+            u = static_cast<int32_t>(static_cast<uint32_t>(u) + static_cast<uint32_t>(delta));
+}
+
+// Each vertex from its model position: rippled in three steps, each using the
+// coordinates the steps before it changed, then turned and pushed 256 away.
+void ripple(Object& grid, int32_t t) {
+    for (int32_t i = 0; i < grid.vertex_count; ++i) {
+        const Vec3& m = grid.model_vertices[i];
+        const double x = m.x + 5 * std::sin(0.01 * t + 0.07 * m.y);
+        const double y = m.y + 5 * std::cos(0.013 * t + 0.053 * x);
+        const double z =
+            m.z - 40 * (std::sin(0.04 * t + 0.03 * x) + std::cos(0.026 * y - 0.06 * t));
+        grid.view_vertices[i] = transform_point(x, y, z, grid.orientation);
+    }
+}
+
+// Nothing here guards against the eye: a point at z <= 0 (or NaN) is not
+// drawn, and a face with such a corner is skipped.
+bool in_front(const Vec3& p) {
+    return p.z > 0.0;
+}
+
+void draw_faces(uint32_t* frame, Scene5& s) {
+    Object& grid = s.grid;
+    for (int32_t f = 0; f < grid.face_count; ++f) {
+        const Face& face = grid.faces[f];
+        ScreenFace& screen = grid.screen_faces[f];
+        int32_t* xs[3] = {&screen.x0, &screen.x1, &screen.x2};
+        int32_t* ys[3] = {&screen.y0, &screen.y1, &screen.y2};
+        bool visible = true;
+        for (int n = 0; n < 3; ++n) {
+            const Vec3& p = grid.view_vertices[face.vertex_index[n]];
+            visible = visible && in_front(p);
+            const double k = 256.0 / p.z;
+            *xs[n] = trunc_to_int32(k * p.x + kCentreX);
+            *ys[n] = trunc_to_int32(k * p.y + kCentreY);
+        }
+        if (visible) fill_textured_triangle(frame, screen, face, s.texture, grid);
+    }
+}
+
+void draw_sprites(uint32_t* frame, Scene5& s) {
+    for (int32_t i = 0; i < s.grid.vertex_count; ++i) {
+        const Vec3& p = s.grid.view_vertices[i];
+        if (!in_front(p)) continue;
+        const double k = 256.0 / p.z;
+        const int32_t size = trunc_to_int32(kSpriteSize * k);
+        draw_additive_sprite(frame, s.sprite, size, size, trunc_to_int32(k * p.x + kCentreX),
+                             trunc_to_int32(k * p.y + kCentreY));
+    }
+}
+
+void draw_scroller(uint32_t* frame, const Image& scroller, int32_t t) {
+    const int64_t top = scroller_top(t);
+    const int64_t first = std::max<int64_t>(top, 0);
+    const int64_t last = std::min<int64_t>(top + kScrollerRows - 1, kFrameHeight - 1);
+    for (int64_t r = first; r <= last; ++r)
+        std::memcpy(frame + r * kFrameWidth + kScrollerLeft,
+                    scroller.pixels + (r - top) * kScrollerWidth,
+                    sizeof(uint32_t) * kScrollerWidth);
+}
+
+} // namespace
+
+int64_t scroller_top(int32_t tick) {
+    const int64_t risen = static_cast<int64_t>(tick * 27.62589928057554 / 70);
+    return kFrameHeight - risen;
+}
+
+void scene5_setup() {
+    Scene5& s = scene5;
+    s.texture = load_picture("brisel2.pcx", 256, 256);
+    s.sprite = load_picture("part2.pcx", 256, 256);
+    s.scroller = load_picture("scroll.pcx", kScrollerWidth, kScrollerRows);
+    s.grid = load_object("16x16_1.lwo", 65.0, 1);
+    s.mesh_shown = false;
+    s.flash = Flash{Fade::Quick};
+    s.previous_tick = 0;
+    for (int32_t f = 0; f < s.grid.face_count; ++f) {
+        Face& face = s.grid.faces[f];
+        for (int n = 0; n < 3; ++n) {
+            const Vec3& m = s.grid.model_vertices[face.vertex_index[n]];
+            face.texture_u[n] = trunc_to_int32(kTextureScale * m.x);
+            face.texture_v[n] = trunc_to_int32(kTextureScale * m.y);
+        }
+    }
+    s.grid.mapping_mode = 1;
+}
+
+void scene5_render(uint32_t* frame) {
+    Scene5& s = scene5;
+    const int32_t t = tick_counter;
+
+    if (sync_flag(4)) {
+        clear_sync_flag(4);
+        s.mesh_shown = true;
+    } else if (!s.mesh_shown) {
+        std::memset(frame, 0, sizeof(uint32_t) * kFramePixels);
+    }
+
+    set_orientation(s.grid, rotation_matrix(0, 0, t * 0.02));
+    slide_texture(s.grid, static_cast<int32_t>(2u * (static_cast<uint32_t>(t) -
+                                                     static_cast<uint32_t>(s.previous_tick))));
+    s.previous_tick = t;
+    ripple(s.grid, t);
+
+    if (s.mesh_shown) draw_faces(frame, s);
+    draw_sprites(frame, s);
+    draw_scroller(frame, s.scroller, t);
+
+    const bool flash_seen = sync_flag(1);
+    if (flash_seen) clear_sync_flag(1);
+    flash_frame(s.flash, frame, t, flash_seen);
+}
+
+void scene5_release() {}
