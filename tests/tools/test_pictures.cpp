@@ -157,6 +157,19 @@ TEST(Quantizer, BlackStaysExactAndNothingElseTurnsBlack) {
     }
 }
 
+TEST(Quantizer, AllBlackAndSingleColourPictures) {
+    Canvas black(9, 7);
+    const Indexed q = quantize(black);
+    EXPECT_TRUE(std::all_of(q.index.begin(), q.index.end(), [](uint8_t i) { return i == 0; }));
+    Canvas one(9, 7);
+    for (Rgb& p : one.px)
+        p = rgb8(200, 30, 90);
+    const std::vector<uint8_t> rgb = expand(quantize(one));
+    for (size_t i = 0; i < rgb.size(); i += 3)
+        ASSERT_EQ((std::vector<uint8_t>{rgb[i], rgb[i + 1], rgb[i + 2]}),
+                  (std::vector<uint8_t>{200, 30, 90}));
+}
+
 TEST(Quantizer, FewColoursComeOutExactAndGlowsKeepTheirSteps) {
     // Up to 255 colours (here 100) fit the palette exactly.
     Canvas few(50, 20);
