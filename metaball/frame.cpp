@@ -1,0 +1,83 @@
+// One metaball frame (see frame.h and metaball.h). Stored values are floats
+// computed in double precision; screen positions are truncated toward zero.
+#include "metaball/frame.h"
+
+#include "core/screen.h"
+#include "metaball/metaball.h"
+#include "metaball/polygon_fill.h"
+#include "render/truncate.h"
+
+void vertex_normals(Surface& surface, const Field& field) {
+    for (int32_t n = 0; n < surface.vertex_total; ++n) {
+        MetaballVertex& v = surface.vertices[n];
+        FloatVector normal{0, 0, 0};
+        for (const Blob& blob : field.blobs) {
+            const FloatVector d = vector_difference(v.position, blob.position);
+            const double q =
+                static_cast<float>(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z);
+            normal.x = static_cast<float>(normal.x + d.x / q);
+            normal.y = static_cast<float>(normal.y + d.y / q);
+            normal.z = static_cast<float>(normal.z + d.z / q);
+        }
+        v.normal = normal;
+    }
+}
+
+void face_normals(Surface& surface) {
+    for (int32_t n = 0; n < surface.triangle_total; ++n) {
+        MetaballTriangle& t = surface.triangles[n];
+        const FloatVector& p0 = surface.vertices[t.corners[0]].position;
+        const FloatVector d1 = vector_difference(surface.vertices[t.corners[1]].position, p0);
+        const FloatVector d2 = vector_difference(surface.vertices[t.corners[2]].position, p0);
+        t.face_normal = cross_product(d1, d2);
+        t.hidden = dot_product(p0, t.face_normal) > 0 ? 1 : 0;
+    }
+}
+
+void environment_coordinates(Surface& surface) {
+    for (int32_t n = 0; n < surface.vertex_total; ++n) {
+        MetaballVertex& v = surface.vertices[n];
+        const FloatVector normal = normalise(v.normal);
+        const FloatVector view = normalise(v.position);
+        const FloatVector r = normalise({static_cast<float>(normal.x - 2.0 * view.x),
+                                         static_cast<float>(normal.y - 2.0 * view.y), normal.z});
+        v.env_u = static_cast<float>((r.x + 1.0) * kEnvScale);
+        v.env_v = static_cast<float>((r.y + 1.0) * kEnvScale);
+    }
+}
+
+void project_vertices(Surface& surface) {
+    const double w = screen_width;
+    const double half_w = screen_width / 2;
+    const double half_h = screen_height / 2;
+    for (int32_t n = 0; n < surface.vertex_total; ++n) {
+        MetaballVertex& v = surface.vertices[n];
+        const FloatVector& p = v.position;
+        v.screen_x = trunc_to_int32((w * p.x / p.z + half_w) * 65536.0);
+        v.screen_y = trunc_to_int32((w * p.y / p.z + half_h) * 65536.0);
+    }
+}
+
+void metaball_frame(uint32_t* frame) {
+    Metaballs& m = metaballs;
+    // Nothing to draw with before set-up or after release.
+    if (!m.surface.vertices || !m.surface.triangles || !m.environment_map.pixels) return;
+    polygon_filler.target = frame;
+    polygon_filler.environment_map = m.environment_map.pixels;
+    clear_edge_cache(m.surface);
+    move_blobs(m.field, tick_counter);
+    sample_field(m.field);
+    extract_surface(m.field, m.surface);
+    vertex_normals(m.surface, m.field);
+    face_normals(m.surface);
+    environment_coordinates(m.surface);
+    project_vertices(m.surface);
+    for (int32_t n = 0; n < m.surface.triangle_total; ++n) {
+        const MetaballTriangle& t = m.surface.triangles[n];
+        if (t.hidden) continue;
+        const MetaballVertex* corners[3] = {&m.surface.vertices[t.corners[0]],
+                                            &m.surface.vertices[t.corners[1]],
+                                            &m.surface.vertices[t.corners[2]]};
+        fill_metaball_polygon(corners, 3);
+    }
+}

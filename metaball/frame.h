@@ -1,0 +1,29 @@
+// The per-frame pipeline of the metaball renderer: extraction, vertex
+// normals from the blob directions, back-face test, environment coordinates,
+// projection and additive drawing.
+//
+// View space: eye at the origin looking along +z, x to the right, y down the
+// screen, focal length = screen width. Screen coordinates are 16.16 pixels,
+// environment coordinates texels x 65536 (kEnvScale = 127.5 x 65536 maps a
+// unit direction component -1..1 onto 0..255 texels).
+#pragma once
+#include <cstdint>
+
+#include "metaball/field.h"
+#include "metaball/marching_cubes.h"
+
+constexpr double kEnvScale = 8355840.0;
+
+// Each vertex's normal: the sum over the blobs of the direction from the
+// blob to the vertex divided by the squared distance (not normalised).
+void vertex_normals(Surface& surface, const Field& field);
+
+// Face normal (d2 x d1 of the corner differences) and hidden = 1 when it
+// points away from the eye.
+void face_normals(Surface& surface);
+
+// env u and env v from the normal reflected about the viewing direction.
+void environment_coordinates(Surface& surface);
+
+// 16.16 screen positions of every vertex.
+void project_vertices(Surface& surface);
