@@ -9,6 +9,7 @@
 #include "core/rand.h"
 #include "scene_test_support.h"
 #include "scenes/scene1.h"
+#include "square_mesh.h"
 
 using namespace scene_test;
 
@@ -17,31 +18,6 @@ namespace {
 constexpr uint32_t kBackground = 0x00101010u;
 constexpr uint32_t kMeshTexel = 0x00000040u;   // blue
 constexpr uint32_t kSpriteTexel = 0x00400000u; // red
-
-// A square of side 100 facing the eye, in the object's own arrays.
-struct Square {
-    std::vector<Vec3> model = {{-50, -50, 0}, {50, -50, 0}, {50, 50, 0}, {-50, 50, 0}};
-    std::vector<Vec3> view = std::vector<Vec3>(4), normals = std::vector<Vec3>(4);
-    std::vector<Face> faces = std::vector<Face>(2);
-    std::vector<ScreenFace> screen = std::vector<ScreenFace>(2);
-    Material material{0, 400};
-
-    void attach(Object& object) {
-        const int corners[2][3] = {{0, 1, 2}, {0, 2, 3}};
-        for (int f = 0; f < 2; ++f) {
-            for (int n = 0; n < 3; ++n)
-                faces[f].vertex_index[n] = corners[f][n];
-            faces[f].material = &material;
-        }
-        object.vertex_count = 4;
-        object.face_count = 2;
-        object.model_vertices = model.data();
-        object.view_vertices = view.data();
-        object.vertex_normals = normals.data();
-        object.faces = faces.data();
-        object.screen_faces = screen.data();
-    }
-};
 
 struct Box {
     int left = 1000, right = -1, top = 1000, bottom = -1, count = 0;
@@ -97,7 +73,7 @@ class Scene1Test : public ::testing::Test {
 
     Vec3 ring_point{0, 0, 0};
     Vec3 ring_view{};
-    Square square;
+    SquareMesh square{50, 0};
     GuardedFrame frame;
 };
 
@@ -212,16 +188,6 @@ TEST_F(Scene1Test, QuickFlashBrightensTheBackgroundAndFadesInHalfASecond) {
     EXPECT_EQ(scene1.flash.amount, 0u);
     render_at(136);
     EXPECT_EQ(frame.at(0, 0), kBackground);
-}
-
-TEST_F(Scene1Test, PulseSwingsBetweenOneAndTwo) {
-    double low = 3, high = 0;
-    for (int32_t tick = 0; tick < 200; ++tick) {
-        render_at(tick);
-        low = std::min(low, scene1.pulse), high = std::max(high, scene1.pulse);
-    }
-    EXPECT_NEAR(low, 1.0, 0.001);
-    EXPECT_EQ(high, 2.0);
 }
 
 TEST(Scene1Data, BothLayoutsStayInsideTheFrame) {

@@ -91,15 +91,6 @@ TEST_F(Scene3Test, FlashWhitensTheNoiseAndFadesOverTwoSeconds) {
         ASSERT_LT(frame.data()[p] & 0xFF, 40u) << p;
 }
 
-TEST_F(Scene3Test, StaleFlashOnReentryIsAppliedOnceAndEnds) {
-    scene3.flash.amount = 100;
-    scene3.flash.start_tick = 500;
-    render_at(3);
-    EXPECT_EQ(scene3.flash.amount, 0u);
-    for (int32_t p = 0; p < kFramePixels; p += 7)
-        ASSERT_GE(frame.data()[p] & 0xFF, 100u) << p;
-}
-
 TEST_F(Scene3Test, SpriteCloudTurnsWithTheTickAndIsAddedOverTheNoise) {
     // At tick 0 only the rock about z (0.2 rad) is non-zero: a vertex at
     // x = 100 lands near (160 + 100 cos 0.2, 120 + 100 sin 0.2) = (258, 139).

@@ -10,37 +10,13 @@
 #include "scene_test_support.h"
 #include "scenes/rotating_fill.h"
 #include "scenes/scene4.h"
+#include "square_mesh.h"
 
 using namespace scene_test;
 
 namespace {
 
 constexpr uint32_t kObjectTexel = 0x00123456u; // the texture's centre, what a facing square shows
-
-// A square of side 100 facing the eye, in the object's own arrays.
-struct Square {
-    std::vector<Vec3> model = {{-50, -50, 0}, {50, -50, 0}, {50, 50, 0}, {-50, 50, 0}};
-    std::vector<Vec3> view = std::vector<Vec3>(4), normals = std::vector<Vec3>(4);
-    std::vector<Face> faces = std::vector<Face>(2);
-    std::vector<ScreenFace> screen = std::vector<ScreenFace>(2);
-    Material material{2, 400};
-
-    void attach(Object& object) {
-        const int corners[2][3] = {{0, 1, 2}, {0, 2, 3}};
-        for (int f = 0; f < 2; ++f) {
-            for (int n = 0; n < 3; ++n)
-                faces[f].vertex_index[n] = corners[f][n];
-            faces[f].material = &material;
-        }
-        object.vertex_count = 4;
-        object.face_count = 2;
-        object.model_vertices = model.data();
-        object.view_vertices = view.data();
-        object.vertex_normals = normals.data();
-        object.faces = faces.data();
-        object.screen_faces = screen.data();
-    }
-};
 
 class Scene4Test : public ::testing::Test {
   protected:
@@ -81,7 +57,7 @@ class Scene4Test : public ::testing::Test {
         return count;
     }
 
-    Square square;
+    SquareMesh square{50, 2};
     GuardedFrame frame;
 };
 
