@@ -1,10 +1,53 @@
-// Scene 6 (not drawn yet: its set-up, render and release are empty).
+// Scene 6: metaballs over a picture (see scene6.h).
 #include "scenes/scene6.h"
+
+#include <cstring>
+
+#include "assets/pcx.h"
+#include "core/screen.h"
+#include "core/sync.h"
+#include "metaball/metaball.h"
 
 Scene6 scene6;
 
-void scene6_setup() { scene6.ready = true; }
+namespace {
 
-void scene6_render(uint32_t* frame) { (void)frame; }
+// Adds the picture onto the frame with saturation, leaving the frame alone
+// where the picture is black.
+void add_picture(uint32_t* frame, const uint32_t* picture) {
+    for (int32_t i = 0; i < kFramePixels; ++i) {
+        const uint32_t p = picture[i];
+        if ((p & 0x00FFFFFFu) != 0) frame[i] = add_saturate(p, frame[i]);
+    }
+}
 
-void scene6_release() { scene6.ready = false; }
+} // namespace
+
+void scene6_setup() {
+    Scene6& s = scene6;
+    metaball_setup();
+    s.flash_picture = load_picture("omla.pcx", kFrameWidth, kFrameHeight);
+    s.background = load_picture("backgr4.pcx", kFrameWidth, kFrameHeight);
+    s.flash = Flash{Fade::Quick};
+}
+
+void scene6_render(uint32_t* frame) {
+    Scene6& s = scene6;
+    const int32_t t = tick_counter;
+
+    std::memcpy(frame, s.background.pixels, sizeof(uint32_t) * kFramePixels);
+    metaball_frame(frame);
+
+    if (sync_flag(5)) {
+        add_picture(frame, s.flash_picture.pixels);
+        clear_sync_flag(5);
+    }
+
+    const bool flash_seen = sync_flag(1);
+    if (flash_seen) clear_sync_flag(1);
+    flash_frame(s.flash, frame, t, flash_seen);
+}
+
+void scene6_release() {
+    metaball_release();
+}
