@@ -6,6 +6,7 @@
 // sum wraps or not, so the result equals the exact closed form for any
 // corners, with no signed overflow.
 #include "scenes/rotating_fill.h"
+#include "core/angles.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -15,8 +16,6 @@
 #include "render/truncate.h"
 
 namespace {
-
-constexpr double kPi = 3.14159256; // the show's own value, not quite pi
 
 int32_t pivot_distance(int32_t px, int32_t py) {
     const int64_t ax = std::llabs(int64_t{px});

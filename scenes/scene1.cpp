@@ -1,5 +1,6 @@
 // Scene 1: sprite rings and mapped object (see scene1.h).
 #include "scenes/scene1.h"
+#include "core/angles.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -15,7 +16,6 @@ Scene1 scene1;
 
 namespace {
 
-constexpr double kPi = 3.14159256; // the show's own value, not quite pi
 constexpr int32_t kAdditive = 0;
 constexpr int32_t kJitter = 0;
 constexpr int32_t kStretch = 1;

@@ -1,5 +1,6 @@
 // Scene 3: sprite object over noise (see scene3.h).
 #include "scenes/scene3.h"
+#include "core/angles.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -14,8 +15,6 @@
 Scene3 scene3;
 
 namespace {
-
-constexpr double kPi = 3.14159256; // the show's own value, not quite pi
 
 // One rand() per pixel, in memory order: grey g in red, green and blue.
 void draw_noise(uint32_t* frame) {

@@ -1,5 +1,6 @@
 // Scene 4: rotating texture and solid object (see scene4.h).
 #include "scenes/scene4.h"
+#include "core/angles.h"
 
 #include <cmath>
 #include <cstdio>
@@ -18,7 +19,6 @@ Scene4 scene4;
 
 namespace {
 
-constexpr double kPi = 3.14159256; // the show's own value, not quite pi
 constexpr int32_t kDepthTested = 2;
 
 } // namespace
