@@ -6,11 +6,11 @@
 // sum wraps or not, so the result equals the exact closed form for any
 // corners, with no signed overflow.
 #include "scenes/rotating_fill.h"
-#include "core/angles.h"
 
 #include <cmath>
 #include <cstdlib>
 
+#include "core/angles.h"
 #include "core/screen.h"
 #include "render/tables.h"
 #include "render/truncate.h"

@@ -1,6 +1,5 @@
 // Scene 1: sprite rings and mapped object (see scene1.h).
 #include "scenes/scene1.h"
-#include "core/angles.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -8,6 +7,7 @@
 
 #include "assets/lwo.h"
 #include "assets/pcx.h"
+#include "core/angles.h"
 #include "core/screen.h"
 #include "core/sync.h"
 #include "render/draw.h"

@@ -1,12 +1,12 @@
 // Scene 3: sprite object over noise (see scene3.h).
 #include "scenes/scene3.h"
-#include "core/angles.h"
 
 #include <cmath>
 #include <cstdlib>
 
 #include "assets/lwo.h"
 #include "assets/pcx.h"
+#include "core/angles.h"
 #include "core/rand.h"
 #include "core/screen.h"
 #include "core/sync.h"

@@ -1,6 +1,5 @@
 // Scene 4: rotating texture and solid object (see scene4.h).
 #include "scenes/scene4.h"
-#include "core/angles.h"
 
 #include <cmath>
 #include <cstdio>
@@ -8,6 +7,7 @@
 
 #include "assets/lwo.h"
 #include "assets/pcx.h"
+#include "core/angles.h"
 #include "core/screen.h"
 #include "core/sync.h"
 #include "render/depth.h"
