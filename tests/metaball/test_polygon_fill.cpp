@@ -158,8 +158,9 @@ TEST_F(PolygonFill, ClipsToTheFrameAndKeepsTheMappingOfClippedPixels) {
     std::mt19937 rng(3);
     for (int n = 0; n < 4000; ++n) {
         for (MetaballVertex& c : wild) {
-            c.screen_x = extremes[rng() % 8] + int32_t(rng() % 3) - 1;
-            c.screen_y = extremes[rng() % 8] + int32_t(rng() % 3) - 1;
+            // Each extreme or one step either side, wrapping around the range.
+            c.screen_x = int32_t(uint32_t(extremes[rng() % 8]) + rng() % 3 - 1);
+            c.screen_y = int32_t(uint32_t(extremes[rng() % 8]) + rng() % 3 - 1);
             c.env_u = (rng() & 1) ? nan : float(rng());
             c.env_v = (rng() & 1) ? 1e30f : -float(rng());
         }
