@@ -11,6 +11,7 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "render/draw.h"
+#include "scenes/cues.h"
 
 Scene1 scene1;
 
@@ -45,20 +46,9 @@ void scene1_render(uint32_t* frame) {
         clear_sync_flag(6);
     }
 
-    if (sync_flag(5)) {
-        if (s.overlay_start == 0) s.overlay_start = static_cast<uint32_t>(t);
-        keyed_overlay(frame, s.overlay.pixels, s.background.pixels);
-        if (static_cast<uint32_t>(t) - s.overlay_start > 5u) {
-            clear_sync_flag(5);
-            s.overlay_start = 0;
-        }
-    } else {
-        std::memcpy(frame, s.background.pixels, sizeof(uint32_t) * kFramePixels);
-    }
+    backdrop_with_overlay_cue(frame, s.background, s.overlay, s.overlay_start, t);
 
-    const bool flash_seen = sync_flag(1);
-    if (flash_seen) clear_sync_flag(1);
-    flash_frame(s.flash, frame, t, flash_seen);
+    flash_on_cue(s.flash, frame, t);
 
     const float a = static_cast<float>(t * kPi / 180.0);
     const double rx = 0.4 * a;

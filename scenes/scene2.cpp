@@ -10,6 +10,7 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "render/tables.h"
+#include "scenes/cues.h"
 
 Scene2 scene2;
 
@@ -86,20 +87,9 @@ void scene2_render(uint32_t* frame) {
         clear_sync_flag(4);
     }
 
-    if (sync_flag(5)) {
-        if (s.overlay_start == 0) s.overlay_start = static_cast<uint32_t>(t);
-        keyed_overlay(frame, s.overlay.pixels, s.background.pixels);
-        if (static_cast<uint32_t>(t) - s.overlay_start > 5u) {
-            clear_sync_flag(5);
-            s.overlay_start = 0;
-        }
-    } else {
-        std::memcpy(frame, s.background.pixels, sizeof(uint32_t) * kFramePixels);
-    }
+    backdrop_with_overlay_cue(frame, s.background, s.overlay, s.overlay_start, t);
 
-    const bool flash_seen = sync_flag(1);
-    if (flash_seen) clear_sync_flag(1);
-    flash_frame(s.flash, frame, t, flash_seen);
+    flash_on_cue(s.flash, frame, t);
 
     s.phase1 = static_cast<int32_t>(std::sin(t * 0.02 + 1.0) * 32000);
     s.phase2 = static_cast<int32_t>(std::cos(t * 0.017 + 0.5) * 32000);

@@ -11,6 +11,7 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "render/draw.h"
+#include "scenes/cues.h"
 
 Scene3 scene3;
 
@@ -39,9 +40,7 @@ void scene3_render(uint32_t* frame) {
 
     draw_noise(frame);
 
-    const bool flash_seen = sync_flag(1);
-    if (flash_seen) clear_sync_flag(1);
-    flash_frame(s.flash, frame, t, flash_seen);
+    flash_on_cue(s.flash, frame, t);
 
     const double a = t * kPi / 180.0;
     s.angles[0] = 0.2 * std::sin(0.01 * t);

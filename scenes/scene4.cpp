@@ -13,6 +13,7 @@
 #include "render/depth.h"
 #include "render/draw.h"
 #include "render/truncate.h"
+#include "scenes/cues.h"
 #include "scenes/rotating_fill.h"
 
 Scene4 scene4;
@@ -59,9 +60,7 @@ void scene4_render(uint32_t* frame) {
     draw_object(frame, s.object, s.texture, 160, 120);
     advance_depth_bias();
 
-    const bool flash_seen = sync_flag(1);
-    if (flash_seen) clear_sync_flag(1);
-    flash_frame(s.flash, frame, t, flash_seen);
+    flash_on_cue(s.flash, frame, t);
 }
 
 void scene4_release() {

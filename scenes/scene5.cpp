@@ -13,6 +13,7 @@
 #include "render/fill.h"
 #include "render/truncate.h"
 #include "render/vector.h"
+#include "scenes/cues.h"
 
 Scene5 scene5;
 
@@ -138,9 +139,7 @@ void scene5_render(uint32_t* frame) {
     draw_sprites(frame, s);
     draw_scroller(frame, s.scroller, t);
 
-    const bool flash_seen = sync_flag(1);
-    if (flash_seen) clear_sync_flag(1);
-    flash_frame(s.flash, frame, t, flash_seen);
+    flash_on_cue(s.flash, frame, t);
 }
 
 void scene5_release() {}

@@ -7,6 +7,7 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "metaball/metaball.h"
+#include "scenes/cues.h"
 
 Scene6 scene6;
 
@@ -43,9 +44,7 @@ void scene6_render(uint32_t* frame) {
         clear_sync_flag(5);
     }
 
-    const bool flash_seen = sync_flag(1);
-    if (flash_seen) clear_sync_flag(1);
-    flash_frame(s.flash, frame, t, flash_seen);
+    flash_on_cue(s.flash, frame, t);
 }
 
 void scene6_release() {
