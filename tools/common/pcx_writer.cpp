@@ -1,6 +1,8 @@
 // PCX encoding (see pcx_writer.h). Header fields are little-endian.
 #include "common/pcx_writer.h"
 
+#include "common/file_write.h"
+
 #include <cstdio>
 
 static void put16(std::vector<uint8_t>& b, size_t at, int v) {
@@ -44,18 +46,6 @@ std::vector<uint8_t> encode_pcx(const Indexed& img) {
     b.push_back(0x0C);
     b.insert(b.end(), img.palette.begin(), img.palette.end());
     return b;
-}
-
-bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "vorn-gen: cannot write %s\n", path.c_str());
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) std::fprintf(stderr, "vorn-gen: error writing %s\n", path.c_str());
-    return ok;
 }
 
 bool write_pcx(const std::string& path, const Indexed& img) {

@@ -12,5 +12,3 @@
 std::vector<uint8_t> encode_pcx(const Indexed& img);
 // Writes the file; prints a message and returns false on failure.
 bool write_pcx(const std::string& path, const Indexed& img);
-// Writes `bytes` to `path`; prints a message and returns false on failure.
-bool write_file(const std::string& path, const std::vector<uint8_t>& bytes);

@@ -2,6 +2,7 @@
 // timeline (times in seconds from the start of the song).
 #include "generator.h"
 
+#include "common/file_write.h"
 #include "music/composition.h"
 #include "music/xm_writer.h"
 
@@ -17,15 +18,7 @@ bool write_soundtrack(const std::string& dir) {
         std::fprintf(stderr, "vorn-gen: cannot build the soundtrack: %s\n", e.what());
         return false;
     }
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        std::fprintf(stderr, "vorn-gen: cannot write %s\n", path.c_str());
-        return false;
-    }
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok) std::fprintf(stderr, "vorn-gen: cannot write %s\n", path.c_str());
-    return ok;
+    return write_file(path, bytes);
 }
 
 void print_timeline(std::FILE* out) {

@@ -2,7 +2,7 @@
 // and, when asked, previews of them in their scenes.
 #include <string>
 
-#include "common/pcx_writer.h"
+#include "common/file_write.h"
 #include "generator.h"
 #include "objects/preview.h"
 #include "objects/shapes.h"
