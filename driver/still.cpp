@@ -37,14 +37,14 @@ bool parse_number(std::string_view text, int64_t low, int64_t high, int64_t& out
 }
 
 // "SCENE:TICK[:FLAGS]"; on a bad field, `why` names it.
-bool parse_request(std::string_view spec, StillRequest& req, const char*& why) {
-    const size_t first = spec.find(':');
+bool parse_request(std::string_view request_text, StillRequest& req, const char*& why) {
+    const size_t first = request_text.find(':');
     if (first == std::string_view::npos) {
         why = "expected SCENE:TICK[:FLAGS]";
         return false;
     }
-    const std::string_view scene = spec.substr(0, first);
-    std::string_view rest = spec.substr(first + 1);
+    const std::string_view scene = request_text.substr(0, first);
+    std::string_view rest = request_text.substr(first + 1);
     const size_t second = rest.find(':');
     const std::string_view tick = rest.substr(0, second);
     int64_t value = 0;
@@ -74,11 +74,11 @@ bool parse_request(std::string_view spec, StillRequest& req, const char*& why) {
 
 } // namespace
 
-int run_still(const std::string& spec, const std::string& out_png) {
+int run_still(const std::string& request_text, const std::string& out_png) {
     StillRequest req;
     const char* why = "";
-    if (!parse_request(spec, req, why)) {
-        std::fprintf(stderr, "vorn: bad --still argument \"%s\": %s\n", spec.c_str(), why);
+    if (!parse_request(request_text, req, why)) {
+        std::fprintf(stderr, "vorn: bad --still argument \"%s\": %s\n", request_text.c_str(), why);
         return kBadArgument;
     }
     if (out_png.empty()) {

@@ -10,4 +10,4 @@
 #pragma once
 #include <string>
 
-int run_still(const std::string& spec, const std::string& out_png);
+int run_still(const std::string& request_text, const std::string& out_png);

@@ -77,11 +77,11 @@ class StillTest : public ::testing::Test {
         fs::current_path(data);
         return true;
     }
-    Picture still(const std::string& spec) {
+    Picture still(const std::string& shot) {
         const std::string out = (work / "still.png").string();
-        EXPECT_EQ(run_still(spec, out), 0) << spec;
+        EXPECT_EQ(run_still(shot, out), 0) << shot;
         Picture picture;
-        EXPECT_TRUE(read_png(out, picture)) << spec;
+        EXPECT_TRUE(read_png(out, picture)) << shot;
         return picture;
     }
 
@@ -93,11 +93,11 @@ class StillTest : public ::testing::Test {
 TEST_F(StillTest, BadArgumentsExitWithTwoBeforeLoadingAnything) {
     // The working folder holds no data: any loading would end the process.
     fs::current_path(work);
-    for (const char* spec :
+    for (const char* shot :
          {"", "7", "8:0", "-1:0", "x:1", "2:", "2:-1", "2:1.5", "2:2147483648", "2:40:", "2:40:0",
           "2:40:10", "2:40:1,,6", "2:40:1,", "2:40:a", "2:40:1:6", " 2:40", "2:40 "}) {
         testing::internal::CaptureStderr();
-        EXPECT_EQ(run_still(spec, (work / "x.png").string()), 2) << '"' << spec << '"';
+        EXPECT_EQ(run_still(shot, (work / "x.png").string()), 2) << '"' << shot << '"';
         const std::string message = testing::internal::GetCapturedStderr();
         EXPECT_NE(message.find("--still"), std::string::npos) << message;
     }

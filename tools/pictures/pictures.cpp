@@ -113,17 +113,17 @@ bool write_pictures(const std::string& dir, const std::string& previews) {
                              "DejaVuSans-BoldOblique.ttf"})
         if (!Font(font, 12).ok()) return false;
     std::vector<Indexed> done;
-    for (const PictureSpec& spec : kPictures) {
-        Canvas c = spec.paint();
-        if (c.w != spec.w || c.h != spec.h) {
-            std::fprintf(stderr, "vorn-gen: %s painted at %dx%d, expected %dx%d\n", spec.file, c.w,
-                         c.h, spec.w, spec.h);
+    for (const PictureSpec& pic : kPictures) {
+        Canvas c = pic.paint();
+        if (c.w != pic.w || c.h != pic.h) {
+            std::fprintf(stderr, "vorn-gen: %s painted at %dx%d, expected %dx%d\n", pic.file, c.w,
+                         c.h, pic.w, pic.h);
             return false;
         }
         QuantizeOptions opt;
-        opt.dither = spec.dither;
+        opt.dither = pic.dither;
         Indexed img = quantize(c, opt);
-        if (!write_pcx(dir + "/" + spec.file, img)) return false;
+        if (!write_pcx(dir + "/" + pic.file, img)) return false;
         done.push_back(std::move(img));
     }
     if (!previews.empty() && (!write_contact_sheet(previews + "/pictures.png", done) ||
