@@ -41,7 +41,7 @@ struct PcxSpec {
 };
 
 // Header, `pixel_data`, marker and the test_colour palette.
-Bytes make_pcx(const PcxSpec& spec, const Bytes& pixel_data);
+Bytes make_pcx(const PcxSpec& header, const Bytes& pixel_data);
 
 // Big-endian pieces of LightWave files.
 void put_u16(Bytes& out, uint32_t v);
