@@ -7,7 +7,9 @@ uint64_t g_calls = 0;
 } // namespace
 
 namespace vorn {
-void srand(uint32_t seed) { g_seed = seed; }
+void srand(uint32_t seed) {
+    g_seed = seed;
+}
 
 int rand() {
     ++g_calls;
@@ -15,5 +17,7 @@ int rand() {
     return static_cast<int>((g_seed >> 16) & 0x7fffu);
 }
 
-uint64_t rand_calls() { return g_calls; }
+uint64_t rand_calls() {
+    return g_calls;
+}
 } // namespace vorn

@@ -25,9 +25,17 @@ extern SyncState sync_state;
 void sync_callback(uint32_t value);
 void sync_reset();
 
-inline uint8_t sync_scene() { return sync_state.bytes[0].load(std::memory_order_relaxed); }
+inline uint8_t sync_scene() {
+    return sync_state.bytes[0].load(std::memory_order_relaxed);
+}
 
 // Flag k in 1..9.
-inline bool sync_flag(int k) { return sync_state.bytes[k].load(std::memory_order_relaxed) != 0; }
-inline void clear_sync_flag(int k) { sync_state.bytes[k].store(0, std::memory_order_relaxed); }
-inline void raise_sync_flag(int k) { sync_state.bytes[k].store(1, std::memory_order_relaxed); }
+inline bool sync_flag(int k) {
+    return sync_state.bytes[k].load(std::memory_order_relaxed) != 0;
+}
+inline void clear_sync_flag(int k) {
+    sync_state.bytes[k].store(0, std::memory_order_relaxed);
+}
+inline void raise_sync_flag(int k) {
+    sync_state.bytes[k].store(1, std::memory_order_relaxed);
+}

@@ -7,21 +7,17 @@
 namespace fs = std::filesystem;
 
 std::string choose_data_dir(const std::string& requested) {
-    if (!requested.empty())
-        return requested;
+    if (!requested.empty()) return requested;
     std::error_code ec;
-    if (fs::exists("vorn.xm", ec))
-        return "";
+    if (fs::exists("vorn.xm", ec)) return "";
     for (const char* dir : {VORN_BUILD_DATA_DIR, VORN_INSTALL_DATA_DIR}) {
-        if (fs::exists(fs::path(dir) / "vorn.xm", ec))
-            return dir;
+        if (fs::exists(fs::path(dir) / "vorn.xm", ec)) return dir;
     }
     return "";
 }
 
 bool enter_data_dir(const std::string& dir, std::string& error) {
-    if (dir.empty())
-        return true;
+    if (dir.empty()) return true;
     std::error_code ec;
     fs::current_path(dir, ec);
     if (ec) {

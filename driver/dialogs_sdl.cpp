@@ -8,10 +8,8 @@ int SdlDialogs::choose(const char* text, const char* caption,
     std::vector<SDL_MessageBoxButtonData> data;
     for (size_t i = 0; i < buttons.size(); ++i) {
         Uint32 flags = 0;
-        if (i == 0)
-            flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
-        if (i + 1 == buttons.size())
-            flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+        if (i == 0) flags |= SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT;
+        if (i + 1 == buttons.size()) flags |= SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
         data.push_back({flags, static_cast<int>(i), buttons[i].c_str()});
     }
     SDL_MessageBoxData box{};
@@ -21,8 +19,7 @@ int SdlDialogs::choose(const char* text, const char* caption,
     box.numbuttons = static_cast<int>(data.size());
     box.buttons = data.data();
     int chosen = -1;
-    if (SDL_ShowMessageBox(&box, &chosen) != 0)
-        return -1;
+    if (SDL_ShowMessageBox(&box, &chosen) != 0) return -1;
     return chosen;
 }
 

@@ -14,8 +14,7 @@ namespace {
 } // namespace
 
 void SdlDisplay::open(const char* title, bool fullscreen) {
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
-        fail("cannot open a display");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("cannot open a display");
     video_ = true;
     // When no real display answers, SDL falls back to drawing off screen; the
     // show would then run unseen. Only a user who asks for that gets it.
@@ -25,35 +24,28 @@ void SdlDisplay::open(const char* title, bool fullscreen) {
         !(requested && *requested))
         throw DisplayError("cannot open a display: no display was found (is DISPLAY set?)");
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (fullscreen)
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                kFrameWidth * 3, kFrameHeight * 3, flags);
-    if (!window_)
-        fail("cannot open a window");
+    if (!window_) fail("cannot open a window");
     const Uint32 sync = vsync_ ? SDL_RENDERER_PRESENTVSYNC : 0;
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | sync);
-    if (!renderer_)
-        renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
-    if (!renderer_)
-        fail("cannot create a renderer");
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) fail("cannot create a renderer");
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     if (SDL_RenderSetLogicalSize(renderer_, kFrameWidth, kFrameHeight) != 0)
         fail("cannot scale the frame");
     texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
                                  kFrameWidth, kFrameHeight);
-    if (!texture_)
-        fail("cannot create a texture");
-    if (fullscreen)
-        SDL_ShowCursor(SDL_DISABLE);
+    if (!texture_) fail("cannot create a texture");
+    if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
 }
 
 bool SdlDisplay::key_waiting() {
-    if (!video_)
-        return key_;
+    if (!video_) return key_;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
         if (e.type == SDL_KEYDOWN || e.type == SDL_QUIT ||
@@ -64,8 +56,7 @@ bool SdlDisplay::key_waiting() {
 }
 
 void SdlDisplay::present() {
-    if (!texture_)
-        return;
+    if (!texture_) return;
     SDL_UpdateTexture(texture_, nullptr, frame_.data(), kFrameWidth * 4);
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, nullptr);
@@ -73,17 +64,13 @@ void SdlDisplay::present() {
 }
 
 void SdlDisplay::close() {
-    if (window_)
-        SDL_HideWindow(window_);
+    if (window_) SDL_HideWindow(window_);
 }
 
 void SdlDisplay::destroy() {
-    if (texture_)
-        SDL_DestroyTexture(texture_);
-    if (renderer_)
-        SDL_DestroyRenderer(renderer_);
-    if (window_)
-        SDL_DestroyWindow(window_);
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) SDL_DestroyWindow(window_);
     texture_ = nullptr;
     renderer_ = nullptr;
     window_ = nullptr;

@@ -38,14 +38,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     // The still is written where the user asked, not inside the data folder.
-    if (!o.out.empty())
-        o.out = std::filesystem::absolute(o.out).string();
+    if (!o.out.empty()) o.out = std::filesystem::absolute(o.out).string();
     if (!enter_data_dir(choose_data_dir(o.data_dir), error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
     }
-    if (!o.still.empty())
-        return run_still(o.still, o.out);
+    if (!o.still.empty()) return run_still(o.still, o.out);
 
     SDL_SetMainReady();
     SDL_Init(0);
@@ -56,8 +54,7 @@ int main(int argc, char** argv) {
         SdlMusic music(dialogs, o.no_sound, sync_callback);
         SteadyClock clock;
         ShowAnswers answers{o.auto_sound, o.fullscreen};
-        if (o.no_sound && !answers.auto_sound)
-            answers.auto_sound = true; // nothing to configure
+        if (o.no_sound && !answers.auto_sound) answers.auto_sound = true; // nothing to configure
         ShowPlatform p{display, music, dialogs, clock, scene_table(), answers};
         code = run_show(p);
     }

@@ -16,8 +16,7 @@ namespace {
 
 bool read_file(const char* name, std::vector<uint8_t>& out) {
     std::ifstream f(name, std::ios::binary);
-    if (!f)
-        return false;
+    if (!f) return false;
     out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
     return !f.bad();
 }
@@ -27,8 +26,7 @@ bool read_file(const char* name, std::vector<uint8_t>& out) {
 SdlMusic::~SdlMusic() {
     stop_output();
     player_.reset();
-    if (audio_)
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (audio_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool SdlMusic::open_device(const char* name) {
@@ -40,14 +38,12 @@ bool SdlMusic::open_device(const char* name) {
     want.callback = audio_callback;
     want.userdata = this;
     device_ = SDL_OpenAudioDevice(name, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
-    if (device_ == 0)
-        return false;
+    if (device_ == 0) return false;
     if (have.freq != 44100 && have.freq != 48000) {
         // Let SDL convert from 44.1 kHz rather than play at an odd rate.
         SDL_CloseAudioDevice(device_);
         device_ = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
-        if (device_ == 0)
-            return false;
+        if (device_ == 0) return false;
     }
     rate_ = have.freq;
     return true;
@@ -69,8 +65,7 @@ bool SdlMusic::startup(const char* file_name, uint8_t configure) {
             buttons.push_back("No sound");
             buttons.push_back("Cancel");
             const int choice = dialogs_.choose("Choose the sound output", "Sound set-up", buttons);
-            if (choice == static_cast<int>(buttons.size()) - 1)
-                return false;
+            if (choice == static_cast<int>(buttons.size()) - 1) return false;
             if (choice < 0) {
                 std::fprintf(stderr, "vorn: no sound device was found and no set-up dialog can be "
                                      "shown; playing without sound\n");
@@ -98,8 +93,7 @@ bool SdlMusic::startup(const char* file_name, uint8_t configure) {
 }
 
 bool SdlMusic::start() {
-    if (!player_ || !player_->start(rate_))
-        return false;
+    if (!player_ || !player_->start(rate_)) return false;
     player_->set_sync_function(callback_);
     stopping_ = false;
     if (device_)
@@ -115,16 +109,13 @@ void SdlMusic::stop_output() {
         device_ = 0;
     }
     stopping_ = true;
-    if (silent_.joinable())
-        silent_.join();
+    if (silent_.joinable()) silent_.join();
 }
 
 bool SdlMusic::shutdown() {
-    if (player_)
-        player_->set_sync_function(nullptr);
+    if (player_) player_->set_sync_function(nullptr);
     stop_output();
-    if (player_)
-        player_->stop();
+    if (player_) player_->stop();
     player_.reset();
     if (audio_) {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
@@ -163,10 +154,9 @@ void SdlMusic::silent_loop() {
     using clock = std::chrono::steady_clock;
     auto next = clock::now();
     while (!stopping_) {
-        if (!player_->play_tick())
-            return;
-        const auto tick = std::chrono::microseconds(
-            static_cast<int64_t>(player_->sample_frames()) * 1000000 / rate_);
+        if (!player_->play_tick()) return;
+        const auto tick = std::chrono::microseconds(static_cast<int64_t>(player_->sample_frames()) *
+                                                    1000000 / rate_);
         next += tick;
         const auto now = clock::now();
         if (next < now - std::chrono::seconds(1))

@@ -13,7 +13,8 @@ const char* usage_text() {
            "  --no-sound         play the music silently; it still drives the show\n"
            "  --fullscreen       run full screen (answers the second question: Yes)\n"
            "  --windowed         run in a window (second question: No)\n"
-           "  --no-vsync         render frames as fast as possible instead of at the display's rate\n"
+           "  --no-vsync         render frames as fast as possible instead of at the display's "
+           "rate\n"
            "  --data DIR         read the pictures, objects and music from DIR\n"
            "  --still S:T[:F] --out FILE.png\n"
            "                     render scene S at tick T with sync flags F (e.g. 2:40:1,6)\n"
@@ -49,14 +50,11 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
         else if (!std::strcmp(a, "--no-vsync"))
             o.vsync = false;
         else if (!std::strcmp(a, "--data")) {
-            if (!value(o.data_dir))
-                return false;
+            if (!value(o.data_dir)) return false;
         } else if (!std::strcmp(a, "--still")) {
-            if (!value(o.still))
-                return false;
+            if (!value(o.still)) return false;
         } else if (!std::strcmp(a, "--out")) {
-            if (!value(o.out))
-                return false;
+            if (!value(o.out)) return false;
         } else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h"))
             o.help = true;
         else if (!std::strcmp(a, "--version"))

@@ -22,8 +22,7 @@ namespace {
 
 bool ask(ShowPlatform& p, const std::optional<bool>& preset, const char* text,
          const char* caption) {
-    if (preset)
-        return *preset;
+    if (preset) return *preset;
     return p.dialogs.ask_yes_no(text, caption);
 }
 
@@ -38,14 +37,14 @@ int music_failure() {
 void run_main_loop(ShowPlatform& p) {
     tick_counter = 0;
     for (;;) {
-        if (p.display.key_waiting() || sync_scene() == kSceneEnd)
-            break;
+        if (p.display.key_waiting() || sync_scene() == kSceneEnd) break;
         bool drew = false;
         for (int k = 0; k < kSceneCount; ++k) {
             const float start = static_cast<float>(p.clock.now_ms());
             while (!p.display.key_waiting() && sync_scene() == k) {
                 const float now = static_cast<float>(p.clock.now_ms());
-                tick_counter = static_cast<int32_t>((static_cast<double>(now) - start) * 70.0 / 1000.0);
+                tick_counter =
+                    static_cast<int32_t>((static_cast<double>(now) - start) * 70.0 / 1000.0);
                 uint32_t* frame = p.display.lock();
                 p.scenes[static_cast<size_t>(k)].render(frame);
                 p.display.present();
@@ -53,8 +52,7 @@ void run_main_loop(ShowPlatform& p) {
                 drew = true;
             }
         }
-        if (!drew)
-            p.display.idle();
+        if (!drew) p.display.idle();
     }
 }
 
@@ -63,8 +61,7 @@ int run_show(ShowPlatform& p) {
     screen_height = kFrameHeight;
     try {
         const bool auto_sound = ask(p, p.answers.auto_sound, kSoundQuestion, kSoundCaption);
-        if (!p.music.startup("vorn.xm", auto_sound ? 0 : 1))
-            return music_failure();
+        if (!p.music.startup("vorn.xm", auto_sound ? 0 : 1)) return music_failure();
         build_lookup_tables();
         for (const SceneOps& s : p.scenes)
             s.setup();
@@ -81,8 +78,7 @@ int run_show(ShowPlatform& p) {
         for (const SceneOps& s : p.scenes)
             s.release();
         p.display.close();
-        if (!p.music.shutdown())
-            return music_failure();
+        if (!p.music.shutdown()) return music_failure();
         p.display.destroy();
         return 0;
     } catch (const DisplayError& e) {

@@ -17,7 +17,9 @@ constexpr size_t kMaxChannels = 64;
 constexpr int kMaxPatterns = 256;
 constexpr int kMaxRows = 256;
 
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t le32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
@@ -28,13 +30,11 @@ uint32_t le32(const uint8_t* p) {
 bool read_pattern(const uint8_t* cells, size_t packed_size, int rows, int channels,
                   uint8_t* writable, std::vector<std::vector<uint8_t>>& row_values) {
     row_values.assign(static_cast<size_t>(rows), {});
-    if (packed_size == 0)
-        return true; // an empty pattern stores no cells
+    if (packed_size == 0) return true; // an empty pattern stores no cells
     size_t pos = 0;
     for (int row = 0; row < rows; ++row) {
         for (int ch = 0; ch < channels; ++ch) {
-            if (pos >= packed_size)
-                return false;
+            if (pos >= packed_size) return false;
             uint8_t head = cells[pos];
             uint8_t fields = 0x1f; // note, instrument, volume, effect, parameter
             if (head & 0x80) {
@@ -44,10 +44,8 @@ bool read_pattern(const uint8_t* cells, size_t packed_size, int rows, int channe
             size_t type_at = 0, param_at = 0;
             bool has_type = false, has_param = false;
             for (int bit = 0; bit < 5; ++bit) {
-                if (!(fields & (1u << bit)))
-                    continue;
-                if (pos >= packed_size)
-                    return false;
+                if (!(fields & (1u << bit))) continue;
+                if (pos >= packed_size) return false;
                 if (bit == 3) {
                     has_type = true;
                     type_at = pos;
@@ -61,8 +59,7 @@ bool read_pattern(const uint8_t* cells, size_t packed_size, int rows, int channe
                 row_values[static_cast<size_t>(row)].push_back(has_param ? cells[param_at] : 0);
                 if (writable) {
                     writable[type_at] = 0;
-                    if (has_param)
-                        writable[param_at] = 0;
+                    if (has_param) writable[param_at] = 0;
                 }
             }
         }
@@ -74,21 +71,17 @@ bool read_pattern(const uint8_t* cells, size_t packed_size, int rows, int channe
 
 const std::vector<uint8_t>& XmSync::at(int pattern, int row) const {
     static const std::vector<uint8_t> none;
-    if (pattern < 0 || static_cast<size_t>(pattern) >= values.size())
-        return none;
+    if (pattern < 0 || static_cast<size_t>(pattern) >= values.size()) return none;
     const auto& rows = values[static_cast<size_t>(pattern)];
-    if (row < 0 || static_cast<size_t>(row) >= rows.size())
-        return none;
+    if (row < 0 || static_cast<size_t>(row) >= rows.size()) return none;
     return rows[static_cast<size_t>(row)];
 }
 
 bool read_xm_sync(const uint8_t* data, size_t size, XmSync& sync, std::vector<uint8_t>* blanked) {
     sync = XmSync{};
-    if (!data || size < 80 || std::memcmp(data, "Extended Module: ", 17) != 0)
-        return false;
+    if (!data || size < 80 || std::memcmp(data, "Extended Module: ", 17) != 0) return false;
     const uint32_t header_size = le32(data + 60);
-    if (header_size < 20 + 256 || header_size > size - 60)
-        return false;
+    if (header_size < 20 + 256 || header_size > size - 60) return false;
     const uint16_t song_length = le16(data + 64);
     const uint16_t channels = le16(data + 68);
     const uint16_t patterns = le16(data + 70);
@@ -97,27 +90,24 @@ bool read_xm_sync(const uint8_t* data, size_t size, XmSync& sync, std::vector<ui
     sync.channels = channels;
     sync.orders.assign(data + 80, data + 80 + song_length);
 
-    if (blanked)
-        blanked->assign(data, data + size);
+    if (blanked) blanked->assign(data, data + size);
     uint8_t* writable = blanked ? blanked->data() : nullptr;
 
     size_t pos = 60 + static_cast<size_t>(header_size);
     sync.values.resize(patterns);
     sync.pattern_rows.resize(patterns);
     for (int p = 0; p < patterns; ++p) {
-        if (size - pos < 9)
-            return false;
+        if (size - pos < 9) return false;
         const uint32_t pattern_header = le32(data + pos);
         const int rows = le16(data + pos + 5);
         const uint16_t packed_size = le16(data + pos + 7);
         if (pattern_header < 9 || pattern_header > size - pos || rows < 1 || rows > kMaxRows)
             return false;
         pos += pattern_header;
-        if (packed_size > size - pos)
-            return false;
+        if (packed_size > size - pos) return false;
         sync.pattern_rows[static_cast<size_t>(p)] = rows;
-        if (!read_pattern(data + pos, packed_size, rows, channels, writable ? writable + pos : nullptr,
-                          sync.values[static_cast<size_t>(p)]))
+        if (!read_pattern(data + pos, packed_size, rows, channels,
+                          writable ? writable + pos : nullptr, sync.values[static_cast<size_t>(p)]))
             return false;
         pos += packed_size;
     }

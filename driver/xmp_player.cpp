@@ -6,8 +6,7 @@ XmpPlayer::XmpPlayer() : ctx_(xmp_create_context()) {}
 
 XmpPlayer::~XmpPlayer() {
     stop();
-    if (ctx_)
-        xmp_free_context(ctx_);
+    if (ctx_) xmp_free_context(ctx_);
 }
 
 bool XmpPlayer::load(const std::vector<uint8_t>& module) {
@@ -30,8 +29,7 @@ bool XmpPlayer::load(const std::vector<uint8_t>& module) {
 }
 
 bool XmpPlayer::start(int rate) {
-    if (!loaded_ || playing_)
-        return false;
+    if (!loaded_ || playing_) return false;
     if (xmp_start_player(ctx_, rate, 0) != 0) {
         error_ = "the player cannot start";
         return false;
@@ -41,8 +39,7 @@ bool XmpPlayer::start(int rate) {
 }
 
 bool XmpPlayer::play_tick() {
-    if (!playing_ || xmp_play_frame(ctx_) != 0)
-        return false;
+    if (!playing_ || xmp_play_frame(ctx_) != 0) return false;
     xmp_get_frame_info(ctx_, &info_);
     if (info_.frame == 0) {
         SyncFunction f = sync_function_.load(std::memory_order_acquire);

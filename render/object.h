@@ -40,10 +40,11 @@ struct Object {
     int32_t face_count = 0;
     int32_t vertex_count = 0;
     Face* faces = nullptr;
-    Vec3* model_vertices = nullptr;  // as loaded: scaled, y and z negated
-    Vec3* view_vertices = nullptr;   // rotated, +256 on z
-    Vec3* vertex_normals = nullptr;  // average of the unit normals of a vertex's faces
+    Vec3* model_vertices = nullptr; // as loaded: scaled, y and z negated
+    Vec3* view_vertices = nullptr;  // rotated, +256 on z
+    Vec3* vertex_normals = nullptr; // average of the unit normals of a vertex's faces
     ScreenFace* screen_faces = nullptr;
-    double orientation[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}; // row-major, row-vector convention
-    int32_t light_offset = 0; // -50 after loading polygons
+    double orientation[3][3] = {
+        {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}; // row-major, row-vector convention
+    int32_t light_offset = 0;             // -50 after loading polygons
 };

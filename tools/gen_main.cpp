@@ -23,8 +23,7 @@ static bool make_dir(const std::string& dir) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) {
-        std::fprintf(stderr, "vorn-gen: cannot create %s: %s\n", dir.c_str(),
-                     ec.message().c_str());
+        std::fprintf(stderr, "vorn-gen: cannot create %s: %s\n", dir.c_str(), ec.message().c_str());
         return false;
     }
     return true;
@@ -52,15 +51,13 @@ int main(int argc, char** argv) {
     }
     if (timeline) {
         print_timeline(stdout);
-        if (out.empty())
-            return 0;
+        if (out.empty()) return 0;
     }
     if (out.empty()) {
         usage(stderr);
         return 2;
     }
-    if (!make_dir(out) || (!previews.empty() && !make_dir(previews)))
-        return 1;
+    if (!make_dir(out) || (!previews.empty() && !make_dir(previews))) return 1;
     if (!write_pictures(out, previews) || !write_objects(out, previews) || !write_soundtrack(out))
         return 1;
     return 0;

@@ -27,8 +27,7 @@ struct Outcome {
 Outcome run(const std::string& command) {
     Outcome r;
     FILE* p = popen(command.c_str(), "r");
-    if (!p)
-        return r;
+    if (!p) return r;
     std::array<char, 4096> buf;
     size_t n;
     while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
@@ -38,7 +37,9 @@ Outcome run(const std::string& command) {
     return r;
 }
 
-std::string vorn() { return std::string("'") + VORN_BINARY + "'"; }
+std::string vorn() {
+    return std::string("'") + VORN_BINARY + "'";
+}
 
 fs::path fresh_dir(const std::string& name) {
     fs::path d = fs::path(VORN_TEST_BINARY_DIR) / "test-scratch" / name;
@@ -97,7 +98,7 @@ TEST(Program, HelpVersionAndBadOptions) {
 TEST(Program, EmptyFolderEndsWithTheMusicMessage) {
     fs::path empty = fresh_dir("empty");
     Outcome r = run("SDL_AUDIODRIVER=dummy " + vorn() + " --auto-sound --windowed --data '" +
-                empty.string() + "' 2>/dev/null");
+                    empty.string() + "' 2>/dev/null");
     EXPECT_EQ(r.status, 255);
     EXPECT_EQ(r.out, "Midas my ass!, somethings smelly..\n");
 }
@@ -106,23 +107,22 @@ TEST(Program, WithoutADisplayItSaysSoAndExitsOne) {
     fs::path d = quick_show_dir("no-display");
     // No questions answered: the first one cannot be asked.
     Outcome asked = run("env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER= " + vorn() +
-                    " --data '" + d.string() + "' 2>&1 >/dev/null");
+                        " --data '" + d.string() + "' 2>&1 >/dev/null");
     EXPECT_EQ(asked.status, 1);
     EXPECT_NE(asked.out.find("no display"), std::string::npos) << asked.out;
     // Both answered: the window cannot be opened.
     Outcome opened = run("env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy " + vorn() +
-                     " --auto-sound --windowed --data '" + d.string() + "' 2>&1 >/dev/null");
+                         " --auto-sound --windowed --data '" + d.string() + "' 2>&1 >/dev/null");
     EXPECT_EQ(opened.status, 1);
     EXPECT_NE(opened.out.find("cannot open a display"), std::string::npos) << opened.out;
 }
 
 TEST(Program, PlaysAWholeShowUnderXvfbAndEndsOnSceneThirtyOne) {
-    if (!have("xvfb-run"))
-        GTEST_SKIP() << "xvfb-run is not installed";
+    if (!have("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
     fs::path d = quick_show_dir("xvfb-show");
     for (const char* sound : {"--auto-sound", "--no-sound"}) {
-        Outcome r = run("timeout 120 xvfb-run -a env SDL_AUDIODRIVER=dummy " + vorn() + " " + sound +
-                    " --windowed --data '" + d.string() + "' 2>&1");
+        Outcome r = run("timeout 120 xvfb-run -a env SDL_AUDIODRIVER=dummy " + vorn() + " " +
+                        sound + " --windowed --data '" + d.string() + "' 2>&1");
         EXPECT_EQ(r.status, 0) << r.out;
         // Every scene's set-up announced its pictures on the way.
         EXPECT_NE(r.out.find("a1txt.pcx"), std::string::npos);
@@ -131,8 +131,8 @@ TEST(Program, PlaysAWholeShowUnderXvfbAndEndsOnSceneThirtyOne) {
 
 TEST(Program, StillIsWrittenWhereAskedEvenWithAnotherDataFolder) {
     fs::path here = fresh_dir("still-relative");
-    Outcome r = run("cd '" + here.string() + "' && " + vorn() + " --still 7:500 --out rel.png --data '" +
-                    VORN_TEST_DATA_DIR + "' 2>&1");
+    Outcome r = run("cd '" + here.string() + "' && " + vorn() +
+                    " --still 7:500 --out rel.png --data '" + VORN_TEST_DATA_DIR + "' 2>&1");
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_TRUE(fs::exists(here / "rel.png"));
     EXPECT_FALSE(fs::exists(fs::path(VORN_TEST_DATA_DIR) / "rel.png"));

@@ -17,19 +17,26 @@ std::vector<std::string> g_log;
 std::vector<int32_t> g_ticks[kSceneCount];
 std::function<void(int scene, int frame)> g_on_render;
 
-template <int K> void setup() { g_log.push_back("setup " + std::to_string(K)); }
+template <int K> void setup() {
+    g_log.push_back("setup " + std::to_string(K));
+}
 template <int K> void render(uint32_t*) {
     g_ticks[K].push_back(tick_counter);
-    if (g_on_render)
-        g_on_render(K, static_cast<int>(g_ticks[K].size()));
+    if (g_on_render) g_on_render(K, static_cast<int>(g_ticks[K].size()));
 }
-template <int K> void release() { g_log.push_back("release " + std::to_string(K)); }
+template <int K> void release() {
+    g_log.push_back("release " + std::to_string(K));
+}
 
 const std::array<SceneOps, kSceneCount> kFakeScenes = {{
-    {setup<0>, render<0>, release<0>}, {setup<1>, render<1>, release<1>},
-    {setup<2>, render<2>, release<2>}, {setup<3>, render<3>, release<3>},
-    {setup<4>, render<4>, release<4>}, {setup<5>, render<5>, release<5>},
-    {setup<6>, render<6>, release<6>}, {setup<7>, render<7>, release<7>},
+    {setup<0>, render<0>, release<0>},
+    {setup<1>, render<1>, release<1>},
+    {setup<2>, render<2>, release<2>},
+    {setup<3>, render<3>, release<3>},
+    {setup<4>, render<4>, release<4>},
+    {setup<5>, render<5>, release<5>},
+    {setup<6>, render<6>, release<6>},
+    {setup<7>, render<7>, release<7>},
 }};
 
 class FakeDisplay : public Display {
@@ -42,20 +49,16 @@ class FakeDisplay : public Display {
     bool fail_open = false;
     void open(const char* title, bool fullscreen) override {
         g_log.push_back(std::string("open ") + title + (fullscreen ? " fullscreen" : " windowed"));
-        if (fail_open)
-            throw DisplayError("no display here");
+        if (fail_open) throw DisplayError("no display here");
     }
-    bool key_waiting() override {
-        return key_after_tests >= 0 && key_tests++ >= key_after_tests;
-    }
+    bool key_waiting() override { return key_after_tests >= 0 && key_tests++ >= key_after_tests; }
     uint32_t* lock() override { return frame; }
     void present() override { ++presents; }
     void unlock() override {}
     void close() override { g_log.push_back("close"); }
     void destroy() override { g_log.push_back("destroy"); }
     void idle() override {
-        if (++idles > 3)
-            sync_callback(kSceneEnd); // let a test of scenes 8..30 come to an end
+        if (++idles > 3) sync_callback(kSceneEnd); // let a test of scenes 8..30 come to an end
     }
 };
 
@@ -84,8 +87,7 @@ class FakeDialogs : public Dialogs {
     bool answer = true;
     bool can_show = true;
     bool ask_yes_no(const char* text, const char* caption) override {
-        if (!can_show)
-            throw DisplayError("no dialogs");
+        if (!can_show) throw DisplayError("no dialogs");
         asked.push_back(std::string(caption) + ": " + text);
         return answer;
     }
@@ -129,11 +131,28 @@ TEST_F(ShowFixture, StartsAndShutsDownInOrderWhenAKeyIsWaitingAtOnce) {
     display.key_after_tests = 0;
     EXPECT_EQ(run_show(platform), 0);
     EXPECT_EQ(display.presents, 0);
-    const std::vector<std::string> expected = {
-        "music startup vorn.xm", "setup 0", "setup 1", "setup 2", "setup 3", "setup 4",
-        "setup 5", "setup 6", "setup 7", "open Vorn fullscreen", "music start",
-        "release 0", "release 1", "release 2", "release 3", "release 4", "release 5",
-        "release 6", "release 7", "close", "music shutdown", "destroy"};
+    const std::vector<std::string> expected = {"music startup vorn.xm",
+                                               "setup 0",
+                                               "setup 1",
+                                               "setup 2",
+                                               "setup 3",
+                                               "setup 4",
+                                               "setup 5",
+                                               "setup 6",
+                                               "setup 7",
+                                               "open Vorn fullscreen",
+                                               "music start",
+                                               "release 0",
+                                               "release 1",
+                                               "release 2",
+                                               "release 3",
+                                               "release 4",
+                                               "release 5",
+                                               "release 6",
+                                               "release 7",
+                                               "close",
+                                               "music shutdown",
+                                               "destroy"};
     EXPECT_EQ(g_log, expected);
     ASSERT_EQ(dialogs.asked.size(), 2u);
     EXPECT_EQ(dialogs.asked[0], std::string(kSoundCaption) + ": " + kSoundQuestion);
@@ -212,8 +231,7 @@ TEST_F(ShowFixture, TickCounterCountsSeventyPerSecondAndTruncates) {
     SetUp();
     clock.step = 1;
     g_on_render = [](int, int frame) {
-        if (frame == 5)
-            sync_callback(kSceneEnd);
+        if (frame == 5) sync_callback(kSceneEnd);
     };
     run_main_loop(platform);
     EXPECT_EQ(g_ticks[0], (std::vector<int32_t>{0, 0, 0, 0, 0}));
@@ -224,12 +242,9 @@ TEST_F(ShowFixture, SceneChangesRestartTheTickCounterOnlyForANewScene) {
     // Scene 5 draws twice, then the music selects 5 again (no restart), then 2.
     sync_callback(5);
     g_on_render = [](int scene, int frame) {
-        if (scene == 5 && frame == 2)
-            sync_callback(5);
-        if (scene == 5 && frame == 3)
-            sync_callback(2);
-        if (scene == 2 && frame == 1)
-            sync_callback(kSceneEnd);
+        if (scene == 5 && frame == 2) sync_callback(5);
+        if (scene == 5 && frame == 3) sync_callback(2);
+        if (scene == 2 && frame == 1) sync_callback(kSceneEnd);
     };
     run_main_loop(platform);
     EXPECT_EQ(g_ticks[5].size(), 3u);

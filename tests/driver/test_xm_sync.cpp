@@ -31,15 +31,15 @@ XmTestModule jumping_module() {
         m.add_pattern(8);
     m.cell(0, 0, 3) = {0, 0, 0, W, 0};
     m.cell(0, 1, 1) = {0, 0, 0, W, 35};
-    m.cell(0, 1, 2) = {0, 0, 0, W, 36}; // same row, next channel
+    m.cell(0, 1, 2) = {0, 0, 0, W, 36};      // same row, next channel
     m.cell(0, 3, 0) = {0, 0, 0, 0x0D, 0x02}; // break to row 2 of the next pattern
     m.cell(0, 3, 3) = {0, 0, 0, W, 1};
-    m.cell(0, 5, 3) = {0, 0, 0, W, 99};  // skipped by the break
-    m.cell(1, 0, 3) = {0, 0, 0, W, 98};  // skipped: the break lands on row 2
+    m.cell(0, 5, 3) = {0, 0, 0, W, 99}; // skipped by the break
+    m.cell(1, 0, 3) = {0, 0, 0, W, 98}; // skipped: the break lands on row 2
     m.cell(1, 2, 3) = {0, 0, 0, W, 2};
     m.cell(1, 4, 0) = {0, 0, 0, 0x0B, 2}; // jump to order 2
     m.cell(1, 4, 3) = {0, 0, 0, W, 37};
-    m.cell(1, 6, 3) = {0, 0, 0, W, 97};   // skipped by the jump
+    m.cell(1, 6, 3) = {0, 0, 0, W, 97}; // skipped by the jump
     m.cell(2, 1, 3) = {0, 0, 0, W, 3};
     m.cell(2, 7, 3) = {0, 0, 0, W, 31};
     return m;
@@ -86,10 +86,10 @@ TEST(XmSyncReader, RefusesTruncatedAndCorruptModules) {
         b[at] = v;
         return read_xm_sync(b.data(), b.size(), sync, nullptr);
     };
-    EXPECT_FALSE(corrupt(0, 'X'));   // not an XM
-    EXPECT_FALSE(corrupt(68, 0));    // no channels
-    EXPECT_FALSE(corrupt(69, 1));    // 260 channels
-    EXPECT_FALSE(corrupt(61, 0x40)); // header larger than the file
+    EXPECT_FALSE(corrupt(0, 'X'));        // not an XM
+    EXPECT_FALSE(corrupt(68, 0));         // no channels
+    EXPECT_FALSE(corrupt(69, 1));         // 260 channels
+    EXPECT_FALSE(corrupt(61, 0x40));      // header larger than the file
     EXPECT_FALSE(corrupt(336 + 7, 0xff)); // first pattern's packed size past the end
     EXPECT_FALSE(read_xm_sync(nullptr, 0, sync, nullptr));
 }
@@ -154,7 +154,8 @@ TEST(XmSyncPlayback, BlankedWCommandsDoNotChangeTheSound) {
         ASSERT_EQ(xmp_play_frame(reference), 0);
         xmp_get_frame_info(reference, &fi);
         ASSERT_EQ(player.info().buffer_size, fi.buffer_size);
-        ASSERT_EQ(std::memcmp(player.info().buffer, fi.buffer, static_cast<size_t>(fi.buffer_size)), 0)
+        ASSERT_EQ(std::memcmp(player.info().buffer, fi.buffer, static_cast<size_t>(fi.buffer_size)),
+                  0)
             << "tick " << tick;
         const auto* s = static_cast<const int16_t*>(fi.buffer);
         for (int i = 0; i < fi.buffer_size / 2; ++i)

@@ -36,7 +36,9 @@ struct XmTestModule {
         };
         auto u8 = [&](int v) { b.push_back(static_cast<uint8_t>(v)); };
         auto u16 = [&](int v) { u8(v & 0xff), u8((v >> 8) & 0xff); };
-        auto u32 = [&](uint32_t v) { u16(static_cast<int>(v & 0xffff)), u16(static_cast<int>(v >> 16)); };
+        auto u32 = [&](uint32_t v) {
+            u16(static_cast<int>(v & 0xffff)), u16(static_cast<int>(v >> 16));
+        };
         auto text = [&](const char* s, size_t n) {
             std::string t(s);
             t.resize(n, ' ');
@@ -73,12 +75,10 @@ struct XmTestModule {
                     }
                     uint8_t head = 0x80;
                     for (int i = 0; i < 5; ++i)
-                        if (f[i])
-                            head |= static_cast<uint8_t>(1 << i);
+                        if (f[i]) head |= static_cast<uint8_t>(1 << i);
                     data.push_back(head);
                     for (int i = 0; i < 5; ++i)
-                        if (f[i])
-                            data.push_back(f[i]);
+                        if (f[i]) data.push_back(f[i]);
                 }
             }
             u32(9);
@@ -103,11 +103,11 @@ struct XmTestModule {
             u32(length);
             u32(0);
             u32(length); // loop the whole sample
-            u8(48);       // volume
-            u8(0);        // finetune
-            u8(1);        // forward loop, 8-bit
-            u8(128);      // panning
-            u8(0);        // relative note
+            u8(48);      // volume
+            u8(0);       // finetune
+            u8(1);       // forward loop, 8-bit
+            u8(128);     // panning
+            u8(0);       // relative note
             u8(0);
             text("saw", 22);
             int8_t prev = 0;

@@ -11,7 +11,6 @@ bool write_file(const std::string& path, const std::vector<uint8_t>& bytes) {
     }
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     ok = std::fclose(f) == 0 && ok;
-    if (!ok)
-        std::fprintf(stderr, "vorn-gen: error writing %s\n", path.c_str());
+    if (!ok) std::fprintf(stderr, "vorn-gen: error writing %s\n", path.c_str());
     return ok;
 }
