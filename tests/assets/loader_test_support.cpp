@@ -58,7 +58,8 @@ uint32_t test_colour(int i) {
 }
 
 Bytes make_pcx(const PcxSpec& s, const Bytes& pixel_data) {
-    Bytes out(128, 0);
+    // Sized once and filled in place (g++ 12 warns falsely about growing it).
+    Bytes out(128 + pixel_data.size() + 769, 0);
     auto put16 = [&](size_t at, int v) {
         out[at] = static_cast<uint8_t>(v & 0xFF);
         out[at + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
@@ -73,13 +74,15 @@ Bytes make_pcx(const PcxSpec& s, const Bytes& pixel_data) {
     put16(10, s.y_max);
     out[65] = 1;
     put16(66, s.bytes_per_line);
-    out.insert(out.end(), pixel_data.begin(), pixel_data.end());
-    out.push_back(s.palette_marker);
+    size_t at = 128;
+    for (uint8_t b : pixel_data)
+        out[at++] = b;
+    out[at++] = s.palette_marker;
     for (int i = 0; i < 256; ++i) {
         const uint32_t c = test_colour(i);
-        out.push_back(static_cast<uint8_t>(c >> 16));
-        out.push_back(static_cast<uint8_t>(c >> 8));
-        out.push_back(static_cast<uint8_t>(c));
+        out[at++] = static_cast<uint8_t>(c >> 16);
+        out[at++] = static_cast<uint8_t>(c >> 8);
+        out[at++] = static_cast<uint8_t>(c);
     }
     return out;
 }
@@ -99,7 +102,8 @@ void put_f32(Bytes& out, float v) {
 }
 
 void put_tag(Bytes& out, const char* tag) {
-    out.insert(out.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i) // byte by byte: g++ 12 warns falsely about a range insert here
+        out.push_back(static_cast<uint8_t>(tag[i]));
 }
 
 Bytes points_chunk(const std::vector<std::array<float, 3>>& points) {
