@@ -3,10 +3,12 @@
 // scene on its own data.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <vector>
 
 #include "core/rand.h"
+#include "render/draw.h"
 #include "scene_test_support.h"
 #include "scenes/scene1.h"
 #include "square_mesh.h"
@@ -218,4 +220,23 @@ TEST(Scene1Data, BothLayoutsStayInsideTheFrame) {
     scene1_release();
     std::free(scene1.background.pixels);
     scene1.background = Image{};
+}
+
+TEST_F(Scene1Test, AnglesComeFromASinglePrecisionTurnAndThePulseFromTheBeat) {
+    const int32_t tick = 1234;
+    render_at(tick);
+    // The turn is kept in single precision; the three angles are then doubles.
+    const float a = static_cast<float>(tick * 3.14159256 / 180.0);
+    const double rx = 0.4 * a, ry = -1.1 * a, rz = -1.3 * a;
+    const Matrix3 ring = rotation_matrix(rx, ry, rz);
+    const Matrix3 mesh = rotation_matrix(4 * rz, -6 * ry, -7 * rx);
+    const double a_wide = tick * 3.14159256 / 180.0;
+    const Matrix3 ring_wide = rotation_matrix(0.4 * a_wide, -1.1 * a_wide, -1.3 * a_wide);
+    ASSERT_NE(ring.m[0][1], ring_wide.m[0][1]); // the tick tells the two apart
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) {
+            EXPECT_EQ(scene1.ring.orientation[r][c], ring.m[r][c]) << r << "," << c;
+            EXPECT_EQ(scene1.mesh.orientation[r][c], mesh.m[r][c]) << r << "," << c;
+        }
+    EXPECT_EQ(scene1.pulse, 0.5 * std::cos(1234u * 278u * 3.14159256 / 4200) + 1.5);
 }

@@ -189,3 +189,21 @@ TEST_F(Scene2Test, FlashFadesOverThirtyFiveTicks) {
     render_at(136);
     EXPECT_EQ(frame.at(5, 235), kBackground);
 }
+
+TEST_F(Scene2Test, GreetingIsShakenRightByTheFirstDrawAndDownByTheSecond) {
+    for (int flag = 0; flag < 4; ++flag) {
+        raise_sync_flag(6);
+        render_at(flag);
+    }
+    ASSERT_EQ(scene2.greeting_index, 3);
+    vorn::srand(4243);
+    const int32_t xo = vorn::rand() % 30;
+    const int32_t yo = vorn::rand() % 30;
+    ASSERT_NE(xo, yo);
+    vorn::srand(4243);
+    render_at(10);
+    const Found found = greeting_pixels();
+    EXPECT_EQ(found.count, kGreetingWidth * kGreetingRows);
+    EXPECT_EQ(found.left, xo);
+    EXPECT_EQ(found.top, yo + 20 * 3);
+}

@@ -2,9 +2,11 @@
 // noise only, and the sprite cloud placed by the tick's rotation.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 
 #include "core/rand.h"
+#include "render/draw.h"
 #include "scene_test_support.h"
 #include "scenes/scene3.h"
 
@@ -153,4 +155,19 @@ TEST(Scene3Data, ShowsItsCloudOverTheNoise) {
         EXPECT_TRUE(frame.guards_intact());
     }
     scene3_release();
+}
+
+TEST_F(Scene3Test, AnglesStayInDoublePrecision) {
+    use_points({{0, 0, 0}});
+    render_at(1234);
+    // Unlike scene 1, the spin angle is never narrowed to single precision.
+    const double a = 1234 * 3.14159256 / 180.0;
+    ASSERT_NE(-1.1 * a, -1.1 * static_cast<float>(a));
+    EXPECT_EQ(scene3.angles[0], 0.2 * std::sin(0.01 * 1234));
+    EXPECT_EQ(scene3.angles[1], -1.1 * a);
+    EXPECT_EQ(scene3.angles[2], 0.2 * std::cos(0.007 * 1234));
+    const Matrix3 expected = rotation_matrix(scene3.angles[0], scene3.angles[1], scene3.angles[2]);
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(scene3.object.orientation[r][c], expected.m[r][c]) << r << "," << c;
 }

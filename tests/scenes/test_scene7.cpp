@@ -78,3 +78,24 @@ TEST_F(Scene7Test, NoChannelExceedsItsPaintedValue) {
         }
     }
 }
+
+TEST_F(Scene7Test, LevelsComeFromSinglePrecisionAngles) {
+    // At these ticks a double-precision speed or angle moves one light's level
+    // by one: tick 2493 light 1 and tick 12326 light 2 (speed), tick 10088
+    // light 1 (angle), tick 5966 light 0 (both).
+    const struct {
+        int32_t tick;
+        int32_t levels[kLightCount];
+    } expected[] = {
+        {2493, {25, 52, 18}},
+        {5966, {36, 6, 117}},
+        {10088, {1, 27, 91}},
+        {12326, {120, 74, 20}},
+    };
+    GuardedFrame frame;
+    for (const auto& e : expected) {
+        render_at(frame, e.tick);
+        for (int i = 0; i < kLightCount; ++i)
+            EXPECT_EQ(scene7.levels[i], e.levels[i]) << "tick " << e.tick << " light " << i;
+    }
+}
