@@ -34,10 +34,11 @@ template <typename T> T* allocate(size_t count) {
     return static_cast<T*>(std::calloc(count > 0 ? count : 1, sizeof(T)));
 }
 
-// Finds the chunk after `tag_offset`; checks that its length field and data
-// lie inside the buffer.
-bool chunk_bounds(size_t size, int64_t tag_offset, const uint8_t* data, LwoResult& r,
-                  uint32_t& length) {
+// Finds the chunk after `tag_offset`; checks that its length field and the
+// whole records of its data (`record_size` bytes each; a remainder is never
+// read) lie inside the buffer.
+bool chunk_bounds(size_t size, int64_t tag_offset, const uint8_t* data, uint32_t record_size,
+                  LwoResult& r, uint32_t& length) {
     const int64_t data_start = tag_offset + 8;
     r.chunk_offset = data_start;
     if (data_start > static_cast<int64_t>(size)) {
@@ -46,7 +47,8 @@ bool chunk_bounds(size_t size, int64_t tag_offset, const uint8_t* data, LwoResul
         return false;
     }
     length = read_u32(data + tag_offset + 4);
-    if (data_start + int64_t{length} > static_cast<int64_t>(size)) {
+    const int64_t used = int64_t{length / record_size} * record_size;
+    if (data_start + used > static_cast<int64_t>(size)) {
         r.chunk_length = length;
         r.error = LwoError::truncated_chunk;
         return false;
@@ -143,7 +145,7 @@ LwoResult decode_lwo(const uint8_t* data, size_t size, double scale, bool with_p
         if (offset < 0) continue;
         r.found[pass] = true;
         uint32_t length = 0;
-        if (!chunk_bounds(size, offset, data, r, length)) break;
+        if (!chunk_bounds(size, offset, data, pass == 0 ? 12 : 10, r, length)) break;
         const uint8_t* chunk = data + offset + 8;
         if (pass == 0) {
             if (!read_points(chunk, length, scale, r)) break;

@@ -160,6 +160,17 @@ TEST(LwoDecoder, RefusesBrokenFiles) {
     // A tag whose length field is cut off by the end of the file.
     check(Bytes{'P', 'N', 'T', 'S', 0, 0}, LwoError::truncated_chunk);
     check(Bytes{'P', 'N', 'T', 'S', 0, 0, 0, 0}, LwoError::none);
+
+    // A length that is not a whole number of records leaves the remainder
+    // unread, so the file may end right after the last whole record.
+    Bytes ragged = {'P', 'N', 'T',  'S', 0, 0, 0,    14,   0x3F, 0x80,
+                    0,   0,   0x40, 0,   0, 0, 0x40, 0x40, 0,    0};
+    Decoded one_point(ragged, 2.0, false);
+    ASSERT_EQ(one_point.r.error, LwoError::none);
+    ASSERT_EQ(one_point.r.object.vertex_count, 1);
+    EXPECT_EQ(one_point.r.object.model_vertices[0].z, -6.0);
+    ragged.pop_back();
+    check(ragged, LwoError::truncated_chunk);
 }
 
 // load_object in a child process: progress text, exit code and the counts.
