@@ -46,7 +46,9 @@ PcxResult decode_pcx(const uint8_t* data, size_t size) {
     PcxResult result;
     result.header = read_pcx_header(data, size);
     const PcxHeader& h = result.header;
-    if (size < kPcxHeaderSize + kPcxPaletteSize) {
+    // The palette is found from the end of the file, so in a very short file
+    // it may overlap the header; that is still read as such.
+    if (size < kPcxHeaderSize || size < kPcxPaletteSize) {
         result.error = PcxError::too_short;
         return result;
     }
