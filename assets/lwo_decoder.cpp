@@ -150,7 +150,7 @@ LwoResult decode_lwo(const uint8_t* data, size_t size, double scale, bool with_p
         if (pass == 0) {
             if (!read_points(chunk, length, scale, r)) break;
         } else {
-            if (!r.found[0]) {
+            if (!r.found[0] && length / 10 > 0) {
                 r.error = LwoError::polygons_no_points;
                 break;
             }

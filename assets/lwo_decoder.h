@@ -19,7 +19,7 @@ enum class LwoError {
     not_a_triangle,    // a polygon whose corner count is not 3
     truncated_chunk,   // a chunk's length runs past the end of the file
     bad_vertex_index,  // a polygon corner not smaller than the point count
-    polygons_no_points // polygons wanted and found, but no "PNTS" chunk
+    polygons_no_points // polygons wanted and present, but no "PNTS" chunk
 };
 
 struct LwoResult {

@@ -146,6 +146,12 @@ TEST(LwoDecoder, RefusesBrokenFiles) {
     EXPECT_EQ(index.point_count, 4);
 
     check(make_lwo({polygons_chunk(kTwoTriangles)}), LwoError::polygons_no_points);
+    // An empty polygon chunk needs no points.
+    Decoded empty(make_lwo({polygons_chunk({})}), 1.0, true);
+    EXPECT_EQ(empty.r.error, LwoError::none);
+    EXPECT_TRUE(empty.r.found[1]);
+    EXPECT_EQ(empty.r.object.face_count, 0);
+    EXPECT_EQ(empty.r.object.light_offset, -50);
     // An empty point chunk leaves every index out of range.
     check(make_lwo({points_chunk({}), polygons_chunk(kTwoTriangles)}), LwoError::bad_vertex_index);
 
