@@ -101,19 +101,16 @@ inline void opaque_span(uint32_t* frame, SpanEnd a, SpanEnd b, int64_t y, const 
 // Depth values are compared unsigned against the buffer, and a pixel is only
 // drawn when its depth is also above 0 as a signed value, so depths of 0 and
 // below never draw. Equal depth does not overwrite. A run whose two ends both
-// lie behind the buffer is skipped whole; the far end is judged at the run's
-// exclusive end column, or at the last column drawn when the run reaches the
-// right border (column 320 would be the next row's first entry, or past the
-// buffer on the last row).
+// lie behind the buffer is skipped whole; the far end is judged at the last
+// column drawn (the exclusive end may lie past the buffer).
 inline void depth_span(uint32_t* frame, uint32_t* depth, SpanEnd a, SpanEnd b, int64_t y,
                        const uint32_t* texture) {
     ClippedSpan s;
     if (!clip_span(a, b, y, s)) return;
     uint32_t* row = frame + y * kFrameWidth;
     uint32_t* depth_row = depth + y * kFrameWidth;
-    const int64_t end_column = s.x_end < kFrameWidth ? s.x_end : kFrameWidth - 1;
     if (static_cast<uint32_t>(s.depth_start) < depth_row[s.x_start] &&
-        static_cast<uint32_t>(s.depth_end) < depth_row[end_column])
+        static_cast<uint32_t>(s.depth_end) < depth_row[s.x_end - 1])
         return;
     uint32_t u = s.u, v = s.v;
     uint32_t d = static_cast<uint32_t>(s.depth_start);
