@@ -46,9 +46,7 @@ PcxResult decode_pcx(const uint8_t* data, size_t size) {
     PcxResult result;
     result.header = read_pcx_header(data, size);
     const PcxHeader& h = result.header;
-    // The palette is found from the end of the file, so in a very short file
-    // it may overlap the header; that is still read as such.
-    if (size < kPcxHeaderSize || size < kPcxPaletteSize) {
+    if (size < kPcxHeaderSize + kPcxPaletteSize) {
         result.error = PcxError::too_short;
         return result;
     }

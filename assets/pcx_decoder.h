@@ -14,7 +14,7 @@
 
 enum class PcxError {
     none,
-    too_short,     // fewer than 128 header bytes, or than 769 palette bytes
+    too_short,     // fewer than 128 header bytes + 769 palette bytes
     bad_header,    // version not 5 or bits per pixel not 8
     bad_palette,   // no 0x0C marker 769 bytes before the end
     empty_window,  // Xmax < Xmin or Ymax < Ymin
