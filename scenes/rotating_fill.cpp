@@ -24,7 +24,10 @@ int32_t pivot_distance(int32_t px, int32_t py) {
         const int64_t sum = int64_t{square_table[ax]} + square_table[ay];
         if (sum < kRootSize) return root_table[sum];
     }
-    return static_cast<int32_t>(std::sqrt(static_cast<double>(ax * ax + ay * ay)));
+    // Far outside the tables the sum of squares needs all 64 unsigned bits and
+    // the distance may not fit in 32 (it then becomes INT32_MIN).
+    const uint64_t sum = static_cast<uint64_t>(ax * ax) + static_cast<uint64_t>(ay * ay);
+    return trunc_to_int32(std::sqrt(static_cast<double>(sum)));
 }
 
 } // namespace

@@ -23,7 +23,8 @@ struct FillCorners {
 // The corner points for a pivot and angle. Pivots within the lookup tables'
 // range (|px|, |py| < 6400, px^2 + py^2 < 128000) take the distance from the
 // square and root tables; any other pivot takes the same truncated square root
-// directly, so no pivot reads outside a table.
+// directly (INT32_MIN where it does not fit in 32 bits), so no pivot reads
+// outside a table or overflows.
 FillCorners rotating_fill_corners(int32_t pivot_x, int32_t pivot_y, double angle);
 
 // Writes all 76800 pixels of the frame, in memory order, with texels.
