@@ -36,8 +36,9 @@ TEST(PcxDecoder, LiteralsAndShortRuns) {
 }
 
 TEST(PcxDecoder, RunOfLengthZeroStores256Pixels) {
-    Bytes data = {0xC0, 9};
-    data.insert(data.end(), 44, 0x01);
+    Bytes data(46, 0x01);
+    data[0] = 0xC0;
+    data[1] = 9;
     Decoded d(make_pcx(window(300, 1), data));
     ASSERT_EQ(d.result.error, PcxError::none);
     for (int x = 0; x < 256; ++x)
