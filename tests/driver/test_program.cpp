@@ -3,38 +3,21 @@
 // audio driver.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "command_output.h"
 #include "xm_builder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-};
-
-// Runs a shell command, capturing standard output (standard error is kept
-// apart unless the command redirects it).
+using Outcome = CommandResult;
 Outcome run(const std::string& command) {
-    Outcome r;
-    FILE* p = popen(command.c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf;
-    size_t n;
-    while ((n = fread(buf.data(), 1, buf.size(), p)) > 0)
-        r.out.append(buf.data(), n);
-    int s = pclose(p);
-    r.status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
-    return r;
+    return run_command(command);
 }
 
 std::string vorn() {

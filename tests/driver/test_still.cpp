@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "command_output.h"
 #include "driver/png_write.h"
 #include "driver/still.h"
 
@@ -43,17 +44,9 @@ struct Program {
     std::string output;
 };
 Program run_vorn(const std::string& arguments) {
-    Program r;
-    const std::string command = std::string("'") + VORN_BINARY + "' " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return r;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        r.output.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    r.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+    const CommandResult r =
+        run_command(std::string("'") + VORN_BINARY + "' " + arguments + " 2>&1");
+    return {r.status, r.out};
 }
 
 class StillTest : public ::testing::Test {

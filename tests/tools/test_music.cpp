@@ -1,6 +1,7 @@
 // The soundtrack: deterministic output, the sync timeline as printed and as
 // played, the scenes' rules for it, the duration two players agree on and
 // the loudness of a rendering.
+#include "command_output.h"
 #include "driver/music_timeline.h"
 #include "driver/xm_sync.h"
 #include "driver/xmp_player.h"
@@ -32,15 +33,7 @@ std::vector<uint8_t> read_file(const fs::path& p) {
 }
 
 std::string run(const std::string& command) {
-    std::string out;
-    if (std::FILE* f = popen(command.c_str(), "r")) {
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            out.append(buf, n);
-        pclose(f);
-    }
-    return out;
+    return run_command(command).out;
 }
 
 bool have(const char* program) {

@@ -22,6 +22,7 @@
 #include <unistd.h>
 
 #include "assets/lwo_decoder.h"
+#include "command_output.h"
 #include "common/lwob_writer.h"
 
 namespace fs = std::filesystem;
@@ -211,16 +212,7 @@ TEST(GeneratedObjects, LoaderScanFindsTheRealChunks) {
 TEST(GeneratedObjects, AssimpReadsTheSameCounts) {
     if (!fs::exists("/usr/bin/assimp")) GTEST_SKIP() << "assimp is not installed";
     auto info = [](const fs::path& file) {
-        std::string out;
-        const std::string cmd = "/usr/bin/assimp info '" + file.string() + "' 2>&1";
-        if (std::FILE* f = popen(cmd.c_str(), "r")) {
-            char buf[4096];
-            size_t n;
-            while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-                out.append(buf, n);
-            pclose(f);
-        }
-        return out;
+        return run_command("/usr/bin/assimp info '" + file.string() + "' 2>&1").out;
     };
     auto field = [](const std::string& out, const char* name) {
         const size_t p = out.find(name);
