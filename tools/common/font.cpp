@@ -36,6 +36,14 @@ Font::~Font() {
     if (library_) FT_Done_FreeType(FT_Library(library_));
 }
 
+// The kerning between two glyphs in 26.6 units (0 where the font has none).
+static long kerning(FT_Face face, FT_UInt prev, FT_UInt gi) {
+    if (!prev || !gi || !FT_HAS_KERNING(face)) return 0;
+    FT_Vector k;
+    FT_Get_Kerning(face, prev, gi, FT_KERNING_DEFAULT, &k);
+    return k.x;
+}
+
 int Font::width(const std::string& text, int tracking) const {
     if (!face_) return 0;
     FT_Face face = FT_Face(face_);
@@ -43,11 +51,7 @@ int Font::width(const std::string& text, int tracking) const {
     FT_UInt prev = 0;
     for (unsigned char ch : text) {
         FT_UInt gi = FT_Get_Char_Index(face, ch);
-        if (prev && gi && FT_HAS_KERNING(face)) {
-            FT_Vector k;
-            FT_Get_Kerning(face, prev, gi, FT_KERNING_DEFAULT, &k);
-            pen += k.x;
-        }
+        pen += kerning(face, prev, gi);
         if (FT_Load_Glyph(face, gi, FT_LOAD_DEFAULT)) continue;
         pen += face->glyph->advance.x + tracking * 64;
         prev = gi;
@@ -71,11 +75,7 @@ void Font::draw(Mask& m, int x, int baseline, const std::string& text, int track
     FT_UInt prev = 0;
     for (unsigned char ch : text) {
         FT_UInt gi = FT_Get_Char_Index(face, ch);
-        if (prev && gi && FT_HAS_KERNING(face)) {
-            FT_Vector k;
-            FT_Get_Kerning(face, prev, gi, FT_KERNING_DEFAULT, &k);
-            pen += k.x;
-        }
+        pen += kerning(face, prev, gi);
         if (FT_Load_Glyph(face, gi, FT_LOAD_DEFAULT) ||
             FT_Render_Glyph(face->glyph, FT_RENDER_MODE_NORMAL))
             continue;
