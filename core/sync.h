@@ -25,6 +25,17 @@ extern SyncState sync_state;
 void sync_callback(uint32_t value);
 void sync_reset();
 
+// A plain copy of the sync state, for working out the state at some point of
+// the music without touching the live one: [0] scene number, [k] flag k.
+struct SyncSnapshot {
+    uint8_t bytes[1 + kSyncFlagCount];
+};
+
+// What one sync value does, to a copy: exactly what sync_callback does.
+void apply_sync_value(SyncSnapshot& s, uint32_t value);
+// Makes the live sync state equal to `s`.
+void sync_restore(const SyncSnapshot& s);
+
 inline uint8_t sync_scene() {
     return sync_state.bytes[0].load(std::memory_order_relaxed);
 }

@@ -93,8 +93,9 @@ bool SdlMusic::startup(const char* file_name, uint8_t configure) {
 }
 
 bool SdlMusic::start() {
-    if (!player_ || !player_->start(rate_)) return false;
-    player_->set_sync_function(callback_);
+    if (!player_) return false;
+    player_->set_sync_queue(&queue_);
+    if (!player_->start(rate_)) return false;
     stopping_ = false;
     if (device_)
         SDL_PauseAudioDevice(device_, 0);
@@ -113,7 +114,6 @@ void SdlMusic::stop_output() {
 }
 
 bool SdlMusic::shutdown() {
-    if (player_) player_->set_sync_function(nullptr);
     stop_output();
     if (player_) player_->stop();
     player_.reset();
@@ -122,6 +122,11 @@ bool SdlMusic::shutdown() {
         audio_ = false;
     }
     return true;
+}
+
+// The values of every row whose first sample has gone out.
+void SdlMusic::deliver_sync() {
+    queue_.deliver_due(played_.load(std::memory_order_acquire), callback_);
 }
 
 void SdlMusic::audio_callback(void* self, Uint8* stream, int len) {
@@ -145,6 +150,8 @@ void SdlMusic::fill(int16_t* out, size_t frames) {
         out += n * 2;
         frames -= n;
         pending_at_ += n;
+        played_.store(player_->tick_start() + static_cast<int64_t>(pending_at_),
+                      std::memory_order_release);
     }
 }
 
@@ -155,6 +162,7 @@ void SdlMusic::silent_loop() {
     auto next = clock::now();
     while (!stopping_) {
         if (!player_->play_tick()) return;
+        played_.store(player_->tick_start(), std::memory_order_release);
         const auto tick = std::chrono::microseconds(static_cast<int64_t>(player_->sample_frames()) *
                                                     1000000 / rate_);
         next += tick;

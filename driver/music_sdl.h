@@ -28,6 +28,7 @@ class SdlMusic : public Music {
     bool startup(const char* file_name, uint8_t configure) override;
     bool start() override;
     bool shutdown() override;
+    void deliver_sync() override;
 
   private:
     static void audio_callback(void* self, Uint8* stream, int len);
@@ -44,6 +45,8 @@ class SdlMusic : public Music {
     int rate_ = 44100;
     std::unique_ptr<XmpPlayer> player_;
     size_t pending_at_ = 0; // samples of the current tick already handed out (in frames)
+    SyncQueue queue_;
+    std::atomic<int64_t> played_{0}; // sample frames handed to the device (or played silently)
     std::thread silent_;
     std::atomic<bool> stopping_{false};
 };

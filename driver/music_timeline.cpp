@@ -1,36 +1,59 @@
-// Plays a module silently and as fast as libxmp renders, listing its sync
-// events in playback order (see music_timeline.h).
+// Plays a module silently and as fast as libxmp renders: its sync events in
+// playback order, and the sync state at an order position (see
+// music_timeline.h).
 #include "driver/music_timeline.h"
 
 #include "driver/xmp_player.h"
+#include "scenes/scenes.h"
 
 namespace {
-thread_local std::vector<uint8_t>* t_row_values = nullptr;
-void collect(uint32_t v) {
-    t_row_values->push_back(static_cast<uint8_t>(v));
+
+// Calls row(info, values) for every row the first pass of the song enters,
+// with that row's sync values, until row() returns false. libxmp's time
+// counts to the end of the tick just rendered; `tick_start_ms` is its start.
+template <class Row> void walk_rows(const std::vector<uint8_t>& module, Row row) {
+    XmpPlayer player;
+    if (!player.load(module) || !player.start(8000)) return;
+    while (player.play_tick()) {
+        const xmp_frame_info& fi = player.info();
+        if (fi.loop_count > 0) return;
+        if (fi.frame != 0) continue;
+        const int64_t tick_start_ms = fi.time - (fi.frame_time + 500) / 1000;
+        if (!row(fi, tick_start_ms, player.row_sync())) return;
+    }
 }
+
 } // namespace
 
 std::vector<SyncEvent> walk_sync_timeline(const std::vector<uint8_t>& module, int64_t max_ms) {
     std::vector<SyncEvent> events;
-    XmpPlayer player;
-    if (!player.load(module) || !player.start(8000)) return events;
-    std::vector<uint8_t> row_values;
-    t_row_values = &row_values;
-    player.set_sync_function(collect);
-    while (player.play_tick()) {
-        const xmp_frame_info& fi = player.info();
-        if (fi.loop_count > 0 || fi.time > max_ms) break;
-        // libxmp's time counts to the end of the tick just rendered.
-        const int64_t tick_start_ms = fi.time - (fi.frame_time + 500) / 1000;
-        bool ended = false;
-        for (uint8_t v : row_values) {
-            events.push_back({tick_start_ms, fi.pos, fi.pattern, fi.row, v});
-            ended = ended || v == 31;
-        }
-        row_values.clear();
-        if (ended) break;
-    }
-    t_row_values = nullptr;
+    walk_rows(module,
+              [&](const xmp_frame_info& fi, int64_t start_ms, const std::vector<uint8_t>& values) {
+                  if (fi.time > max_ms) return false;
+                  bool ended = false;
+                  for (uint8_t v : values) {
+                      events.push_back({start_ms, fi.pos, fi.pattern, fi.row, v});
+                      ended = ended || v == kSceneEnd;
+                  }
+                  return !ended;
+              });
     return events;
+}
+
+std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& module, int order) {
+    std::optional<SyncSnapshot> found;
+    SyncSnapshot s{};
+    walk_rows(module, [&](const xmp_frame_info& fi, int64_t, const std::vector<uint8_t>& values) {
+        if (fi.pos == order) {
+            found = s;
+            return false;
+        }
+        for (uint8_t v : values)
+            apply_sync_value(s, v);
+        const uint16_t consumed = scene_consumed_flags(s.bytes[0]);
+        for (int k = 1; k <= kSyncFlagCount; ++k)
+            if (consumed & (1u << k)) s.bytes[k] = 0;
+        return true;
+    });
+    return found;
 }

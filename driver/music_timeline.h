@@ -6,9 +6,20 @@
 //   position, pattern, row and playback time, stopping after the first value
 //   31, at the end of the first pass of the song, or after max_ms of music.
 //   Returns an empty list if the module cannot be read.
+//
+//   sync_state_at_order(module_bytes, order) gives the sync state in force
+//   when playback first reaches order position `order`: the scene number and
+//   flags that the rows played before it leave, as in the whole show, where
+//   each scene clears the flags it consumes within a row of seeing them (see
+//   scene_consumed_flags). Every "start here" option starts from this state.
+//   Empty when the module cannot be read or the first pass of the song never
+//   reaches that position (past the end, or skipped by jumps).
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <vector>
+
+#include "core/sync.h"
 
 struct SyncEvent {
     int64_t time_ms;
@@ -19,3 +30,5 @@ struct SyncEvent {
 };
 
 std::vector<SyncEvent> walk_sync_timeline(const std::vector<uint8_t>& module, int64_t max_ms);
+
+std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& module, int order);

@@ -40,6 +40,10 @@ class Music {
     virtual bool startup(const char* file_name, uint8_t configure) = 0;
     virtual bool start() = 0;
     virtual bool shutdown() = 0;
+    // Hands the sync values of every row whose start is due now to the sync
+    // callback, in order. The main loop calls it at the top of every pass and
+    // before every frame.
+    virtual void deliver_sync() {}
 };
 
 class Dialogs {

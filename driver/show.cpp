@@ -37,11 +37,14 @@ int music_failure() {
 void run_main_loop(ShowPlatform& p) {
     tick_counter = 0;
     for (;;) {
+        p.music.deliver_sync();
         if (p.display.key_waiting() || sync_scene() == kSceneEnd) break;
         bool drew = false;
         for (int k = 0; k < kSceneCount; ++k) {
             const float start = static_cast<float>(p.clock.now_ms());
-            while (!p.display.key_waiting() && sync_scene() == k) {
+            for (;;) {
+                p.music.deliver_sync();
+                if (p.display.key_waiting() || sync_scene() != k) break;
                 const float now = static_cast<float>(p.clock.now_ms());
                 tick_counter =
                     static_cast<int32_t>((static_cast<double>(now) - start) * 70.0 / 1000.0);

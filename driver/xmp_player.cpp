@@ -1,4 +1,4 @@
-// libxmp playback one tick at a time, calling the sync function on each row
+// libxmp playback one tick at a time, with the sync values of each row
 // entered (see xmp_player.h).
 #include "driver/xmp_player.h"
 
@@ -28,34 +28,52 @@ bool XmpPlayer::load(const std::vector<uint8_t>& module) {
     return true;
 }
 
-bool XmpPlayer::start(int rate) {
+bool XmpPlayer::start(int rate, int order) {
     if (!loaded_ || playing_) return false;
+    if (order < 0 || order >= static_cast<int>(sync_.orders.size())) {
+        error_ = "no such order position";
+        return false;
+    }
     if (xmp_start_player(ctx_, rate, 0) != 0) {
         error_ = "the player cannot start";
         return false;
     }
     playing_ = true;
+    if (order > 0 && xmp_set_position(ctx_, order) < 0) {
+        stop_player();
+        error_ = "the player cannot go to that order position";
+        return false;
+    }
+    tick_start_ = rendered_ = 0;
+    info_ = xmp_frame_info{};
     return true;
+}
+
+const std::vector<uint8_t>& XmpPlayer::row_sync() const {
+    static const std::vector<uint8_t> none;
+    return playing_ && info_.frame == 0 ? sync_.at(info_.pattern, info_.row) : none;
 }
 
 bool XmpPlayer::play_tick() {
     if (!playing_ || xmp_play_frame(ctx_) != 0) return false;
     xmp_get_frame_info(ctx_, &info_);
-    if (info_.frame == 0) {
-        SyncFunction f = sync_function_.load(std::memory_order_acquire);
-        if (f) {
-            for (uint8_t v : sync_.at(info_.pattern, info_.row))
-                f(v);
-        }
-    }
+    tick_start_ = rendered_;
+    rendered_ += static_cast<int64_t>(sample_frames());
+    if (queue_)
+        for (uint8_t v : row_sync())
+            queue_->push({tick_start_, v});
     return true;
 }
 
-void XmpPlayer::stop() {
+void XmpPlayer::stop_player() {
     if (playing_) {
         xmp_end_player(ctx_);
         playing_ = false;
     }
+}
+
+void XmpPlayer::stop() {
+    stop_player();
     if (loaded_) {
         xmp_release_module(ctx_);
         loaded_ = false;

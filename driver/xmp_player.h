@@ -4,16 +4,18 @@
 // commands are blanked (libxmp would otherwise play their parameters as an
 // arpeggio). play_tick() renders one tick of 16-bit stereo samples; when that
 // tick enters a row (the tick within the row is 0: after a jump, a break or a
-// loop too, and once per row under a pattern delay) it first passes each sync
-// value of the row, in channel order, to the sync callback that is installed.
+// loop too, and once per row under a pattern delay) the row's sync values, in
+// channel order, are available from row_sync() until the next tick, and are
+// pushed to the sync queue, if one is set, with the sample position where the
+// row starts (sample frames since start(); tick_start() is that position).
 #pragma once
-#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include <xmp.h>
 
+#include "driver/sync_queue.h"
 #include "driver/xm_sync.h"
 
 using SyncFunction = void (*)(uint32_t);
@@ -28,14 +30,20 @@ class XmpPlayer {
     // Reads the sync commands and loads the blanked copy. False with a reason
     // in error() when the module is unreadable.
     bool load(const std::vector<uint8_t>& module);
-    // Starts playback from the first order at `rate` Hz.
-    bool start(int rate);
+    // Starts playback at `rate` Hz from order position `order` (the first
+    // row of that order). False for an order past the song's end.
+    bool start(int rate, int order = 0);
     // Renders one tick; false once playback cannot go on.
     bool play_tick();
     // Stops playback and releases the module.
     void stop();
 
-    void set_sync_function(SyncFunction f) { sync_function_.store(f, std::memory_order_release); }
+    // Where each entered row's sync values go; set before start(), or null.
+    void set_sync_queue(SyncQueue* q) { queue_ = q; }
+    // The sync values of the row the last tick entered (empty otherwise).
+    const std::vector<uint8_t>& row_sync() const;
+    // Sample frames rendered before the last tick: where that tick starts.
+    int64_t tick_start() const { return tick_start_; }
 
     const xmp_frame_info& info() const { return info_; }
     const int16_t* samples() const { return static_cast<const int16_t*>(info_.buffer); }
@@ -43,11 +51,15 @@ class XmpPlayer {
     const std::string& error() const { return error_; }
 
   private:
+    void stop_player();
+
     xmp_context ctx_;
     XmSync sync_;
     bool loaded_ = false;
     bool playing_ = false;
     xmp_frame_info info_{};
-    std::atomic<SyncFunction> sync_function_{nullptr};
+    SyncQueue* queue_ = nullptr;
+    int64_t tick_start_ = 0;
+    int64_t rendered_ = 0; // sample frames rendered since start()
     std::string error_;
 };
