@@ -18,6 +18,7 @@
 //   depth_span     texel replaces the frame pixel where the run is nearer
 //                  than the depth buffer, which then takes the run's depth
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #include <utility>
 
@@ -101,16 +102,19 @@ inline void opaque_span(uint32_t* frame, SpanEnd a, SpanEnd b, int64_t y, const 
 // Depth values are compared unsigned against the buffer, and a pixel is only
 // drawn when its depth is also above 0 as a signed value, so depths of 0 and
 // below never draw. Equal depth does not overwrite. A run whose two ends both
-// lie behind the buffer is skipped whole; the far end is judged at the last
-// column drawn (the exclusive end may lie past the buffer).
+// lie behind the buffer is skipped whole; the far end is judged at the run's
+// exclusive end column, which for a run reaching the right border is the next
+// row's first entry. Only on the last row would that entry lie past the
+// buffer; there the last entry of the buffer stands in for it.
 inline void depth_span(uint32_t* frame, uint32_t* depth, SpanEnd a, SpanEnd b, int64_t y,
                        const uint32_t* texture) {
     ClippedSpan s;
     if (!clip_span(a, b, y, s)) return;
     uint32_t* row = frame + y * kFrameWidth;
     uint32_t* depth_row = depth + y * kFrameWidth;
+    const int64_t end_entry = std::min<int64_t>(y * kFrameWidth + s.x_end, kFramePixels - 1);
     if (static_cast<uint32_t>(s.depth_start) < depth_row[s.x_start] &&
-        static_cast<uint32_t>(s.depth_end) < depth_row[s.x_end - 1])
+        static_cast<uint32_t>(s.depth_end) < depth[end_entry])
         return;
     uint32_t u = s.u, v = s.v;
     uint32_t d = static_cast<uint32_t>(s.depth_start);

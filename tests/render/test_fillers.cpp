@@ -248,29 +248,47 @@ TEST(DepthFill, DrawsOnlyWhereStrictlyNearerAndPositive) {
     EXPECT_EQ(depth.buffer.at(9, 3), 90u);
 
     // A run whose two ends are both behind the buffer is skipped whole, even
-    // where its middle would be nearer.
-    for (int x = 0; x < 10; ++x)
-        depth.buffer.at(x, 4) = x == 0 || x == 9 ? 1000 : 1;
+    // where its middle would be nearer. The far end is judged at the run's
+    // exclusive end column (10 here), not at its last drawn column.
+    for (int x = 0; x <= 10; ++x)
+        depth.buffer.at(x, 4) = x == 0 || x == 10 ? 1000 : 1;
     depth_span(frame.data(), depth_buffer, {0, 0, 0, 500}, {10, 0, 0, 500}, 4, t);
     EXPECT_EQ(frame.at(5, 4), 0u);
+    for (int x = 0; x <= 10; ++x)
+        depth.buffer.at(x, 5) = x == 0 || x == 9 ? 1000 : 1;
+    depth_span(frame.data(), depth_buffer, {0, 0, 0, 500}, {10, 0, 0, 500}, 5, t);
+    EXPECT_EQ(frame.at(5, 5), tex.texel(0, 0));
+    EXPECT_EQ(frame.at(9, 5), 0u);
+    EXPECT_EQ(depth.buffer.at(10, 5), 1u);
 }
 
-TEST(DepthFill, RejectionJudgesTheLastDrawnColumnNotThePixelBeyond) {
+// A run reaching the right border is judged at the next row's first entry; on
+// the last row, where that entry would lie past the buffer, at the buffer's
+// last entry instead, never at memory beyond it.
+TEST(DepthFill, RejectionAtTheRightBorder) {
     CoordTexture tex;
-    DepthBufferScope depth;
     const uint32_t* t = tex.pixels.data();
-    // The entry just past a run reaching the right border is the next row's
-    // first entry, or past the buffer on the last row. Near values there must
-    // not hide a run whose last column is open.
-    depth.buffer.at(0, 101) = 0xFFFFFF00u;
-    depth.buffer.at(0, 100) = 0xFFFFFF00u;
-    depth.buffer.at(0, 239) = 0xFFFFFF00u;
-    std::fill(depth.buffer.storage.end() - kGuardPixels, depth.buffer.storage.end(), 0xFFFFFF00u);
-    GuardedBuffer frame;
-    depth_span(frame.data(), depth_buffer, {0, 0, 0, 50}, {320, 0, 0, 50}, 100, t);
-    depth_span(frame.data(), depth_buffer, {0, 0, 0, 50}, {320, 0, 0, 50}, 239, t);
-    EXPECT_NE(frame.at(319, 100), 0u);
-    EXPECT_NE(frame.at(319, 239), 0u);
+    struct Case {
+        int row;
+        uint32_t next_row_first, last_entry, past_buffer;
+        bool drawn;
+    } cases[] = {
+        {100, 0xFFFFFF00u, 0, 0, false},
+        {100, 1, 0xFFFFFF00u, 0xFFFFFF00u, true},
+        {239, 0, 1, 0xFFFFFF00u, true},
+        {239, 0, 0xFFFFFF00u, 0, false},
+    };
+    for (const Case& c : cases) {
+        DepthBufferScope depth;
+        GuardedBuffer frame;
+        depth.buffer.at(0, c.row) = 0xFFFFFF00u;
+        if (c.row < 239) depth.buffer.at(0, c.row + 1) = c.next_row_first;
+        depth.buffer.at(319, 239) = c.last_entry;
+        std::fill(depth.buffer.storage.end() - kGuardPixels, depth.buffer.storage.end(),
+                  c.past_buffer);
+        depth_span(frame.data(), depth_buffer, {0, 0, 0, 50}, {320, 0, 0, 50}, c.row, t);
+        EXPECT_EQ(frame.at(100, c.row) != 0, c.drawn) << c.row << " " << c.last_entry;
+    }
 }
 
 TEST(DepthFill, DrawsNothingWithoutADepthBuffer) {
