@@ -15,9 +15,9 @@ void vertex_normals(Surface& surface, const Field& field) {
             const FloatVector d = vector_difference(v.position, blob.position);
             const double q =
                 static_cast<float>(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z);
-            normal.x = static_cast<float>(normal.x + d.x / q);
-            normal.y = static_cast<float>(normal.y + d.y / q);
-            normal.z = static_cast<float>(normal.z + d.z / q);
+            normal.x = round_to_float(normal.x + d.x / q);
+            normal.y = round_to_float(normal.y + d.y / q);
+            normal.z = round_to_float(normal.z + d.z / q);
         }
         v.normal = normal;
     }

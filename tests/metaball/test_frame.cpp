@@ -217,3 +217,31 @@ TEST(MetaballFrameReleased, DrawsNothingWithoutItsArrays) {
     EXPECT_EQ(frame.store, before);
     metaballs = saved;
 }
+
+// Each blob's share is added to the normal and rounded to float one blob at a
+// time. Vertex 2 at tick 207 is one where keeping the sum in double across the
+// blobs (as g++ 12's vectorizer once did at -O3) changes the last bit of x.
+TEST_F(MetaballFrames, VertexNormalsRoundAfterEveryBlob) {
+    Metaballs& m = metaballs;
+    clear_edge_cache(m.surface);
+    move_blobs(m.field, 207);
+    sample_field(m.field);
+    extract_surface(m.field, m.surface);
+    vertex_normals(m.surface, m.field);
+    struct Pinned {
+        int32_t vertex;
+        float x, y, z;
+    } pinned[] = {
+        {2, -0x1.d540acp-11f, 0x1.01bf84p-8f, 0x1.ef2638p-8f},
+        {3, 0x1.056d46p-12f, 0x1.e1b31ep-9f, 0x1.fa223ep-8f},
+        {100, 0x1.003564p-8f, -0x1.0dd972p-8f, 0x1.81fb8p-8f},
+        {1000, -0x1.89f83ep-10f, -0x1.84a476p-8f, -0x1.433dbp-8f},
+    };
+    ASSERT_GT(m.surface.vertex_total, 1000);
+    for (const Pinned& p : pinned) {
+        const FloatVector& n = m.surface.vertices[p.vertex].normal;
+        EXPECT_EQ(n.x, p.x) << p.vertex;
+        EXPECT_EQ(n.y, p.y) << p.vertex;
+        EXPECT_EQ(n.z, p.z) << p.vertex;
+    }
+}
