@@ -3,16 +3,26 @@
 
 #include <cmath>
 
+#include "core/pixels4.h"
 #include "core/screen.h"
 
 void brighten(uint32_t* frame, uint32_t amount) {
     const uint32_t add = (amount & 0xFFu) * 0x00010101u;
-    for (int32_t p = 0; p < kFramePixels; ++p)
+    int32_t p = 0;
+    for (; p + 4 <= kFramePixels; p += 4)
+        px4::store(frame + p, px4::add_bytes_saturate(px4::load(frame + p), px4::splat(add)));
+    for (; p < kFramePixels; ++p)
         frame[p] = add_saturate(frame[p], add);
 }
 
 void keyed_overlay(uint32_t* frame, const uint32_t* overlay, const uint32_t* background) {
-    for (int32_t p = 0; p < kFramePixels; ++p) {
+    int32_t p = 0;
+    for (; p + 4 <= kFramePixels; p += 4) {
+        using namespace px4;
+        const Pixels4 o = load(overlay + p);
+        store(frame + p, select(is_zero(o & splat(0x00FFFFFFu)), load(background + p), o));
+    }
+    for (; p < kFramePixels; ++p) {
         const uint32_t o = overlay[p];
         frame[p] = (o & 0x00FFFFFFu) != 0 ? o : background[p];
     }

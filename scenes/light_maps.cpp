@@ -16,6 +16,8 @@ void make_shade_level(ShadeLevel& out, int32_t level) {
         out.green[c] = v << 8;
         out.blue[c] = v;
     }
+    out.brightens = column >= 128;
+    out.factor = static_cast<uint16_t>(out.brightens ? column - 128 : column);
 }
 
 float light_angle(float speed, int32_t tick) {
@@ -34,7 +36,14 @@ void draw_light_maps(uint32_t* frame, const Image (&lights)[kLightCount],
     const uint32_t* l0 = lights[0].pixels;
     const uint32_t* l1 = lights[1].pixels;
     const uint32_t* l2 = lights[2].pixels;
-    for (int32_t p = 0; p < kFramePixels; ++p) {
+    int32_t p = 0;
+    for (; p + 4 <= kFramePixels; p += 4) {
+        using namespace px4;
+        const Pixels4 pair =
+            add_bytes_saturate(shade4(s[1], load(l1 + p)), shade4(s[2], load(l2 + p)));
+        store(frame + p, add_bytes_saturate(pair, shade4(s[0], load(l0 + p))));
+    }
+    for (; p < kFramePixels; ++p) {
         const uint32_t pair = add_saturate(shade(s[1], l1[p]), shade(s[2], l2[p]));
         frame[p] = add_saturate(pair, shade(s[0], l0[p]));
     }

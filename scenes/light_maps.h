@@ -4,7 +4,10 @@
 // each of its red, green and blue channels c by shade_table[c * 256 + l]: 128
 // keeps the channel, lower levels darken it toward 0, higher ones brighten it
 // toward 255. A ShadeLevel holds one column spread out per channel, so a pixel
-// is shaded with three byte-indexed loads and two ORs.
+// is shaded with three byte-indexed loads and two ORs. The vector loops use
+// the formula the table holds instead, exact in 16-bit lanes: with j = l - 128,
+//   l < 128:   c * l / 128               (truncated)
+//   l >= 128:  c + (255 - c) * j / 128   (truncated)
 //
 // The light speeds are radians per tick (1/70 s); a light's level at tick t is
 // trunc((sin(float(t) * speed) + 1.0) * 63.5) + boost, so 0..127 plus the boost.
@@ -12,6 +15,7 @@
 #include <cstdint>
 
 #include "core/image.h"
+#include "core/pixels4.h"
 
 constexpr int kLightCount = 3;
 constexpr float kLightSpeeds[kLightCount] = {0.0073f, -0.053f, -0.023f};
@@ -20,6 +24,8 @@ struct ShadeLevel {
     uint32_t red[256];   // shaded red, already in bits 16..23
     uint32_t green[256]; // shaded green, in bits 8..15
     uint32_t blue[256];  // shaded blue, in bits 0..7
+    bool brightens;      // level >= 128
+    uint16_t factor;     // level, or level - 128 when it brightens
 };
 
 // Fills `out` for level `level` (0..255; anything outside is held at 0 or 255).
@@ -27,6 +33,22 @@ void make_shade_level(ShadeLevel& out, int32_t level);
 
 inline uint32_t shade(const ShadeLevel& s, uint32_t pixel) {
     return s.red[(pixel >> 16) & 0xFFu] | s.green[(pixel >> 8) & 0xFFu] | s.blue[pixel & 0xFFu];
+}
+
+// Four pixels shaded at once; like shade(), the top bytes come out 0.
+inline px4::Pixels4 shade4(const ShadeLevel& s, px4::Pixels4 pixels) {
+    using namespace px4;
+    const Channels8 k = splat16(s.factor);
+    Channels8 low = widen_low(pixels), high = widen_high(pixels);
+    if (s.brightens) {
+        const Channels8 white = splat16(255);
+        low = low + shift_right16<7>((white - low) * k);
+        high = high + shift_right16<7>((white - high) * k);
+    } else {
+        low = shift_right16<7>(low * k);
+        high = shift_right16<7>(high * k);
+    }
+    return narrow(low, high) & splat(0x00FFFFFFu);
 }
 
 // The angle (radians, single precision) and the level of a light at `tick`.

@@ -1,6 +1,7 @@
 // Scene 0: pulsing light maps and the scrolling text strip (see scene0.h).
 #include "scenes/scene0.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -67,10 +68,20 @@ void scene0_render(uint32_t* frame) {
     for (int32_t y = 0; y < kFrameHeight; ++y) {
         const uint32_t* strip_row = s.strip.pixels + y * kStripWidth;
         uint32_t* row = frame + y * kFrameWidth;
+        // The row reads the strip from column `first` on, wrapping to column
+        // 0 at most once: two runs of consecutive strip pixels.
+        int32_t x = 0;
         int32_t u = first;
-        for (int32_t x = 0; x < kFrameWidth; ++x) {
-            row[x] = add_saturate(row[x], shade(text, strip_row[u]));
-            if (++u == kStripWidth) u = 0;
+        while (x < kFrameWidth) {
+            const int32_t run_end = std::min(kFrameWidth, x + (kStripWidth - u));
+            for (; x + 4 <= run_end; x += 4, u += 4) {
+                using namespace px4;
+                store(row + x,
+                      add_bytes_saturate(load(row + x), shade4(text, load(strip_row + u))));
+            }
+            for (; x < run_end; ++x, ++u)
+                row[x] = add_saturate(row[x], shade(text, strip_row[u]));
+            if (u == kStripWidth) u = 0;
         }
     }
 }

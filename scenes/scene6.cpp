@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "assets/pcx.h"
+#include "core/pixels4.h"
 #include "core/screen.h"
 #include "core/sync.h"
 #include "metaball/metaball.h"
@@ -16,7 +17,15 @@ namespace {
 // Adds the picture onto the frame with saturation, leaving the frame alone
 // where the picture is black.
 void add_picture(uint32_t* frame, const uint32_t* picture) {
-    for (int32_t i = 0; i < kFramePixels; ++i) {
+    int32_t i = 0;
+    for (; i + 4 <= kFramePixels; i += 4) {
+        using namespace px4;
+        // The frame's top bytes are cleared so that the picture's pass through.
+        const Pixels4 p = load(picture + i), f = load(frame + i);
+        const Pixels4 sum = add_bytes_saturate(p, f & splat(0x00FFFFFFu));
+        store(frame + i, select(is_zero(p & splat(0x00FFFFFFu)), f, sum));
+    }
+    for (; i < kFramePixels; ++i) {
         const uint32_t p = picture[i];
         if ((p & 0x00FFFFFFu) != 0) frame[i] = add_saturate(p, frame[i]);
     }

@@ -1,0 +1,235 @@
+// The one vector layer of the pixel loops: four 0x00RRGGBB pixels at a time.
+//
+// On x86-64 the operations are SSE2 instructions (always present there);
+// everywhere else, or when VORN_PLAIN_VECTORS is defined, they are plain C++
+// loops over the four lanes that give the same results bit for bit. The tests
+// build the frames both ways and compare them with the same checksums.
+//
+// A loop that uses this layer keeps its plain one-pixel loop beside the
+// vector loop: the plain loop states the arithmetic and draws the pixels left
+// over after the last whole group of four.
+//
+//   Pixels4       four 32-bit pixels (lane 0 is the lowest address)
+//   Channels8     eight 16-bit channel values: the red, green, blue and top
+//                 bytes of two pixels, widened (see widen_low / widen_high)
+#pragma once
+#include <cstdint>
+
+#if defined(__SSE2__) && !defined(VORN_PLAIN_VECTORS)
+#define VORN_SSE2_VECTORS 1
+#include <emmintrin.h>
+#endif
+
+namespace px4 {
+
+#if defined(VORN_SSE2_VECTORS)
+
+struct Pixels4 {
+    __m128i v;
+};
+struct Channels8 {
+    __m128i v;
+};
+
+inline Pixels4 load(const uint32_t* p) {
+    return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))};
+}
+inline void store(uint32_t* p, Pixels4 a) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), a.v);
+}
+inline Pixels4 gather(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    return {_mm_set_epi32(static_cast<int>(d), static_cast<int>(c), static_cast<int>(b),
+                          static_cast<int>(a))};
+}
+inline Pixels4 splat(uint32_t a) {
+    return {_mm_set1_epi32(static_cast<int>(a))};
+}
+inline Pixels4 lanes(uint32_t first, uint32_t step) {
+    const int f = static_cast<int>(first), s = static_cast<int>(step);
+    return {_mm_set_epi32(f + 3 * s, f + 2 * s, f + s, f)};
+}
+inline uint32_t lane(Pixels4 a, int n) {
+    alignas(16) uint32_t out[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(out), a.v);
+    return out[n];
+}
+
+// Each byte min(a + b, 255).
+inline Pixels4 add_bytes_saturate(Pixels4 a, Pixels4 b) {
+    return {_mm_adds_epu8(a.v, b.v)};
+}
+inline Pixels4 add32(Pixels4 a, Pixels4 b) {
+    return {_mm_add_epi32(a.v, b.v)};
+}
+inline Pixels4 operator&(Pixels4 a, Pixels4 b) {
+    return {_mm_and_si128(a.v, b.v)};
+}
+inline Pixels4 operator|(Pixels4 a, Pixels4 b) {
+    return {_mm_or_si128(a.v, b.v)};
+}
+template <int n> inline Pixels4 shift_right32(Pixels4 a) {
+    return {_mm_srli_epi32(a.v, n)};
+}
+template <int n> inline Pixels4 shift_left32(Pixels4 a) {
+    return {_mm_slli_epi32(a.v, n)};
+}
+// Lane by lane: a where `mask`'s lane is all ones, b where it is zero.
+inline Pixels4 select(Pixels4 mask, Pixels4 a, Pixels4 b) {
+    return {_mm_or_si128(_mm_and_si128(mask.v, a.v), _mm_andnot_si128(mask.v, b.v))};
+}
+// All ones in each lane that is zero, else zero.
+inline Pixels4 is_zero(Pixels4 a) {
+    return {_mm_cmpeq_epi32(a.v, _mm_setzero_si128())};
+}
+
+// The bytes of pixels 0 and 1 (widen_low) or 2 and 3 (widen_high) as eight
+// 16-bit values, and back: narrow packs sixteen values 0..255 into bytes.
+inline Channels8 widen_low(Pixels4 a) {
+    return {_mm_unpacklo_epi8(a.v, _mm_setzero_si128())};
+}
+inline Channels8 widen_high(Pixels4 a) {
+    return {_mm_unpackhi_epi8(a.v, _mm_setzero_si128())};
+}
+inline Pixels4 narrow(Channels8 low, Channels8 high) {
+    return {_mm_packus_epi16(low.v, high.v)};
+}
+inline Channels8 splat16(uint16_t a) {
+    return {_mm_set1_epi16(static_cast<short>(a))};
+}
+inline Channels8 operator+(Channels8 a, Channels8 b) {
+    return {_mm_add_epi16(a.v, b.v)};
+}
+inline Channels8 operator-(Channels8 a, Channels8 b) {
+    return {_mm_sub_epi16(a.v, b.v)};
+}
+// Low 16 bits of each product.
+inline Channels8 operator*(Channels8 a, Channels8 b) {
+    return {_mm_mullo_epi16(a.v, b.v)};
+}
+template <int n> inline Channels8 shift_right16(Channels8 a) {
+    return {_mm_srli_epi16(a.v, n)};
+}
+
+#else
+
+struct Pixels4 {
+    uint32_t v[4];
+};
+struct Channels8 {
+    uint16_t v[8];
+};
+
+inline Pixels4 load(const uint32_t* p) {
+    return {{p[0], p[1], p[2], p[3]}};
+}
+inline void store(uint32_t* p, Pixels4 a) {
+    for (int i = 0; i < 4; ++i)
+        p[i] = a.v[i];
+}
+inline Pixels4 gather(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    return {{a, b, c, d}};
+}
+inline Pixels4 splat(uint32_t a) {
+    return {{a, a, a, a}};
+}
+inline Pixels4 lanes(uint32_t first, uint32_t step) {
+    return {{first, first + step, first + 2 * step, first + 3 * step}};
+}
+inline uint32_t lane(Pixels4 a, int n) {
+    return a.v[n];
+}
+
+inline Pixels4 add_bytes_saturate(Pixels4 a, Pixels4 b) {
+    Pixels4 r;
+    for (int i = 0; i < 4; ++i) {
+        uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8) {
+            const uint32_t sum = ((a.v[i] >> shift) & 0xFFu) + ((b.v[i] >> shift) & 0xFFu);
+            out |= (sum > 255u ? 255u : sum) << shift;
+        }
+        r.v[i] = out;
+    }
+    return r;
+}
+inline Pixels4 add32(Pixels4 a, Pixels4 b) {
+    return {{a.v[0] + b.v[0], a.v[1] + b.v[1], a.v[2] + b.v[2], a.v[3] + b.v[3]}};
+}
+inline Pixels4 operator&(Pixels4 a, Pixels4 b) {
+    return {{a.v[0] & b.v[0], a.v[1] & b.v[1], a.v[2] & b.v[2], a.v[3] & b.v[3]}};
+}
+inline Pixels4 operator|(Pixels4 a, Pixels4 b) {
+    return {{a.v[0] | b.v[0], a.v[1] | b.v[1], a.v[2] | b.v[2], a.v[3] | b.v[3]}};
+}
+template <int n> inline Pixels4 shift_right32(Pixels4 a) {
+    return {{a.v[0] >> n, a.v[1] >> n, a.v[2] >> n, a.v[3] >> n}};
+}
+template <int n> inline Pixels4 shift_left32(Pixels4 a) {
+    return {{a.v[0] << n, a.v[1] << n, a.v[2] << n, a.v[3] << n}};
+}
+inline Pixels4 select(Pixels4 mask, Pixels4 a, Pixels4 b) {
+    Pixels4 r;
+    for (int i = 0; i < 4; ++i)
+        r.v[i] = (mask.v[i] & a.v[i]) | (~mask.v[i] & b.v[i]);
+    return r;
+}
+inline Pixels4 is_zero(Pixels4 a) {
+    Pixels4 r;
+    for (int i = 0; i < 4; ++i)
+        r.v[i] = a.v[i] == 0 ? 0xFFFFFFFFu : 0u;
+    return r;
+}
+
+inline Channels8 widen_low(Pixels4 a) {
+    Channels8 r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = static_cast<uint16_t>((a.v[i / 4] >> (8 * (i % 4))) & 0xFFu);
+    return r;
+}
+inline Channels8 widen_high(Pixels4 a) {
+    Channels8 r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = static_cast<uint16_t>((a.v[2 + i / 4] >> (8 * (i % 4))) & 0xFFu);
+    return r;
+}
+// Values above 255 become 255 (values below 0 as signed 16-bit become 0), as
+// the processor's pack does.
+inline Pixels4 narrow(Channels8 low, Channels8 high) {
+    Pixels4 r{{0, 0, 0, 0}};
+    for (int i = 0; i < 16; ++i) {
+        const int16_t s = static_cast<int16_t>(i < 8 ? low.v[i] : high.v[i - 8]);
+        const uint32_t byte = s < 0 ? 0u : s > 255 ? 255u : static_cast<uint32_t>(s);
+        r.v[i / 4] |= byte << (8 * (i % 4));
+    }
+    return r;
+}
+inline Channels8 splat16(uint16_t a) {
+    return {{a, a, a, a, a, a, a, a}};
+}
+inline Channels8 operator+(Channels8 a, Channels8 b) {
+    Channels8 r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = static_cast<uint16_t>(a.v[i] + b.v[i]);
+    return r;
+}
+inline Channels8 operator-(Channels8 a, Channels8 b) {
+    Channels8 r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = static_cast<uint16_t>(a.v[i] - b.v[i]);
+    return r;
+}
+inline Channels8 operator*(Channels8 a, Channels8 b) {
+    Channels8 r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = static_cast<uint16_t>(uint32_t{a.v[i]} * b.v[i]);
+    return r;
+}
+template <int n> inline Channels8 shift_right16(Channels8 a) {
+    Channels8 r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = static_cast<uint16_t>(a.v[i] >> n);
+    return r;
+}
+
+#endif
+
+} // namespace px4
