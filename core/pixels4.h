@@ -61,6 +61,16 @@ inline Pixels4 add_bytes_saturate(Pixels4 a, Pixels4 b) {
 inline Pixels4 add32(Pixels4 a, Pixels4 b) {
     return {_mm_add_epi32(a.v, b.v)};
 }
+// Low 32 bits of each lane's product.
+inline Pixels4 mul32(Pixels4 a, Pixels4 b) {
+    const __m128i even = _mm_mul_epu32(a.v, b.v);
+    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a.v, 32), _mm_srli_epi64(b.v, 32));
+    return {_mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                               _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)))};
+}
+inline Pixels4 sub32(Pixels4 a, Pixels4 b) {
+    return {_mm_sub_epi32(a.v, b.v)};
+}
 inline Pixels4 operator&(Pixels4 a, Pixels4 b) {
     return {_mm_and_si128(a.v, b.v)};
 }
@@ -153,6 +163,12 @@ inline Pixels4 add_bytes_saturate(Pixels4 a, Pixels4 b) {
 }
 inline Pixels4 add32(Pixels4 a, Pixels4 b) {
     return {{a.v[0] + b.v[0], a.v[1] + b.v[1], a.v[2] + b.v[2], a.v[3] + b.v[3]}};
+}
+inline Pixels4 mul32(Pixels4 a, Pixels4 b) {
+    return {{a.v[0] * b.v[0], a.v[1] * b.v[1], a.v[2] * b.v[2], a.v[3] * b.v[3]}};
+}
+inline Pixels4 sub32(Pixels4 a, Pixels4 b) {
+    return {{a.v[0] - b.v[0], a.v[1] - b.v[1], a.v[2] - b.v[2], a.v[3] - b.v[3]}};
 }
 inline Pixels4 operator&(Pixels4 a, Pixels4 b) {
     return {{a.v[0] & b.v[0], a.v[1] & b.v[1], a.v[2] & b.v[2], a.v[3] & b.v[3]}};

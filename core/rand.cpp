@@ -13,11 +13,20 @@ void srand(uint32_t seed) {
 
 int rand() {
     ++g_calls;
-    g_seed = g_seed * 214013u + 2531011u;
+    g_seed = g_seed * kRandMultiplier + kRandIncrement;
     return static_cast<int>((g_seed >> 16) & 0x7fffu);
 }
 
 uint64_t rand_calls() {
     return g_calls;
+}
+
+uint32_t rand_state() {
+    return g_seed;
+}
+
+void rand_resume(uint32_t state, uint64_t values_drawn) {
+    g_seed = state;
+    g_calls += values_drawn;
 }
 } // namespace vorn
