@@ -53,6 +53,9 @@ inline uint32_t lane(Pixels4 a, int n) {
     _mm_store_si128(reinterpret_cast<__m128i*>(out), a.v);
     return out[n];
 }
+inline void to_array(Pixels4 a, uint32_t (&out)[4]) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), a.v);
+}
 
 // Each byte min(a + b, 255).
 inline Pixels4 add_bytes_saturate(Pixels4 a, Pixels4 b) {
@@ -147,6 +150,10 @@ inline Pixels4 lanes(uint32_t first, uint32_t step) {
 }
 inline uint32_t lane(Pixels4 a, int n) {
     return a.v[n];
+}
+inline void to_array(Pixels4 a, uint32_t (&out)[4]) {
+    for (int i = 0; i < 4; ++i)
+        out[i] = a.v[i];
 }
 
 inline Pixels4 add_bytes_saturate(Pixels4 a, Pixels4 b) {
