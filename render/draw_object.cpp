@@ -71,11 +71,13 @@ void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t 
     for (int32_t f = 0; f < object.face_count; ++f) {
         const Face& face = object.faces[f];
         ScreenFace& sf = object.screen_faces[f];
+        // Every corner is projected, whatever the others gave.
         bool visible = true;
-        for (int j = 0; j < 3; ++j)
-            visible = project_corner(object.view_vertices[face.vertex_index[j]], centre_x, centre_y,
-                                     sf, j) &&
-                      visible;
+        for (int j = 0; j < 3; ++j) {
+            const bool in_front = project_corner(object.view_vertices[face.vertex_index[j]],
+                                                 centre_x, centre_y, sf, j);
+            visible = visible && in_front;
+        }
         if (!visible) sf = ScreenFace{};
     }
 
@@ -97,7 +99,8 @@ void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture
             Vec3& p = object.view_vertices[i];
             p = transformed(object, i);
             distort(p, amount_x, amount_y, amount_z, mode);
-            visible = project_corner(p, centre_x, centre_y, sf, j) && visible;
+            const bool in_front = project_corner(p, centre_x, centre_y, sf, j);
+            visible = visible && in_front;
         }
         if (!visible) sf = ScreenFace{};
     }

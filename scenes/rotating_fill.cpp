@@ -54,9 +54,19 @@ void rotating_texture_fill(uint32_t* frame, const Image& texture, int32_t pivot_
     const uint32_t y1 = static_cast<uint32_t>(c.y[0]), y2 = static_cast<uint32_t>(c.y[1]);
     const uint32_t y3 = static_cast<uint32_t>(c.y[2]), y4 = static_cast<uint32_t>(c.y[3]);
 
-    // With k = y + 1 and j = x + 1:
-    //   U = (512 - 2k) ((256 - j) X1 + j X3) + 2k ((256 - j) X2 + j X4)
-    // Row start (j = 1) and column step, at k = 1, and how both change per row.
+    // With j = x + 1 and k = y + 1, pixel (x, y) blends the corners with
+    // weights that sum to 2^17 = 512 x 256:
+    //   U(j, k) = (512 - 2k) ((256 - j) X1 + j X3) + 2k ((256 - j) X2 + j X4)
+    // and V likewise with the Ys. The corners are in texture units x 2, so U
+    // is texels x 2^18 and bits 18..25 pick the texel column. U is linear in
+    // j for a fixed k, and its start and step are linear in k:
+    //   U(1, k)              = (512 - 2k)(255 X1 + X3) + 2k (255 X2 + X4)
+    //   U(j + 1, k) - U(j, k) = (512 - 2k)(X3 - X1)    + 2k (X4 - X2)
+    // At k = 1 (row 0) these are u_start and u_step below. Going down one row
+    // (k to k + 1) changes them by
+    //   U(1, k + 1) - U(1, k) = 2 (255 (X2 - X1) + (X4 - X3))      = u_start_row
+    //   step(k + 1) - step(k) = 2 ((X4 - X2) - (X3 - X1))            = u_step_row
+    // so every pixel costs one addition per coordinate, every row two.
     uint32_t u_start = 510u * (255u * x1 + x3) + 2u * (255u * x2 + x4);
     uint32_t v_start = 510u * (255u * y1 + y3) + 2u * (255u * y2 + y4);
     uint32_t u_step = 510u * (x3 - x1) + 2u * (x4 - x2);
