@@ -2,8 +2,12 @@
 //
 // 16.16 arithmetic: ceil16(a) = (a + 0xFFFF) >> 16 is the first whole pixel
 // at or after a; mul16(a, b) is the 64-bit product shifted right by 16 and cut
-// to 32 bits. Running coordinates step in unsigned 32-bit arithmetic, which
-// wraps exactly like the two's-complement registers they model.
+// to 32 bits. Running coordinates are Steppers: unsigned 32-bit sums, which
+// wrap exactly like the two's-complement registers they model.
+//
+// Each walk is written in three steps: the stepping values at the first row
+// (or column) the edge (or span) crosses, the clip that skips the rows (or
+// columns) outside the frame in one multiplication, and the loop that steps.
 #include "metaball/polygon_fill.h"
 
 #include <algorithm>
@@ -26,6 +30,25 @@ int32_t mul16(int64_t a, int64_t b) {
 
 int32_t wrap(int64_t a) {
     return static_cast<int32_t>(a);
+}
+
+// A coordinate stepped by a constant per row or per pixel, modulo 2^32.
+struct Stepper {
+    uint32_t value, step;
+    Stepper(uint32_t start, int32_t per_step)
+        : value(start), step(static_cast<uint32_t>(per_step)) {}
+    // n steps at once: the sum n single steps reach, modulo 2^32.
+    void skip(int64_t n) { value += static_cast<uint32_t>(n) * step; }
+    uint32_t next() {
+        const uint32_t v = value;
+        value += step;
+        return v;
+    }
+};
+
+// `start` moved by the sub-pixel prestep p along `slope`, modulo 2^32.
+uint32_t prestepped(int32_t start, int32_t p, int32_t slope) {
+    return static_cast<uint32_t>(start) + static_cast<uint32_t>(mul16(p, slope));
 }
 
 // Rows an edge from y0 to y1 writes, limited to the frame: [first, end).
@@ -60,14 +83,13 @@ void walk_end_edge(const MetaballVertex& a, const MetaballVertex& b) {
     const int32_t x0 = a.screen_x, y0 = a.screen_y, x1 = b.screen_x, y1 = b.screen_y;
     if (y1 <= y0) return;
     const int32_t slope = x_slope(x0, y0, x1, y1);
+    Stepper x(prestepped(x0, prestep(y0), slope), slope);
+
     const RowRange rows = edge_rows(y0, y1);
-    const uint32_t skip = static_cast<uint32_t>(rows.first - rows.first_unclipped);
-    uint32_t x = static_cast<uint32_t>(x0) + static_cast<uint32_t>(mul16(prestep(y0), slope)) +
-                 skip * static_cast<uint32_t>(slope);
-    for (int64_t row = rows.first; row < rows.end; ++row) {
-        polygon_filler.end_x[row] = static_cast<int32_t>(x);
-        x += static_cast<uint32_t>(slope);
-    }
+    x.skip(rows.first - rows.first_unclipped);
+
+    for (int64_t row = rows.first; row < rows.end; ++row)
+        polygon_filler.end_x[row] = static_cast<int32_t>(x.next());
 }
 
 void walk_start_edge(const MetaballVertex& a, const MetaballVertex& b) {
@@ -82,21 +104,20 @@ void walk_start_edge(const MetaballVertex& a, const MetaballVertex& b) {
     const int32_t v_slope =
         trunc_to_int32(double(static_cast<float>(int64_t(v1) - v0)) * 65536.0 / dy);
     const int32_t p = prestep(y0);
+    Stepper x(prestepped(x0, p, slope), slope);
+    Stepper u(prestepped(u0, p, u_slope), u_slope);
+    Stepper v(prestepped(v0, p, v_slope), v_slope);
+
     const RowRange rows = edge_rows(y0, y1);
-    const uint32_t skip = static_cast<uint32_t>(rows.first - rows.first_unclipped);
-    uint32_t x = static_cast<uint32_t>(x0) + static_cast<uint32_t>(mul16(p, slope)) +
-                 skip * static_cast<uint32_t>(slope);
-    uint32_t u = static_cast<uint32_t>(u0) + static_cast<uint32_t>(mul16(p, u_slope)) +
-                 skip * static_cast<uint32_t>(u_slope);
-    uint32_t v = static_cast<uint32_t>(v0) + static_cast<uint32_t>(mul16(p, v_slope)) +
-                 skip * static_cast<uint32_t>(v_slope);
+    const int64_t skipped = rows.first - rows.first_unclipped;
+    x.skip(skipped);
+    u.skip(skipped);
+    v.skip(skipped);
+
     for (int64_t row = rows.first; row < rows.end; ++row) {
-        polygon_filler.start_x[row] = static_cast<int32_t>(x);
-        polygon_filler.start_u[row] = static_cast<int32_t>(u);
-        polygon_filler.start_v[row] = static_cast<int32_t>(v);
-        x += static_cast<uint32_t>(slope);
-        u += static_cast<uint32_t>(u_slope);
-        v += static_cast<uint32_t>(v_slope);
+        polygon_filler.start_x[row] = static_cast<int32_t>(x.next());
+        polygon_filler.start_u[row] = static_cast<int32_t>(u.next());
+        polygon_filler.start_v[row] = static_cast<int32_t>(v.next());
     }
 }
 
@@ -153,23 +174,21 @@ void fill_metaball_polygon(const MetaballVertex* const* corners, int n) {
         int64_t xe = ceil16(polygon_filler.end_x[y]);
         if (xs >= xe) continue;
         const int32_t p = wrap(xs * 65536 - sx);
-        uint32_t u =
-            static_cast<uint32_t>(polygon_filler.start_u[y]) + static_cast<uint32_t>(mul16(p, du));
-        uint32_t v =
-            static_cast<uint32_t>(polygon_filler.start_v[y]) + static_cast<uint32_t>(mul16(p, dv));
+        Stepper u(prestepped(polygon_filler.start_u[y], p, du), du);
+        Stepper v(prestepped(polygon_filler.start_v[y], p, dv), dv);
+
         if (xs < 0) {
-            const uint32_t skipped = static_cast<uint32_t>(-xs);
-            u += skipped * static_cast<uint32_t>(du);
-            v += skipped * static_cast<uint32_t>(dv);
+            u.skip(-xs);
+            v.skip(-xs);
             xs = 0;
         }
         xe = std::min<int64_t>(xe, kFrameWidth);
+
         uint32_t* row = polygon_filler.target + y * kFrameWidth;
         for (int64_t x = xs; x < xe; ++x) {
-            const uint32_t texel = texels[((v >> 16) & 255u) * 256u + ((u >> 16) & 255u)];
+            const uint32_t tu = u.next(), tv = v.next();
+            const uint32_t texel = texels[((tv >> 16) & 255u) * 256u + ((tu >> 16) & 255u)];
             row[x] = add_saturate(texel, row[x]);
-            u += static_cast<uint32_t>(du);
-            v += static_cast<uint32_t>(dv);
         }
     }
 }
