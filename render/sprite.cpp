@@ -4,7 +4,14 @@
 // Sprite texture coordinates are 16.16 (texels x 65536): 256 texels spread
 // across the sprite's width and height. Every write is clipped to the frame,
 // whatever the centre or size.
+//
+// A sprite is drawn in two steps: clipping works out the part on screen and
+// which column and row of the whole sprite its first pixel shows; the add
+// loop then reads the texel for each of those sprite columns and rows. A
+// batch of sprites (draw_vertex_sprites) keeps a scaled copy of the image for
+// every size it has drawn, since the sprites of one size read the same texels.
 #include <algorithm>
+#include <vector>
 
 #include "core/pixels4.h"
 #include "core/screen.h"
@@ -13,59 +20,126 @@
 #include "render/truncate.h"
 #include "render/vector.h"
 
+namespace {
+
+constexpr uint32_t kColourBits = 0x00FFFFFFu;
+
+// The on-screen part of a sprite: frame columns [left, right) and rows
+// [top, bottom), showing sprite columns from first_column and sprite rows from
+// first_row on. Sprite column c reads texel column bits 16..23 of c * u_step
+// (in 32 bits: wherever a pixel is drawn the product stays below 2^24).
+struct SpriteClip {
+    int64_t left, top, right, bottom;
+    int64_t first_column, first_row;
+    uint32_t u_step, v_step;
+};
+
+bool clip_sprite(int32_t width, int32_t height, int32_t centre_x, int32_t centre_y, SpriteClip& c) {
+    if (width < 1 || height < 1) return false;
+    c.u_step = static_cast<uint32_t>((int64_t{1} << 24) / width);
+    c.v_step = static_cast<uint32_t>((int64_t{1} << 24) / height);
+    c.left = int64_t{centre_x} - (width >> 1);
+    c.top = int64_t{centre_y} - (height >> 1);
+    c.right = std::min<int64_t>(int64_t{centre_x} + (width >> 1), kFrameWidth);
+    c.bottom = std::min<int64_t>(int64_t{centre_y} + (height >> 1), kFrameHeight);
+    c.first_column = c.left < 0 ? -c.left : 0;
+    c.first_row = c.top < 0 ? -c.top : 0;
+    c.left = std::max<int64_t>(c.left, 0);
+    c.top = std::max<int64_t>(c.top, 0);
+    return c.left < c.right && c.top < c.bottom;
+}
+
+uint32_t sprite_coordinate(int64_t n, uint32_t step) {
+    return static_cast<uint32_t>(n) * step;
+}
+
+// Adds `width` source pixels (colour bits only) onto the frame row.
+void add_row(uint32_t* row, const uint32_t* source, int64_t width) {
+    int64_t i = 0;
+    for (; i + 4 <= width; i += 4)
+        px4::store(row + i, px4::add_bytes_saturate(px4::load(row + i), px4::load(source + i)));
+    for (; i < width; ++i)
+        row[i] = add_saturate(row[i], source[i]);
+}
+
+// The sprite's texels for the clipped part, one sprite row at a time.
+void draw_clipped(uint32_t* frame, const uint32_t* texels, const SpriteClip& c) {
+    const int64_t width = c.right - c.left;
+    uint8_t columns[kFrameWidth];
+    for (int64_t i = 0; i < width; ++i)
+        columns[i] = static_cast<uint8_t>(sprite_coordinate(c.first_column + i, c.u_step) >> 16);
+    uint32_t row_texels[kFrameWidth];
+    for (int64_t y = c.top; y < c.bottom; ++y) {
+        const uint32_t v = sprite_coordinate(c.first_row + (y - c.top), c.v_step);
+        const uint32_t* texel_row = texels + ((v >> 8) & 0xFF00u); // row (v >> 16) mod 256
+        for (int64_t i = 0; i < width; ++i)
+            row_texels[i] = texel_row[columns[i]] & kColourBits;
+        add_row(frame + y * kFrameWidth + c.left, row_texels, width);
+    }
+}
+
+// Sprites of one image drawn one after another, each size scaled once: the
+// copy holds every pixel of the whole (unclipped) sprite, 2 (width / 2) by
+// 2 (height / 2), colour bits only. Sizes above kLargest draw directly.
+class SpriteBatch {
+  public:
+    explicit SpriteBatch(const Image& sprite) : texels_(sprite.pixels) {}
+
+    void draw(uint32_t* frame, int32_t width, int32_t height, int32_t centre_x, int32_t centre_y) {
+        SpriteClip c;
+        if (!clip_sprite(width, height, centre_x, centre_y, c)) return;
+        if (width > kLargest || height > kLargest) {
+            draw_clipped(frame, texels_, c);
+            return;
+        }
+        const Scaled& s = scaled(width, height, c);
+        for (int64_t y = c.top; y < c.bottom; ++y) {
+            const uint32_t* source =
+                s.pixels.data() + (c.first_row + (y - c.top)) * s.columns + c.first_column;
+            add_row(frame + y * kFrameWidth + c.left, source, c.right - c.left);
+        }
+    }
+
+  private:
+    static constexpr int32_t kLargest = 128;
+    struct Scaled {
+        int32_t width, height;
+        int64_t columns;
+        std::vector<uint32_t> pixels;
+    };
+
+    const Scaled& scaled(int32_t width, int32_t height, const SpriteClip& c) {
+        for (const Scaled& s : sizes_)
+            if (s.width == width && s.height == height) return s;
+        Scaled s{width, height, 2 * (width >> 1), {}};
+        const int64_t rows = 2 * (height >> 1);
+        s.pixels.resize(static_cast<size_t>(s.columns * rows));
+        for (int64_t r = 0; r < rows; ++r) {
+            const uint32_t v = sprite_coordinate(r, c.v_step);
+            const uint32_t* texel_row = texels_ + ((v >> 8) & 0xFF00u);
+            for (int64_t col = 0; col < s.columns; ++col)
+                s.pixels[static_cast<size_t>(r * s.columns + col)] =
+                    texel_row[(sprite_coordinate(col, c.u_step) >> 16) & 0xFFu] & kColourBits;
+        }
+        sizes_.push_back(std::move(s));
+        return sizes_.back();
+    }
+
+    const uint32_t* texels_;
+    std::vector<Scaled> sizes_;
+};
+
+} // namespace
+
 void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, int32_t height,
                           int32_t centre_x, int32_t centre_y) {
-    if (width < 1 || height < 1) return;
-    const int64_t u_step = (int64_t{1} << 24) / width;
-    const int64_t v_step = (int64_t{1} << 24) / height;
-
-    int64_t left = int64_t{centre_x} - (width >> 1);
-    int64_t top = int64_t{centre_y} - (height >> 1);
-    const int64_t right = std::min<int64_t>(int64_t{centre_x} + (width >> 1), kFrameWidth);
-    const int64_t bottom = std::min<int64_t>(int64_t{centre_y} + (height >> 1), kFrameHeight);
-
-    int64_t u_start = 0;
-    if (left < 0) {
-        u_start = -left * u_step;
-        left = 0;
-    }
-    int64_t v = 0;
-    if (top < 0) {
-        v = -top * v_step;
-        top = 0;
-    }
-    if (left >= right || top >= bottom) return;
-
-    // Wherever a pixel is drawn its coordinates lie within 0 .. 2^24 - 1, so
-    // the 32-bit sums below are exact there. Every row reads the same texel
-    // columns: they are worked out once, and each row adds four pixels at a
-    // time.
-    const uint32_t* texels = sprite.pixels;
-    const uint32_t du = static_cast<uint32_t>(u_step);
-    const int64_t width_drawn = right - left;
-    uint8_t columns[kFrameWidth];
-    uint32_t u = static_cast<uint32_t>(u_start);
-    for (int64_t i = 0; i < width_drawn; ++i, u += du)
-        columns[i] = static_cast<uint8_t>(u >> 16);
-    uint32_t vv = static_cast<uint32_t>(v);
-    for (int64_t y = top; y < bottom; ++y) {
-        uint32_t* row = frame + y * kFrameWidth + left;
-        const uint32_t* texel_row = texels + ((vv >> 8) & 0xFF00u); // row (vv >> 16) mod 256
-        int64_t i = 0;
-        for (; i + 4 <= width_drawn; i += 4) {
-            using namespace px4;
-            const Pixels4 t = gather(texel_row[columns[i]], texel_row[columns[i + 1]],
-                                     texel_row[columns[i + 2]], texel_row[columns[i + 3]]);
-            store(row + i, add_bytes_saturate(load(row + i), t & splat(0x00FFFFFFu)));
-        }
-        for (; i < width_drawn; ++i)
-            row[i] = add_saturate(row[i], texel_row[columns[i]]);
-        vv += static_cast<uint32_t>(v_step);
-    }
+    SpriteClip c;
+    if (clip_sprite(width, height, centre_x, centre_y, c)) draw_clipped(frame, sprite.pixels, c);
 }
 
 void draw_vertex_sprites(uint32_t* frame, Object& object, const Image& sprite, int32_t centre_x,
                          int32_t centre_y, double zoom, int32_t sprite_size) {
+    SpriteBatch batch(sprite);
     for (int32_t i = 0; i < object.vertex_count; ++i) {
         const Vec3& m = object.model_vertices[i];
         const Vec3 p = transform_point(m.x, m.y, m.z, object.orientation);
@@ -75,6 +149,6 @@ void draw_vertex_sprites(uint32_t* frame, Object& object, const Image& sprite, i
         const int32_t size = trunc_to_int32(sprite_size * k);
         const int32_t y = trunc_to_int32(k * p.y * zoom + centre_y);
         const int32_t x = trunc_to_int32(k * zoom * p.x + centre_x);
-        draw_additive_sprite(frame, sprite, size, size, x, y);
+        batch.draw(frame, size, size, x, y);
     }
 }
