@@ -74,6 +74,14 @@ inline Pixels4 mul32(Pixels4 a, Pixels4 b) {
 inline Pixels4 sub32(Pixels4 a, Pixels4 b) {
     return {_mm_sub_epi32(a.v, b.v)};
 }
+// Each 16-bit half of each lane multiplied by the same half of b: the high
+// or the low 16 bits of the 32-bit product.
+inline Pixels4 mul16_high(Pixels4 a, Pixels4 b) {
+    return {_mm_mulhi_epu16(a.v, b.v)};
+}
+inline Pixels4 mul16_low(Pixels4 a, Pixels4 b) {
+    return {_mm_mullo_epi16(a.v, b.v)};
+}
 inline Pixels4 operator&(Pixels4 a, Pixels4 b) {
     return {_mm_and_si128(a.v, b.v)};
 }
@@ -176,6 +184,24 @@ inline Pixels4 mul32(Pixels4 a, Pixels4 b) {
 }
 inline Pixels4 sub32(Pixels4 a, Pixels4 b) {
     return {{a.v[0] - b.v[0], a.v[1] - b.v[1], a.v[2] - b.v[2], a.v[3] - b.v[3]}};
+}
+inline Pixels4 mul16_high(Pixels4 a, Pixels4 b) {
+    Pixels4 r;
+    for (int i = 0; i < 4; ++i) {
+        const uint32_t low = ((a.v[i] & 0xFFFFu) * (b.v[i] & 0xFFFFu)) >> 16;
+        const uint32_t high = ((a.v[i] >> 16) * (b.v[i] >> 16)) >> 16;
+        r.v[i] = low | (high << 16);
+    }
+    return r;
+}
+inline Pixels4 mul16_low(Pixels4 a, Pixels4 b) {
+    Pixels4 r;
+    for (int i = 0; i < 4; ++i) {
+        const uint32_t low = ((a.v[i] & 0xFFFFu) * (b.v[i] & 0xFFFFu)) & 0xFFFFu;
+        const uint32_t high = ((a.v[i] >> 16) * (b.v[i] >> 16)) & 0xFFFFu;
+        r.v[i] = low | (high << 16);
+    }
+    return r;
 }
 inline Pixels4 operator&(Pixels4 a, Pixels4 b) {
     return {{a.v[0] & b.v[0], a.v[1] & b.v[1], a.v[2] & b.v[2], a.v[3] & b.v[3]}};

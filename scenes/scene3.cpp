@@ -22,7 +22,8 @@ namespace {
 // and blue. The vector loop runs four generators side by side, lane k on the
 // values 4n + k: four single steps make one step with multiplier A^4 and
 // increment C (A^3 + A^2 + A + 1), mod 2^32. For values below 32768,
-// v % 40 = v - 40 * ((v * 52429) >> 21) exactly.
+// v % 40 = v - 40 * ((v * 52429) >> 21) exactly; value, quotient and
+// remainder all fit the low 16 bits of a lane.
 void draw_noise(uint32_t* frame) {
     static_assert(kNoiseLevels == 40, "the division below is by 40");
     constexpr uint32_t a = vorn::kRandMultiplier, c = vorn::kRandIncrement;
@@ -36,9 +37,9 @@ void draw_noise(uint32_t* frame) {
         Pixels4 states = gather(s1, s2, s3, s4), drawn = states;
         for (; p + 4 <= kFramePixels; p += 4) {
             const Pixels4 value = shift_right32<16>(states) & splat(0x7FFFu);
-            const Pixels4 tens = shift_right32<21>(mul32(value, splat(52429u)));
-            const Pixels4 g = sub32(value, add32(shift_left32<5>(tens), shift_left32<3>(tens)));
-            store(frame + p, g | shift_left32<8>(g) | shift_left32<16>(g));
+            const Pixels4 fortieths = shift_right32<5>(mul16_high(value, splat(52429u)));
+            const Pixels4 g = sub32(value, mul16_low(fortieths, splat(40u)));
+            store(frame + p, mul16_low(g, splat(0x0101u)) | shift_left32<16>(g));
             drawn = states;
             states = add32(mul32(states, splat(a4)), splat(c4));
         }
