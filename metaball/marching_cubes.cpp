@@ -45,19 +45,26 @@ FloatVector edge_vertex(const GridPoint& a, const GridPoint& b) {
 void extract_surface(const Field& field, Surface& surface) {
     surface.vertex_total = 0;
     surface.triangle_total = 0;
+    // Each grid point's side of the surface, worked out once rather than for
+    // each of the up to eight cells that share the point.
+    uint8_t below[kGridPoints];
+    for (int p = 0; p < kGridPoints; ++p)
+        below[p] = field.grid[p].value < kSurfaceLevel ? 1 : 0;
     for (int k = kGridSize - 1; k >= 1; --k)
         for (int j = 0; j < kGridSize - 1; ++j)
             for (int i = 1; i < kGridSize; ++i) {
                 const GridPoint* corners[8];
                 int index = 0;
+                int points[8];
                 for (int n = 0; n < 8; ++n) {
-                    corners[n] =
-                        &field.grid[grid_index(i + kCornerOffsets[n][0], j + kCornerOffsets[n][1],
-                                               k + kCornerOffsets[n][2])];
-                    if (corners[n]->value < kSurfaceLevel) index |= 1 << n;
+                    points[n] = grid_index(i + kCornerOffsets[n][0], j + kCornerOffsets[n][1],
+                                           k + kCornerOffsets[n][2]);
+                    index |= below[points[n]] << n;
                 }
                 const uint16_t mask = kEdgeTable[index];
                 if (mask == 0) continue;
+                for (int n = 0; n < 8; ++n)
+                    corners[n] = &field.grid[points[n]];
 
                 int32_t edge_vertices[12];
                 for (int e = 0; e < 12; ++e) {

@@ -18,6 +18,14 @@
 #include "core/rand.h"
 #include "core/sync.h"
 #include "scene_test_support.h"
+#include "scenes/scene0.h"
+#include "scenes/scene1.h"
+#include "scenes/scene2.h"
+#include "scenes/scene3.h"
+#include "scenes/scene4.h"
+#include "scenes/scene5.h"
+#include "scenes/scene6.h"
+#include "scenes/scene7.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -92,8 +100,13 @@ TEST(FrameChecksums, EveryScenesFramesAreUnchanged) {
     scene_test::prepare_show();
     const auto here = std::filesystem::current_path();
     std::filesystem::current_path(data);
-    vorn::srand(1);
+    // As at start, whatever tests ran before in this process left behind.
     const auto& scenes = scene_table();
+    for (const SceneOps& ops : scenes)
+        ops.release();
+    scene0 = Scene0{}, scene1 = Scene1{}, scene2 = Scene2{}, scene3 = Scene3{};
+    scene4 = Scene4{}, scene5 = Scene5{}, scene6 = Scene6{}, scene7 = Scene7{};
+    vorn::srand(1);
     for (const SceneOps& ops : scenes)
         ops.setup();
     std::filesystem::current_path(here);
