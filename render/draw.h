@@ -11,6 +11,7 @@
 // frame whatever the coordinates.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "core/image.h"
 #include "render/fill.h"
@@ -62,3 +63,25 @@ void draw_vertex_sprites(uint32_t* frame, Object& object, const Image& sprite, i
 // value. Nothing is drawn for a width or height below 1.
 void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, int32_t height,
                           int32_t centre_x, int32_t centre_y);
+
+// Additive sprites of one image drawn one after another, each exactly as
+// draw_additive_sprite draws it. Sprites of a size the batch has drawn before
+// (up to 128 pixels across) reuse its scaled copy of the image, since they
+// read the same texels.
+class SpriteBatch {
+  public:
+    explicit SpriteBatch(const Image& sprite) : texels_(sprite.pixels) {}
+    void draw(uint32_t* frame, int32_t width, int32_t height, int32_t centre_x, int32_t centre_y);
+
+  private:
+    static constexpr int32_t kLargest = 128;
+    struct Scaled {
+        int32_t width, height;
+        int64_t columns;
+        std::vector<uint32_t> pixels;
+    };
+    const Scaled& scaled(int32_t width, int32_t height);
+
+    const uint32_t* texels_;
+    std::vector<Scaled> sizes_;
+};

@@ -8,7 +8,7 @@
 // A sprite is drawn in two steps: clipping works out the part on screen and
 // which column and row of the whole sprite its first pixel shows; the add
 // loop then reads the texel for each of those sprite columns and rows. A
-// batch of sprites (draw_vertex_sprites) keeps a scaled copy of the image for
+// SpriteBatch (draw_vertex_sprites, scene 5) keeps a scaled copy of the image for
 // every size it has drawn, since the sprites of one size read the same texels.
 #include <algorithm>
 #include <vector>
@@ -62,74 +62,67 @@ void add_row(uint32_t* row, const uint32_t* source, int64_t width) {
         row[i] = add_saturate(row[i], source[i]);
 }
 
-// The sprite's texels for the clipped part, one sprite row at a time.
+// The sprite's texels for the clipped part, one sprite row at a time; the
+// texel columns are the same for every row.
 void draw_clipped(uint32_t* frame, const uint32_t* texels, const SpriteClip& c) {
     const int64_t width = c.right - c.left;
     uint8_t columns[kFrameWidth];
     for (int64_t i = 0; i < width; ++i)
         columns[i] = static_cast<uint8_t>(sprite_coordinate(c.first_column + i, c.u_step) >> 16);
-    uint32_t row_texels[kFrameWidth];
     for (int64_t y = c.top; y < c.bottom; ++y) {
         const uint32_t v = sprite_coordinate(c.first_row + (y - c.top), c.v_step);
         const uint32_t* texel_row = texels + ((v >> 8) & 0xFF00u); // row (v >> 16) mod 256
-        for (int64_t i = 0; i < width; ++i)
-            row_texels[i] = texel_row[columns[i]] & kColourBits;
-        add_row(frame + y * kFrameWidth + c.left, row_texels, width);
+        uint32_t* row = frame + y * kFrameWidth + c.left;
+        int64_t i = 0;
+        for (; i + 4 <= width; i += 4) {
+            using namespace px4;
+            const Pixels4 t = gather(texel_row[columns[i]], texel_row[columns[i + 1]],
+                                     texel_row[columns[i + 2]], texel_row[columns[i + 3]]);
+            store(row + i, add_bytes_saturate(load(row + i), t & splat(kColourBits)));
+        }
+        for (; i < width; ++i)
+            row[i] = add_saturate(row[i], texel_row[columns[i]]);
     }
 }
 
-// Sprites of one image drawn one after another, each size scaled once: the
-// copy holds every pixel of the whole (unclipped) sprite, 2 (width / 2) by
-// 2 (height / 2), colour bits only. Sizes above kLargest draw directly.
-class SpriteBatch {
-  public:
-    explicit SpriteBatch(const Image& sprite) : texels_(sprite.pixels) {}
-
-    void draw(uint32_t* frame, int32_t width, int32_t height, int32_t centre_x, int32_t centre_y) {
-        SpriteClip c;
-        if (!clip_sprite(width, height, centre_x, centre_y, c)) return;
-        if (width > kLargest || height > kLargest) {
-            draw_clipped(frame, texels_, c);
-            return;
-        }
-        const Scaled& s = scaled(width, height, c);
-        for (int64_t y = c.top; y < c.bottom; ++y) {
-            const uint32_t* source =
-                s.pixels.data() + (c.first_row + (y - c.top)) * s.columns + c.first_column;
-            add_row(frame + y * kFrameWidth + c.left, source, c.right - c.left);
-        }
-    }
-
-  private:
-    static constexpr int32_t kLargest = 128;
-    struct Scaled {
-        int32_t width, height;
-        int64_t columns;
-        std::vector<uint32_t> pixels;
-    };
-
-    const Scaled& scaled(int32_t width, int32_t height, const SpriteClip& c) {
-        for (const Scaled& s : sizes_)
-            if (s.width == width && s.height == height) return s;
-        Scaled s{width, height, 2 * (width >> 1), {}};
-        const int64_t rows = 2 * (height >> 1);
-        s.pixels.resize(static_cast<size_t>(s.columns * rows));
-        for (int64_t r = 0; r < rows; ++r) {
-            const uint32_t v = sprite_coordinate(r, c.v_step);
-            const uint32_t* texel_row = texels_ + ((v >> 8) & 0xFF00u);
-            for (int64_t col = 0; col < s.columns; ++col)
-                s.pixels[static_cast<size_t>(r * s.columns + col)] =
-                    texel_row[(sprite_coordinate(col, c.u_step) >> 16) & 0xFFu] & kColourBits;
-        }
-        sizes_.push_back(std::move(s));
-        return sizes_.back();
-    }
-
-    const uint32_t* texels_;
-    std::vector<Scaled> sizes_;
-};
-
 } // namespace
+
+void SpriteBatch::draw(uint32_t* frame, int32_t width, int32_t height, int32_t centre_x,
+                       int32_t centre_y) {
+    SpriteClip c;
+    if (!clip_sprite(width, height, centre_x, centre_y, c)) return;
+    if (width > kLargest || height > kLargest) {
+        draw_clipped(frame, texels_, c);
+        return;
+    }
+    const Scaled& s = scaled(width, height);
+    for (int64_t y = c.top; y < c.bottom; ++y) {
+        const uint32_t* source =
+            s.pixels.data() + (c.first_row + (y - c.top)) * s.columns + c.first_column;
+        add_row(frame + y * kFrameWidth + c.left, source, c.right - c.left);
+    }
+}
+
+// The whole (unclipped) sprite of one size, 2 (width / 2) by 2 (height / 2)
+// pixels, colour bits only, built on first use.
+const SpriteBatch::Scaled& SpriteBatch::scaled(int32_t width, int32_t height) {
+    for (const Scaled& s : sizes_)
+        if (s.width == width && s.height == height) return s;
+    const uint32_t u_step = static_cast<uint32_t>((int64_t{1} << 24) / width);
+    const uint32_t v_step = static_cast<uint32_t>((int64_t{1} << 24) / height);
+    Scaled s{width, height, 2 * (width >> 1), {}};
+    const int64_t rows = 2 * (height >> 1);
+    s.pixels.resize(static_cast<size_t>(s.columns * rows));
+    for (int64_t r = 0; r < rows; ++r) {
+        const uint32_t v = sprite_coordinate(r, v_step);
+        const uint32_t* texel_row = texels_ + ((v >> 8) & 0xFF00u);
+        for (int64_t col = 0; col < s.columns; ++col)
+            s.pixels[static_cast<size_t>(r * s.columns + col)] =
+                texel_row[(sprite_coordinate(col, u_step) >> 16) & 0xFFu] & kColourBits;
+    }
+    sizes_.push_back(std::move(s));
+    return sizes_.back();
+}
 
 void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, int32_t height,
                           int32_t centre_x, int32_t centre_y) {

@@ -71,13 +71,14 @@ void draw_faces(uint32_t* frame, Scene5& s) {
 }
 
 void draw_sprites(uint32_t* frame, Scene5& s) {
+    SpriteBatch batch(s.sprite);
     for (int32_t i = 0; i < s.grid.vertex_count; ++i) {
         const Vec3& p = s.grid.view_vertices[i];
         if (!in_front(p)) continue;
         const double k = 256.0 / p.z;
         const int32_t size = trunc_to_int32(kSpriteSize * k);
-        draw_additive_sprite(frame, s.sprite, size, size, trunc_to_int32(k * p.x + kCentreX),
-                             trunc_to_int32(k * p.y + kCentreY));
+        batch.draw(frame, size, size, trunc_to_int32(k * p.x + kCentreX),
+                   trunc_to_int32(k * p.y + kCentreY));
     }
 }
 
