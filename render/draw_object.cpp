@@ -5,7 +5,10 @@
 // positions are whole pixels, depth values 65536 / z + depth_bias. A face
 // with a corner at z <= 0 (or NaN) would divide by zero or mirror through the
 // eye, so it is skipped: its screen face becomes all zeros, a triangle with
-// three corners on one row, which the fillers draw as nothing.
+// three corners on one row, which the fillers draw as nothing. Each vertex is
+// projected once per call; the faces take their corners from there.
+#include <vector>
+
 #include "core/rand.h"
 #include "render/depth.h"
 #include "render/draw.h"
@@ -14,21 +17,42 @@
 
 namespace {
 
-// Projects one view-space point into corner j of a screen face. Returns false
-// (and writes nothing) when the point is not in front of the eye.
-bool project_corner(const Vec3& p, int32_t centre_x, int32_t centre_y, ScreenFace& sf, int j) {
-    if (!(p.z > 0.0)) return false;
+// One view-space point projected to the screen: whole pixels and the depth
+// value; in_front false (and nothing else set) when the point is not in front
+// of the eye.
+struct ScreenCorner {
+    bool in_front = false;
+    int32_t x = 0, y = 0, depth = 0;
+};
+
+ScreenCorner project(const Vec3& p, int32_t centre_x, int32_t centre_y) {
+    ScreenCorner c;
+    if (!(p.z > 0.0)) return c;
     const double k = 256.0 / p.z;
-    const int32_t x = trunc_to_int32(p.x * k + centre_x);
-    const int32_t y = trunc_to_int32(p.y * k + centre_y);
-    const int32_t depth = trunc_to_int32(65536.0 / p.z + depth_bias);
-    int32_t* xs[3] = {&sf.x0, &sf.x1, &sf.x2};
-    int32_t* ys[3] = {&sf.y0, &sf.y1, &sf.y2};
-    int32_t* ds[3] = {&sf.depth0, &sf.depth1, &sf.depth2};
-    *xs[j] = x;
-    *ys[j] = y;
-    *ds[j] = depth;
-    return true;
+    c.in_front = true;
+    c.x = trunc_to_int32(p.x * k + centre_x);
+    c.y = trunc_to_int32(p.y * k + centre_y);
+    c.depth = trunc_to_int32(65536.0 / p.z + depth_bias);
+    return c;
+}
+
+// The screen face of three projected corners: all zeros (a triangle on one
+// row, which the fillers draw as nothing) unless every corner is in front.
+ScreenFace screen_face(const ScreenCorner& a, const ScreenCorner& b, const ScreenCorner& c) {
+    if (!(a.in_front && b.in_front && c.in_front)) return ScreenFace{};
+    ScreenFace sf;
+    sf.x0 = a.x, sf.y0 = a.y, sf.depth0 = a.depth;
+    sf.x1 = b.x, sf.y1 = b.y, sf.depth1 = b.depth;
+    sf.x2 = c.x, sf.y2 = c.y, sf.depth2 = c.depth;
+    return sf;
+}
+
+// Per-vertex working space kept between calls, so that a frame does not
+// allocate; grows to the largest object seen.
+std::vector<ScreenCorner>& corner_store(int32_t vertex_count) {
+    static thread_local std::vector<ScreenCorner> corners;
+    corners.resize(static_cast<size_t>(vertex_count > 0 ? vertex_count : 0));
+    return corners;
 }
 
 Vec3 transformed(const Object& object, int32_t vertex) {
@@ -65,20 +89,18 @@ void fill_faces(uint32_t* frame, Object& object, const Image& texture) {
 
 void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                  int32_t centre_y) {
-    for (int32_t i = 0; i < object.vertex_count; ++i)
+    // Every vertex is turned and projected once; faces share their corners.
+    std::vector<ScreenCorner>& corners = corner_store(object.vertex_count);
+    for (int32_t i = 0; i < object.vertex_count; ++i) {
         object.view_vertices[i] = transformed(object, i);
+        corners[static_cast<size_t>(i)] = project(object.view_vertices[i], centre_x, centre_y);
+    }
 
     for (int32_t f = 0; f < object.face_count; ++f) {
-        const Face& face = object.faces[f];
-        ScreenFace& sf = object.screen_faces[f];
-        // Every corner is projected, whatever the others gave.
-        bool visible = true;
-        for (int j = 0; j < 3; ++j) {
-            const bool in_front = project_corner(object.view_vertices[face.vertex_index[j]],
-                                                 centre_x, centre_y, sf, j);
-            visible = visible && in_front;
-        }
-        if (!visible) sf = ScreenFace{};
+        const int32_t* v = object.faces[f].vertex_index;
+        object.screen_faces[f] =
+            screen_face(corners[static_cast<size_t>(v[0])], corners[static_cast<size_t>(v[1])],
+                        corners[static_cast<size_t>(v[2])]);
     }
 
     compute_normals(object);
@@ -88,21 +110,33 @@ void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t 
 void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                            int32_t centre_y, double amount_x, double amount_y, double amount_z,
                            int32_t mode) {
+    // Mode 0 draws fresh random numbers for every corner of every face, so
+    // each corner is transformed, distorted and projected on its own, the
+    // last face to use a vertex leaving its view position. Any other mode
+    // gives a vertex the same point every time: it is worked out the first
+    // time a face uses the vertex and reused after.
+    std::vector<ScreenCorner>& corners = corner_store(object.vertex_count);
+    static thread_local std::vector<uint8_t> done;
+    done.assign(corners.size(), 0);
     for (int32_t f = 0; f < object.face_count; ++f) {
         const Face& face = object.faces[f];
-        ScreenFace& sf = object.screen_faces[f];
-        bool visible = true;
-        // Every corner is transformed and distorted even after one has failed,
-        // so that the random sequence always advances three times per corner.
+        ScreenCorner c[3];
         for (int j = 0; j < 3; ++j) {
             const int32_t i = face.vertex_index[j];
+            if (mode != 0 && done[static_cast<size_t>(i)]) {
+                c[j] = corners[static_cast<size_t>(i)];
+                continue;
+            }
             Vec3& p = object.view_vertices[i];
             p = transformed(object, i);
             distort(p, amount_x, amount_y, amount_z, mode);
-            const bool in_front = project_corner(p, centre_x, centre_y, sf, j);
-            visible = visible && in_front;
+            c[j] = project(p, centre_x, centre_y);
+            if (mode != 0) {
+                corners[static_cast<size_t>(i)] = c[j];
+                done[static_cast<size_t>(i)] = 1;
+            }
         }
-        if (!visible) sf = ScreenFace{};
+        object.screen_faces[f] = screen_face(c[0], c[1], c[2]);
     }
 
     compute_normals(object);
