@@ -17,11 +17,14 @@ struct FloatVector {
 // every step needs this: g++ 12's SLP vectorizer (-O3) otherwise packs two
 // such sums into one pair of double lanes and drops the roundings between
 // the steps, a compiler fault that changes the last bit. The empty asm makes
-// the float's value opaque to the optimiser and costs no instruction beyond a
-// store and a load; other compilers take the plain conversion.
+// the float's value opaque to the optimiser; it stays in its SSE register on
+// x86 and goes through memory elsewhere. Other compilers take the plain
+// conversion.
 inline float round_to_float(double value) {
     float f = static_cast<float>(value);
-#if defined(__GNUC__)
+#if defined(__GNUC__) && defined(__SSE__)
+    __asm__("" : "+x"(f));
+#elif defined(__GNUC__)
     __asm__("" : "+m"(f));
 #endif
     return f;
