@@ -70,6 +70,17 @@ struct GuardedFrame {
     }
 };
 
+// A 32-bit checksum of a whole frame (64-bit FNV-1a over the pixels, top
+// half), for pinning frames whose every pixel matters.
+inline uint32_t frame_checksum(const uint32_t* frame) {
+    uint64_t h = 14695981039346656037ull;
+    for (int32_t p = 0; p < kFramePixels; ++p) {
+        h ^= frame[p];
+        h *= 1099511628211ull;
+    }
+    return static_cast<uint32_t>(h >> 32);
+}
+
 inline uint32_t shade_reference(uint32_t pixel, int32_t level) {
     const uint32_t r = shade_table[((pixel >> 16) & 0xFF) * 256 + level];
     const uint32_t g = shade_table[((pixel >> 8) & 0xFF) * 256 + level];

@@ -64,15 +64,6 @@ uint32_t flags_before(int frame) {
     }
 }
 
-uint32_t frame_checksum(const uint32_t* frame) {
-    uint64_t h = 14695981039346656037ull;
-    for (int32_t p = 0; p < kFramePixels; ++p) {
-        h ^= frame[p];
-        h *= 1099511628211ull;
-    }
-    return static_cast<uint32_t>(h >> 32);
-}
-
 // clang-format off
 constexpr uint32_t kRecorded[kEntryCount][kFramesPerEntry] = {
     {0x876C413D, 0x8030C468, 0x0A35A342, 0x68BB46F8, 0xF7D1F362, 0xF382A760, 0x7947F69B, 0x146CDFD5, 0x4B84A7C1, 0xF4FA6D60, 0xE8176DC5, 0xC48631BB, 0xB5A05682, 0x017E4F55, 0x1E09BFDD, 0xDD16B7F6},
@@ -122,7 +113,7 @@ TEST(FrameChecksums, EveryScenesFramesAreUnchanged) {
                 if (flags_before(n) & (1u << k)) raise_sync_flag(k);
             tick_counter = tick;
             scenes[static_cast<size_t>(kEntries[e])].render(frame.data());
-            got[e][n] = frame_checksum(frame.data());
+            got[e][n] = scene_test::frame_checksum(frame.data());
         }
     }
     for (const SceneOps& ops : scenes)

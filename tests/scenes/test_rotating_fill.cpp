@@ -44,30 +44,50 @@ class RotatingFill : public ::testing::Test {
 
 } // namespace
 
+// The corners are pinned (as the corner function gave them when the fill was
+// checked), so the pixels are judged against arithmetic that does not come
+// from the code under test.
 TEST_F(RotatingFill, EveryPixelMatchesTheClosedForm) {
     const struct {
         int32_t px, py;
         double angle;
+        FillCorners corners;
     } cases[] = {
-        {160, 120, 0.0},
-        {220, 160, -3.7},
-        {100, 80, 2.1},
-        {137, 91, 0.5},
-        {-40, 300, -1.0},
-        {6399, 0, 0.25},
-        {5000, -7000, 0.3},
-        {-100000, 70000, 4.0},
-        {INT32_MIN, INT32_MAX, 1.0},
-        {INT32_MAX, -3, -2.5},
-        {INT32_MIN, INT32_MIN, 0.7},
+        {160, 120, 0.0, {{0, 0, 319, 320}, {0, 240, 0, 239}}},
+        {220, 160, -3.7, {{491, 321, 118, -51}, {179, -92, 412, 140}}},
+        {100, 80, 2.1, {{219, 81, 118, -19}, {34, -46, 206, 125}}},
+        {137, 91, 0.5, {{60, -26, 300, 213}, {-54, 105, 76, 236}}},
+        {-40, 300, -1.0, {{-270, 233, -313, 190}, {104, 428, 171, 495}}},
+        {6399, 0, 0.25, {{198, 198, 12599, 12599}, {-1583, -1583, 1583, 1583}}},
+        {5000, -7000, 0.3, {{-1845, 2292, 7707, 11845}, {-1790, -15164, 1164, -12209}}},
+        {-100000, 70000, 4.0, {{-218339, -112388, -87611, 18340}, {40074, -51434, 191434, 99925}}},
+        {INT32_MIN,
+         INT32_MAX,
+         1.0,
+         {{INT32_MIN, -1690158934, INT32_MIN, -49260517},
+          {1690158932, 49260559, INT32_MIN, INT32_MIN}}},
+        {INT32_MAX,
+         -3,
+         -2.5,
+         {{INT32_MIN, INT32_MIN, 427040715, 427040711},
+          {1285209137, 1285209142, -1285208987, -1285208982}}},
+        {INT32_MIN,
+         INT32_MIN,
+         0.7,
+         {{INT32_MIN, INT32_MIN, -7825893, -1964315114},
+          {INT32_MIN, -1964315314, INT32_MIN, -7825893}}},
     };
     for (const auto& c : cases) {
+        const FillCorners corners = rotating_fill_corners(c.px, c.py, c.angle);
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(corners.x[i], c.corners.x[i]) << c.px << "," << c.py << " C" << i + 1;
+            EXPECT_EQ(corners.y[i], c.corners.y[i]) << c.px << "," << c.py << " C" << i + 1;
+        }
         frame.fill(0xFFFFFFFFu);
         rotating_texture_fill(frame.data(), texture, c.px, c.py, c.angle);
-        const FillCorners corners = rotating_fill_corners(c.px, c.py, c.angle);
         for (int32_t y = 0; y < kFrameHeight; ++y)
             for (int32_t x = 0; x < kFrameWidth; ++x)
-                ASSERT_EQ(frame.at(x, y), closed_form(corners, texture, x, y))
+                ASSERT_EQ(frame.at(x, y), closed_form(c.corners, texture, x, y))
                     << c.px << "," << c.py << " at " << x << "," << y;
         ASSERT_TRUE(frame.guards_intact());
     }

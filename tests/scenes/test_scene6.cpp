@@ -13,6 +13,10 @@ using namespace scene_test;
 
 namespace {
 
+// The background with the metaballs alone, pinned at the ticks below.
+constexpr uint32_t kPlain700 = 0x9B0AE740u, kPlain301 = 0x8B8047CFu, kPlain1036 = 0x05180B11u,
+                   kPlain4 = 0xA67930B1u;
+
 class Scene6Test : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -48,7 +52,8 @@ class Scene6Test : public ::testing::Test {
         scene6_render(frame.data());
     }
 
-    // The background with the metaballs of that tick, and nothing else.
+    // The background with the metaballs of that tick, and nothing else: the
+    // reference under the picture and the flash.
     GuardedFrame plain(int32_t tick) {
         GuardedFrame frame;
         std::memcpy(frame.data(), scene6.background.pixels, sizeof(uint32_t) * kFramePixels);
@@ -64,7 +69,8 @@ TEST_F(Scene6Test, BallsOverTheBackgroundNeverDarkenIt) {
     GuardedFrame frame;
     frame.fill(0x00FFFFFFu); // the previous frame must not show through
     render_at(700, frame);
-    EXPECT_EQ(frame.store, plain(700).store);
+    EXPECT_EQ(frame_checksum(frame.data()), kPlain700);
+    EXPECT_TRUE(frame.guards_intact());
     int32_t brighter = 0;
     for (int32_t i = 0; i < kFramePixels; ++i) {
         const uint32_t b = scene6.background.pixels[i], f = frame.data()[i];
@@ -92,7 +98,8 @@ TEST_F(Scene6Test, FlagFiveAddsThePictureForOneFrame) {
         }
     EXPECT_EQ(frame.at(200, 10) >> 24, 0x11u); // the picture's top byte
     render_at(301, frame);
-    EXPECT_EQ(frame.store, plain(301).store);
+    EXPECT_EQ(frame_checksum(frame.data()), kPlain301);
+    EXPECT_TRUE(frame.guards_intact());
 }
 
 TEST_F(Scene6Test, FlagOneFlashesWhiteAndFadesIn35Ticks) {
@@ -116,7 +123,8 @@ TEST_F(Scene6Test, FlagOneFlashesWhiteAndFadesIn35Ticks) {
     render_at(1035, frame); // 35 ticks on: the last brightened frame
     EXPECT_EQ(scene6.flash.amount, 0u);
     render_at(1036, frame);
-    EXPECT_EQ(frame.store, plain(1036).store);
+    EXPECT_EQ(frame_checksum(frame.data()), kPlain1036);
+    EXPECT_TRUE(frame.guards_intact());
 }
 
 TEST_F(Scene6Test, ReenteringBelowTheFlashStartEndsTheFlash) {
@@ -126,5 +134,6 @@ TEST_F(Scene6Test, ReenteringBelowTheFlashStartEndsTheFlash) {
     render_at(3, frame); // the scene entered again: ticks restart
     EXPECT_EQ(scene6.flash.amount, 0u);
     render_at(4, frame);
-    EXPECT_EQ(frame.store, plain(4).store);
+    EXPECT_EQ(frame_checksum(frame.data()), kPlain4);
+    EXPECT_TRUE(frame.guards_intact());
 }
