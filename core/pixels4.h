@@ -12,6 +12,9 @@
 //   Pixels4       four 32-bit pixels (lane 0 is the lowest address)
 //   Channels8     eight 16-bit channel values: the red, green, blue and top
 //                 bytes of two pixels, widened (see widen_low / widen_high)
+//   Doubles2      two doubles side by side (the metaball arithmetic of two
+//                 vertices at once); they are rounded to float only where
+//                 round_to_float says so, each lane exactly as a cast would
 #pragma once
 #include <cstdint>
 
@@ -129,6 +132,37 @@ inline Channels8 operator*(Channels8 a, Channels8 b) {
 }
 template <int n> inline Channels8 shift_right16(Channels8 a) {
     return {_mm_srli_epi16(a.v, n)};
+}
+
+struct Doubles2 {
+    __m128d v;
+};
+inline Doubles2 doubles(double first, double second) {
+    return {_mm_set_pd(second, first)};
+}
+inline Doubles2 splat_double(double a) {
+    return {_mm_set1_pd(a)};
+}
+inline Doubles2 operator+(Doubles2 a, Doubles2 b) {
+    return {_mm_add_pd(a.v, b.v)};
+}
+inline Doubles2 operator-(Doubles2 a, Doubles2 b) {
+    return {_mm_sub_pd(a.v, b.v)};
+}
+inline Doubles2 operator*(Doubles2 a, Doubles2 b) {
+    return {_mm_mul_pd(a.v, b.v)};
+}
+inline Doubles2 operator/(Doubles2 a, Doubles2 b) {
+    return {_mm_div_pd(a.v, b.v)};
+}
+// Each lane rounded to float (to nearest even, as a cast does) and back.
+inline Doubles2 round_to_float(Doubles2 a) {
+    return {_mm_cvtps_pd(_mm_cvtpd_ps(a.v))};
+}
+inline float float_lane(Doubles2 a, int n) {
+    alignas(16) double d[2];
+    _mm_store_pd(d, a.v);
+    return static_cast<float>(d[n]);
 }
 
 #else
@@ -277,6 +311,40 @@ template <int n> inline Channels8 shift_right16(Channels8 a) {
     for (int i = 0; i < 8; ++i)
         r.v[i] = static_cast<uint16_t>(a.v[i] >> n);
     return r;
+}
+
+struct Doubles2 {
+    double v[2];
+};
+inline Doubles2 doubles(double first, double second) {
+    return {{first, second}};
+}
+inline Doubles2 splat_double(double a) {
+    return {{a, a}};
+}
+inline Doubles2 operator+(Doubles2 a, Doubles2 b) {
+    return {{a.v[0] + b.v[0], a.v[1] + b.v[1]}};
+}
+inline Doubles2 operator-(Doubles2 a, Doubles2 b) {
+    return {{a.v[0] - b.v[0], a.v[1] - b.v[1]}};
+}
+inline Doubles2 operator*(Doubles2 a, Doubles2 b) {
+    return {{a.v[0] * b.v[0], a.v[1] * b.v[1]}};
+}
+inline Doubles2 operator/(Doubles2 a, Doubles2 b) {
+    return {{a.v[0] / b.v[0], a.v[1] / b.v[1]}};
+}
+// The empty asm keeps g++'s vectorizer from packing the two lanes into one
+// register and dropping the rounding (see metaball/vector.h).
+inline Doubles2 round_to_float(Doubles2 a) {
+    float f[2] = {static_cast<float>(a.v[0]), static_cast<float>(a.v[1])};
+#if defined(__GNUC__)
+    __asm__("" : "+m"(f));
+#endif
+    return {{f[0], f[1]}};
+}
+inline float float_lane(Doubles2 a, int n) {
+    return static_cast<float>(a.v[n]);
 }
 
 #endif

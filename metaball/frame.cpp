@@ -2,13 +2,39 @@
 // computed in double precision; screen positions are truncated toward zero.
 #include "metaball/frame.h"
 
+#include "core/pixels4.h"
 #include "core/screen.h"
 #include "metaball/metaball.h"
 #include "metaball/polygon_fill.h"
 #include "render/truncate.h"
 
+// Per vertex v and blob B, in this order: d = v - B rounded to float per
+// component; q = d.x^2 + d.y^2 + d.z^2 rounded to float; each component of
+// the normal becomes float(normal + d / q). The vector loop runs two vertices
+// side by side, one per lane, with the same roundings.
 void vertex_normals(Surface& surface, const Field& field) {
-    for (int32_t n = 0; n < surface.vertex_total; ++n) {
+    int32_t n = 0;
+    for (; n + 2 <= surface.vertex_total; n += 2) {
+        using namespace px4;
+        const FloatVector& p0 = surface.vertices[n].position;
+        const FloatVector& p1 = surface.vertices[n + 1].position;
+        const Doubles2 px = doubles(p0.x, p1.x), py = doubles(p0.y, p1.y);
+        const Doubles2 pz = doubles(p0.z, p1.z);
+        Doubles2 nx = splat_double(0), ny = splat_double(0), nz = splat_double(0);
+        for (const Blob& blob : field.blobs) {
+            const Doubles2 dx = round_to_float(px - splat_double(blob.position.x));
+            const Doubles2 dy = round_to_float(py - splat_double(blob.position.y));
+            const Doubles2 dz = round_to_float(pz - splat_double(blob.position.z));
+            const Doubles2 q = round_to_float(dx * dx + dy * dy + dz * dz);
+            nx = round_to_float(nx + dx / q);
+            ny = round_to_float(ny + dy / q);
+            nz = round_to_float(nz + dz / q);
+        }
+        for (int lane = 0; lane < 2; ++lane)
+            surface.vertices[n + lane].normal = {float_lane(nx, lane), float_lane(ny, lane),
+                                                 float_lane(nz, lane)};
+    }
+    for (; n < surface.vertex_total; ++n) {
         MetaballVertex& v = surface.vertices[n];
         FloatVector normal{0, 0, 0};
         for (const Blob& blob : field.blobs) {
