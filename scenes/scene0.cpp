@@ -41,7 +41,9 @@ void scene0_render(uint32_t* frame) {
     const int32_t t = tick_counter;
 
     s.text_level = (vorn::rand() >> 9) + 30;
-    std::memset(frame, 0, sizeof(uint32_t) * kFramePixels);
+    // The light maps write every pixel; without them the frame starts black.
+    const bool lights_on = sync_flag(4);
+    if (!lights_on) std::memset(frame, 0, sizeof(uint32_t) * kFramePixels);
 
     if (sync_flag(3)) {
         s.boost_start = t;
@@ -52,7 +54,7 @@ void scene0_render(uint32_t* frame) {
         s.boost =
             boost_after(static_cast<uint32_t>(t) - static_cast<uint32_t>(s.boost_start), s.boost);
 
-    if (sync_flag(4)) {
+    if (lights_on) {
         for (int i = 0; i < kLightCount; ++i) {
             s.angles[i] = light_angle(s.speeds[i], t);
             s.levels[i] = light_level(s.angles[i], s.boost);
