@@ -113,12 +113,15 @@ const SpriteBatch::Scaled& SpriteBatch::scaled(int32_t width, int32_t height) {
     Scaled s{width, height, 2 * (width >> 1), {}};
     const int64_t rows = 2 * (height >> 1);
     s.pixels.resize(static_cast<size_t>(s.columns * rows));
+    uint8_t texel_columns[2 * (kLargest / 2)];
+    for (int64_t col = 0; col < s.columns; ++col)
+        texel_columns[col] = static_cast<uint8_t>(sprite_coordinate(col, u_step) >> 16);
+    uint32_t* out = s.pixels.data();
     for (int64_t r = 0; r < rows; ++r) {
         const uint32_t v = sprite_coordinate(r, v_step);
         const uint32_t* texel_row = texels_ + ((v >> 8) & 0xFF00u);
         for (int64_t col = 0; col < s.columns; ++col)
-            s.pixels[static_cast<size_t>(r * s.columns + col)] =
-                texel_row[(sprite_coordinate(col, u_step) >> 16) & 0xFFu] & kColourBits;
+            *out++ = texel_row[texel_columns[col]] & kColourBits;
     }
     sizes_.push_back(std::move(s));
     return sizes_.back();
