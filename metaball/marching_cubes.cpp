@@ -1,6 +1,8 @@
 // Marching cubes over the field grid (see marching_cubes.h).
 #include "metaball/marching_cubes.h"
 
+#include <array>
+#include <bit>
 #include <cmath>
 
 #include "metaball/marching_cubes_tables.h"
@@ -21,6 +23,21 @@ constexpr EdgeSlot kEdgeSlots[12] = {
     {0, -1, 0, 0},  {2, 0, 0, -1},  {0, -1, 0, -1}, {2, -1, 0, -1}, {0, -1, 1, 0}, {2, 0, 1, -1},
     {0, -1, 1, -1}, {2, -1, 1, -1}, {1, -1, 0, 0},  {1, 0, 0, 0},   {1, 0, 0, -1}, {1, -1, 0, -1},
 };
+
+// Cell index from the bits of its two grid columns (see extract_surface):
+// entry previous | current << 4.
+constexpr std::array<uint8_t, 256> cell_indices() {
+    std::array<uint8_t, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+        const int previous = c & 15, current = c >> 4;
+        t[static_cast<size_t>(c)] = static_cast<uint8_t>(
+            (previous & 1) | (current & 1) << 1 | (current >> 1 & 1) << 2 |
+            (previous >> 1 & 1) << 3 | (previous >> 2 & 1) << 4 | (current >> 2 & 1) << 5 |
+            (current >> 3 & 1) << 6 | (previous >> 3 & 1) << 7);
+    }
+    return t;
+}
+constexpr std::array<uint8_t, 256> kCellIndex = cell_indices();
 
 } // namespace
 
@@ -46,25 +63,41 @@ void extract_surface(const Field& field, Surface& surface) {
     surface.vertex_total = 0;
     surface.triangle_total = 0;
     // Each grid point's side of the surface, worked out once rather than for
-    // each of the up to eight cells that share the point.
-    uint8_t below[kGridPoints];
-    for (int p = 0; p < kGridPoints; ++p)
-        below[p] = field.grid[p].value < kSurfaceLevel ? 1 : 0;
+    // each of the up to eight cells that share the point: bit i of
+    // below[j][k] is set when point (i, j, k) lies below the surface level.
+    uint32_t below[kGridSize][kGridSize] = {};
+    for (int i = 0; i < kGridSize; ++i)
+        for (int j = 0; j < kGridSize; ++j)
+            for (int k = 0; k < kGridSize; ++k)
+                if (field.grid[grid_index(i, j, k)].value < kSurfaceLevel) below[j][k] |= 1u << i;
+    constexpr uint32_t kCells = ((1u << kGridSize) - 1) & ~1u; // i = 1 .. 19
     for (int k = kGridSize - 1; k >= 1; --k)
-        for (int j = 0; j < kGridSize - 1; ++j)
-            for (int i = 1; i < kGridSize; ++i) {
-                const GridPoint* corners[8];
-                int index = 0;
-                int points[8];
-                for (int n = 0; n < 8; ++n) {
-                    points[n] = grid_index(i + kCornerOffsets[n][0], j + kCornerOffsets[n][1],
-                                           k + kCornerOffsets[n][2]);
-                    index |= below[points[n]] << n;
-                }
+        for (int j = 0; j < kGridSize - 1; ++j) {
+            // The four rows of points that cells (i, j, k) use. Column i of
+            // them, as four bits (i, j, k), (i, j, k - 1), (i, j + 1, k),
+            // (i, j + 1, k - 1), gives a cell corners 1, 2, 5, 6, and column
+            // i - 1 gives it corners 0, 3, 4, 7.
+            const uint32_t rows[4] = {below[j][k], below[j][k - 1], below[j + 1][k],
+                                      below[j + 1][k - 1]};
+            auto column = [&rows](int i) {
+                return static_cast<int>((rows[0] >> i & 1) | (rows[1] >> i & 1) << 1 |
+                                        (rows[2] >> i & 1) << 2 | (rows[3] >> i & 1) << 3);
+            };
+            // A cell whose eight corners lie on one side (index 0 or 255)
+            // has no crossing edge; only the others are visited, in order.
+            const uint32_t all = rows[0] & rows[1] & rows[2] & rows[3];
+            const uint32_t any = rows[0] | rows[1] | rows[2] | rows[3];
+            const uint32_t one_side = (all & all << 1) | ~(any | any << 1);
+            for (uint32_t cells = kCells & ~one_side; cells != 0; cells &= cells - 1) {
+                const int i = std::countr_zero(cells);
+                const int index = kCellIndex[column(i - 1) | column(i) << 4];
                 const uint16_t mask = kEdgeTable[index];
                 if (mask == 0) continue;
+                const GridPoint* corners[8];
                 for (int n = 0; n < 8; ++n)
-                    corners[n] = &field.grid[points[n]];
+                    corners[n] =
+                        &field.grid[grid_index(i + kCornerOffsets[n][0], j + kCornerOffsets[n][1],
+                                               k + kCornerOffsets[n][2])];
 
                 int32_t edge_vertices[12];
                 for (int e = 0; e < 12; ++e) {
@@ -97,4 +130,5 @@ void extract_surface(const Field& field, Surface& surface) {
                     t.corners[2] = c;
                 }
             }
+        }
 }
