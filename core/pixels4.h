@@ -48,8 +48,9 @@ inline Pixels4 splat(uint32_t a) {
     return {_mm_set1_epi32(static_cast<int>(a))};
 }
 inline Pixels4 lanes(uint32_t first, uint32_t step) {
-    const int f = static_cast<int>(first), s = static_cast<int>(step);
-    return {_mm_set_epi32(f + 3 * s, f + 2 * s, f + s, f)};
+    // Summed unsigned, which wraps; a signed sum could overflow.
+    auto at = [first, step](uint32_t k) { return static_cast<int>(first + k * step); };
+    return {_mm_set_epi32(at(3), at(2), at(1), at(0))};
 }
 inline uint32_t lane(Pixels4 a, int n) {
     alignas(16) uint32_t out[4];
