@@ -69,7 +69,7 @@ void extract_surface(const Field& field, Surface& surface) {
     for (int i = 0; i < kGridSize; ++i)
         for (int j = 0; j < kGridSize; ++j)
             for (int k = 0; k < kGridSize; ++k)
-                if (field.grid[grid_index(i, j, k)].value < kSurfaceLevel) below[j][k] |= 1u << i;
+                below[j][k] |= uint32_t{field.grid[grid_index(i, j, k)].value < kSurfaceLevel} << i;
     constexpr uint32_t kCells = ((1u << kGridSize) - 1) & ~1u; // i = 1 .. 19
     for (int k = kGridSize - 1; k >= 1; --k)
         for (int j = 0; j < kGridSize - 1; ++j) {
