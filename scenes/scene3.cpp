@@ -19,31 +19,58 @@ Scene3 scene3;
 namespace {
 
 // One rand() per pixel, in memory order: grey g = rand() % 40 in red, green
-// and blue. The vector loop runs four generators side by side, lane k on the
-// values 4n + k: four single steps make one step with multiplier A^4 and
-// increment C (A^3 + A^2 + A + 1), mod 2^32. For values below 32768,
-// v % 40 = v - 40 * ((v * 52429) >> 21) exactly; value, quotient and
-// remainder all fit the low 16 bits of a lane.
+// and blue. The vector loop runs sixteen generators side by side, four lanes
+// of four chains, generator k on the values 16n + k: sixteen single steps
+// make one step with multiplier A^16 and increment
+// C (A^15 + ... + A + 1), mod 2^32, and the four chains step independently.
+// For values below 32768, v % 40 = v - 40 * ((v * 52429) >> 21) exactly;
+// value, quotient and remainder all fit the low 16 bits of a lane.
+constexpr int kChains = 4;
+constexpr int kGenerators = 4 * kChains;
+
+// Multiplier and increment of n single steps of the shared generator.
+struct Steps {
+    uint32_t multiplier, increment;
+};
+constexpr Steps steps(int n) {
+    Steps s{1, 0};
+    for (int i = 0; i < n; ++i)
+        s = {s.multiplier * vorn::kRandMultiplier,
+             s.increment * vorn::kRandMultiplier + vorn::kRandIncrement};
+    return s;
+}
+
+// Greys of four generator states, as pixels.
+px4::Pixels4 noise_pixels(px4::Pixels4 states) {
+    using namespace px4;
+    const Pixels4 value = shift_right32<16>(states) & splat(0x7FFFu);
+    const Pixels4 fortieths = shift_right32<5>(mul16_high(value, splat(52429u)));
+    const Pixels4 g = sub32(value, mul16_low(fortieths, splat(40u)));
+    return mul16_low(g, splat(0x0101u)) | shift_left32<16>(g);
+}
+
 void draw_noise(uint32_t* frame) {
     static_assert(kNoiseLevels == 40, "the division below is by 40");
-    constexpr uint32_t a = vorn::kRandMultiplier, c = vorn::kRandIncrement;
-    constexpr uint32_t a4 = a * a * a * a;
-    constexpr uint32_t c4 = c * (a * a * a + a * a + a + 1u);
+    constexpr Steps one = steps(1), all = steps(kGenerators);
     uint32_t state = vorn::rand_state();
     int32_t p = 0;
     {
         using namespace px4;
-        const uint32_t s1 = state * a + c, s2 = s1 * a + c, s3 = s2 * a + c, s4 = s3 * a + c;
-        Pixels4 states = gather(s1, s2, s3, s4), drawn = states;
-        for (; p + 4 <= kFramePixels; p += 4) {
-            const Pixels4 value = shift_right32<16>(states) & splat(0x7FFFu);
-            const Pixels4 fortieths = shift_right32<5>(mul16_high(value, splat(52429u)));
-            const Pixels4 g = sub32(value, mul16_low(fortieths, splat(40u)));
-            store(frame + p, mul16_low(g, splat(0x0101u)) | shift_left32<16>(g));
-            drawn = states;
-            states = add32(mul32(states, splat(a4)), splat(c4));
+        uint32_t first[kGenerators];
+        for (uint32_t& s : first)
+            s = state = state * one.multiplier + one.increment;
+        Pixels4 chains[kChains];
+        for (int k = 0; k < kChains; ++k)
+            chains[k] = load(first + 4 * k);
+        Pixels4 drawn = chains[kChains - 1];
+        for (; p + kGenerators <= kFramePixels; p += kGenerators) {
+            for (int k = 0; k < kChains; ++k)
+                store(frame + p + 4 * k, noise_pixels(chains[k]));
+            drawn = chains[kChains - 1];
+            for (Pixels4& c : chains)
+                c = add32(mul32(c, splat(all.multiplier)), splat(all.increment));
         }
-        if (p > 0) state = lane(drawn, 3);
+        state = p > 0 ? lane(drawn, 3) : vorn::rand_state();
     }
     vorn::rand_resume(state, static_cast<uint64_t>(p));
     for (; p < kFramePixels; ++p) {
