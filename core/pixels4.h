@@ -16,6 +16,7 @@
 //                 vertices at once); they are rounded to float only where
 //                 round_to_float says so, each lane exactly as a cast would
 #pragma once
+#include <cmath>
 #include <cstdint>
 
 #if defined(__SSE2__) && !defined(VORN_PLAIN_VECTORS)
@@ -155,6 +156,9 @@ inline Doubles2 operator*(Doubles2 a, Doubles2 b) {
 }
 inline Doubles2 operator/(Doubles2 a, Doubles2 b) {
     return {_mm_div_pd(a.v, b.v)};
+}
+inline Doubles2 square_root(Doubles2 a) {
+    return {_mm_sqrt_pd(a.v)};
 }
 // Each lane rounded to float (to nearest even, as a cast does) and back.
 inline Doubles2 round_to_float(Doubles2 a) {
@@ -334,6 +338,9 @@ inline Doubles2 operator*(Doubles2 a, Doubles2 b) {
 }
 inline Doubles2 operator/(Doubles2 a, Doubles2 b) {
     return {{a.v[0] / b.v[0], a.v[1] / b.v[1]}};
+}
+inline Doubles2 square_root(Doubles2 a) {
+    return {{std::sqrt(a.v[0]), std::sqrt(a.v[1])}};
 }
 // The empty asm keeps g++'s vectorizer from packing the two lanes into one
 // register and dropping the rounding (see metaball/vector.h).

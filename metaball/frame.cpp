@@ -60,8 +60,48 @@ void face_normals(Surface& surface) {
     }
 }
 
+namespace {
+
+// normalise() for two vectors, one per lane: each component divided by the
+// length rounded to float, and rounded to float itself.
+struct Vectors2 {
+    px4::Doubles2 x, y, z;
+};
+Vectors2 normalised(const Vectors2& a) {
+    using namespace px4;
+    const Doubles2 length = round_to_float(square_root(a.x * a.x + a.y * a.y + a.z * a.z));
+    return {round_to_float(a.x / length), round_to_float(a.y / length),
+            round_to_float(a.z / length)};
+}
+
+} // namespace
+
+// Per vertex: r = normalise(normalise(normal) - 2 normalise(position)), z
+// taken from the normal alone; env = (r + 1) * kEnvScale for x and y. The
+// vector loop runs two vertices side by side with the same roundings.
 void environment_coordinates(Surface& surface) {
-    for (int32_t n = 0; n < surface.vertex_total; ++n) {
+    int32_t n = 0;
+    for (; n + 2 <= surface.vertex_total; n += 2) {
+        using namespace px4;
+        MetaballVertex& v0 = surface.vertices[n];
+        MetaballVertex& v1 = surface.vertices[n + 1];
+        const Vectors2 normal =
+            normalised({doubles(v0.normal.x, v1.normal.x), doubles(v0.normal.y, v1.normal.y),
+                        doubles(v0.normal.z, v1.normal.z)});
+        const Vectors2 view = normalised({doubles(v0.position.x, v1.position.x),
+                                          doubles(v0.position.y, v1.position.y),
+                                          doubles(v0.position.z, v1.position.z)});
+        const Doubles2 two = splat_double(2.0);
+        const Vectors2 r = normalised({round_to_float(normal.x - two * view.x),
+                                       round_to_float(normal.y - two * view.y), normal.z});
+        const Doubles2 one = splat_double(1.0), scale = splat_double(kEnvScale);
+        const Doubles2 u = (r.x + one) * scale, v = (r.y + one) * scale;
+        for (int lane = 0; lane < 2; ++lane) {
+            surface.vertices[n + lane].env_u = float_lane(u, lane);
+            surface.vertices[n + lane].env_v = float_lane(v, lane);
+        }
+    }
+    for (; n < surface.vertex_total; ++n) {
         MetaballVertex& v = surface.vertices[n];
         const FloatVector normal = normalise(v.normal);
         const FloatVector view = normalise(v.position);
