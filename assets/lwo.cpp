@@ -1,54 +1,95 @@
 // load_object: the LightWave decoder with its progress and failure messages
-// on standard output and exit(-1) on every failure. "\x94" is the letter
-// o-umlaut in code page 437.
+// on standard output, an English explanation on standard error, and exit(-1)
+// on every failure. "\x94" is the letter o-umlaut in code page 437.
 #include "assets/lwo.h"
 
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "assets/file_bytes.h"
+#include "assets/load_report.h"
 #include "assets/lwo_decoder.h"
 
+namespace {
+
+const char* const kExportHint = "Export it as a LightWave 5 object (FORM/LWOB, .lwo) with "
+                                "triangles only";
+
+std::string format(const char* pattern, auto... values) {
+    char text[512];
+    std::snprintf(text, sizeof text, pattern, values...);
+    return text;
+}
+
+// The first bytes of a file that is not an object, as printable text.
+std::string opening_of(const std::vector<uint8_t>& bytes) {
+    std::string text;
+    for (size_t i = 0; i < bytes.size() && i < 4; ++i)
+        text += (bytes[i] >= 0x20 && bytes[i] < 0x7F) ? static_cast<char>(bytes[i]) : '.';
+    return text;
+}
+
+} // namespace
+
 Object load_object(const char* file_name, double scale, int8_t with_polygons) {
-    std::printf("Laddar %s\n", file_name);
-    const auto bytes = read_file_bytes(file_name);
-    if (!bytes) {
-        std::printf("gick ej \x94ppna %s  !!\n", file_name);
-        std::exit(-1);
-    }
-    std::printf("filstorlek %zu\n", bytes->size());
+    LoadReport report(file_name);
+    report.out = format("Laddar %s\n", file_name);
+    const std::string cannot_open = format("gick ej \x94ppna %s  !!\n", file_name);
+    int error_number = 0;
+    const auto bytes = read_file_bytes(file_name, &error_number);
+    if (!bytes) report.fail(cannot_open, open_failure_reason(error_number));
+    report.out += format("filstorlek %zu\n", bytes->size());
     LwoResult r = decode_lwo(bytes->data(), bytes->size(), scale, with_polygons != 0);
     for (int pass = 0; pass < r.passes; ++pass) {
-        std::printf("letar.. ");
-        if (r.found[pass]) std::printf("hittade!\n ");
+        report.out += "letar.. ";
+        if (r.found[pass]) report.out += "hittade!\n ";
     }
     switch (r.error) {
     case LwoError::none:
+        report.done();
         return r.object;
     case LwoError::out_of_memory:
-        std::printf("Out of memory fuckface!\n");
-        break;
+        report.fail("Out of memory fuckface!\n", "out of memory for the object's points and "
+                                                 "polygons");
     case LwoError::not_a_triangle:
-        std::printf("Endast trianglar st\x94"
-                    "ds ditt pucko!");
-        break;
+        report.fail("Endast trianglar st\x94"
+                    "ds ditt pucko!",
+                    format("polygon %" PRId32 " has %" PRId32
+                           " corners, but the show draws triangles only. Triangulate the "
+                           "object and export it again as a LightWave 5 object (FORM/LWOB)",
+                           r.face, r.value));
     case LwoError::truncated_chunk:
         if (r.chunk_length < 0)
-            std::printf("%s: the file ends inside a chunk header\n", file_name);
-        else
-            std::printf("%s: a chunk of %" PRId64 " bytes at offset %" PRId64
-                        " runs past the end of the file\n",
-                        file_name, r.chunk_length, r.chunk_offset);
-        break;
+            report.fail(format("%s: the file ends inside a chunk header\n", file_name),
+                        std::string("the file is cut short inside a chunk header. ") + kExportHint);
+        report.fail(format("%s: a chunk of %" PRId64 " bytes at offset %" PRId64
+                           " runs past the end of the file\n",
+                           file_name, r.chunk_length, r.chunk_offset),
+                    format("the file is cut short: a chunk of %" PRId64 " bytes at offset %" PRId64
+                           " runs past its end (%zu bytes). ",
+                           r.chunk_length, r.chunk_offset, bytes->size()) +
+                        kExportHint);
     case LwoError::bad_vertex_index:
-        std::printf("%s: polygon %" PRId32 " uses point %" PRId32 ", but there are only %" PRId32
-                    " points\n",
-                    file_name, r.face, r.value, r.point_count);
-        break;
-    case LwoError::polygons_no_points:
-        std::printf("%s: the file has polygons but no points\n", file_name);
-        break;
+        report.fail(format("%s: polygon %" PRId32 " uses point %" PRId32
+                           ", but there are only %" PRId32 " points\n",
+                           file_name, r.face, r.value, r.point_count),
+                    format("polygon %" PRId32 " uses point %" PRId32
+                           ", but the object has only %" PRId32 " points (0 to %" PRId32 "). ",
+                           r.face, r.value, r.point_count, r.point_count - 1) +
+                        kExportHint);
+    case LwoError::not_lightwave:
+        if (bytes->empty())
+            report.fail(cannot_open,
+                        std::string("the file is empty, not a LightWave object. ") + kExportHint);
+        report.fail(cannot_open, format("it is not a LightWave object: it starts with \"%s\", "
+                                        "not with the FORM ... LWOB header. %s",
+                                        opening_of(*bytes).c_str(), kExportHint));
+    case LwoError::no_points:
+        report.fail(cannot_open,
+                    std::string("the LightWave object has no points (no PNTS chunk). ") +
+                        kExportHint);
     }
-    std::exit(-1);
+    std::abort();
 }

@@ -7,9 +7,12 @@
 
 namespace {
 
-// The tags as big-endian reads of "PNTS" and "POLS".
+// The tags as big-endian reads of "PNTS" and "POLS", and of the IFF header's
+// "FORM" and "LWOB".
 constexpr uint32_t kPointsTag = 0x504E5453;
 constexpr uint32_t kPolygonsTag = 0x504F4C53;
+constexpr uint32_t kFormTag = 0x464F524D;
+constexpr uint32_t kObjectTag = 0x4C574F42;
 
 uint32_t read_u32(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
@@ -137,11 +140,19 @@ void free_object(Object& object) {
 
 LwoResult decode_lwo(const uint8_t* data, size_t size, double scale, bool with_polygons) {
     LwoResult r;
+    if (size < 12 || read_u32(data) != kFormTag || read_u32(data + 8) != kObjectTag) {
+        r.error = LwoError::not_lightwave;
+        return r;
+    }
     const uint32_t tags[2] = {kPointsTag, kPolygonsTag};
     const int pass_count = with_polygons ? 2 : 1;
     for (int pass = 0; pass < pass_count; ++pass) {
         r.passes = pass + 1;
         const int64_t offset = find_tag(data, size, tags[pass]);
+        if (offset < 0 && pass == 0) {
+            r.error = LwoError::no_points;
+            break;
+        }
         if (offset < 0) continue;
         r.found[pass] = true;
         uint32_t length = 0;
@@ -150,10 +161,6 @@ LwoResult decode_lwo(const uint8_t* data, size_t size, double scale, bool with_p
         if (pass == 0) {
             if (!read_points(chunk, length, scale, r)) break;
         } else {
-            if (!r.found[0] && length / 10 > 0) {
-                r.error = LwoError::polygons_no_points;
-                break;
-            }
             if (!read_polygons(chunk, length, r)) break;
         }
     }

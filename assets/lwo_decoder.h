@@ -1,12 +1,16 @@
 // Decoding of LightWave objects from bytes in memory, without printing or
 // ending the process: load_object (lwo.h) wraps it with the messages.
 //
-// Read: the first "PNTS" chunk (big-endian float X, Y, Z per point, 12 bytes)
-// and, when polygons are wanted, the first "POLS" chunk (16-bit corner count,
-// which must be 3, three 16-bit vertex indices and a 16-bit surface number,
-// 10 bytes per polygon). Tags are found by scanning every byte offset, so the
-// first occurrence anywhere in the file wins. Points become
-// (X * scale, -(Y * scale), -(Z * scale)) in double precision.
+// A file must begin with the IFF header "FORM", a 32-bit length and "LWOB",
+// and hold a "PNTS" chunk; anything else is refused (a text file in place of
+// an object is an error, not an empty object). Read: the first "PNTS" chunk
+// (big-endian float X, Y, Z per point, 12 bytes) and, when polygons are
+// wanted, the first "POLS" chunk (16-bit corner count, which must be 3, three
+// 16-bit vertex indices and a 16-bit surface number, 10 bytes per polygon);
+// without a "POLS" chunk the object simply has no faces. Tags are found by
+// scanning every byte offset, so the first occurrence anywhere in the file
+// wins. Points become (X * scale, -(Y * scale), -(Z * scale)) in double
+// precision.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -15,17 +19,18 @@
 
 enum class LwoError {
     none,
-    out_of_memory,     // an array or the material could not be allocated
-    not_a_triangle,    // a polygon whose corner count is not 3
-    truncated_chunk,   // a chunk's length runs past the end of the file
-    bad_vertex_index,  // a polygon corner not smaller than the point count
-    polygons_no_points // polygons wanted and present, but no "PNTS" chunk
+    out_of_memory,    // an array or the material could not be allocated
+    not_a_triangle,   // a polygon whose corner count is not 3
+    truncated_chunk,  // a chunk's length runs past the end of the file
+    bad_vertex_index, // a polygon corner not smaller than the point count
+    not_lightwave,    // the file does not begin with "FORM" .... "LWOB"
+    no_points         // no "PNTS" chunk anywhere in the file
 };
 
 struct LwoResult {
     Object object; // complete when error == none; arrays freed otherwise
     LwoError error = LwoError::none;
-    int passes = 0;                 // tag searches started: 1 ("PNTS") or 2 (also "POLS")
+    int passes = 0; // tag searches started: 0 (not LightWave), 1 ("PNTS") or 2 (also "POLS")
     bool found[2] = {false, false}; // whether each search found its tag
     int64_t chunk_length = 0;       // for truncated_chunk: the length the chunk claims
     int64_t chunk_offset = 0;       // for truncated_chunk: where its data starts

@@ -1,59 +1,139 @@
 // load_pcx and load_picture: the PCX decoder with its messages on standard
-// output and exit(-1) on every failure. "\x94" is the letter o-umlaut in
-// code page 437, the encoding of all the show's Swedish messages.
+// output, an English explanation on standard error, and exit(-1) on every
+// failure. "\x94" is the letter o-umlaut in code page 437, the encoding of
+// all the show's Swedish messages.
 #include "assets/pcx.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #include "assets/file_bytes.h"
+#include "assets/load_report.h"
 #include "assets/pcx_decoder.h"
 
 namespace {
 
-[[noreturn]] void refuse(const char* file_name) {
-    std::printf("gick ej \x94ppna %s\n", file_name);
-    std::exit(-1);
+std::string format(const char* pattern, auto... values) {
+    char text[512];
+    std::snprintf(text, sizeof text, pattern, values...);
+    return text;
+}
+
+std::string cannot_open(const char* file_name) {
+    return format("gick ej \x94ppna %s\n", file_name);
+}
+
+// What kind of picture a refused header describes, e.g. "a 24-bit true-colour PCX".
+std::string picture_kind(const PcxHeader& h) {
+    const int planes = h.planes > 0 ? h.planes : 1;
+    const int bits = h.bits_per_pixel * planes;
+    const std::string layout = format("%d plane%s of %d bit%s", planes, planes == 1 ? "" : "s",
+                                      h.bits_per_pixel, h.bits_per_pixel == 1 ? "" : "s");
+    if (planes >= 3 && h.bits_per_pixel == 8)
+        return format("a %d-bit true-colour PCX (", bits) + layout + ")";
+    if (bits >= 1 && bits < 8)
+        return format("a %d-bit PCX with up to %d colours (", bits, 1 << bits) + layout + ")";
+    if (h.bits_per_pixel != 8 || planes != 1) return format("a %d-bit PCX (", bits) + layout + ")";
+    return format("a PCX of version %d (the show reads version 5)", h.version);
+}
+
+// Why the decoder refused the header or the palette, in English.
+std::string header_reason(const uint8_t* data, size_t size, const PcxResult& r) {
+    const PcxHeader& h = r.header;
+    if (size == 0) return std::string("the file is empty, not a PCX picture. ") + kPcxConvertHint;
+    if (data[0] != 0x0A)
+        return format("it is not a PCX picture (its first byte is 0x%02X; a PCX file starts "
+                      "with 0x0A). ",
+                      data[0]) +
+               kPcxConvertHint;
+    if (r.error == PcxError::bad_header || (size >= 66 && (h.bits_per_pixel != 8 || h.planes > 1)))
+        return "it is " + picture_kind(h) + ", but the show needs 8 bits per pixel with a " +
+               "256-colour palette. " + kPcxConvertHint;
+    if (r.error == PcxError::too_short)
+        return format("the file is cut short: %zu bytes cannot hold a 128-byte header and a "
+                      "769-byte palette. ",
+                      size) +
+               kPcxConvertHint;
+    const uint8_t marker = data[size - kPcxPaletteSize];
+    return format("the 256-colour palette marker is missing (the byte 769 bytes before the end "
+                  "is 0x%02X, not 0x0C): the file has no palette or is cut short. ",
+                  marker) +
+           kPcxConvertHint;
+}
+
+} // namespace
+
+namespace {
+
+// Reads and decodes the picture; every failure ends the process through `report`.
+Image read_picture(LoadReport& report) {
+    const char* file_name = report.file;
+    report.out = format("F\x94rs\x94ker \x94ppna: %s\n", file_name);
+    int error_number = 0;
+    const auto bytes = read_file_bytes(file_name, &error_number);
+    if (!bytes) report.fail(cannot_open(file_name), open_failure_reason(error_number));
+    PcxResult result = decode_pcx(bytes->data(), bytes->size());
+    const PcxHeader& h = result.header;
+    switch (result.error) {
+    case PcxError::none:
+        if (result.pixel_data_cut_short) {
+            std::free(result.image.pixels);
+            report.fail(cannot_open(file_name),
+                        format("the pixel data is cut short: the %d x %d picture needs more "
+                               "run-length data than the file holds before its palette (the "
+                               "file is damaged or truncated). ",
+                               h.width, h.height) +
+                            kPcxConvertHint);
+        }
+        return result.image;
+    case PcxError::too_short:
+    case PcxError::bad_header:
+    case PcxError::bad_palette:
+        report.fail(cannot_open(file_name), header_reason(bytes->data(), bytes->size(), result));
+    case PcxError::empty_window:
+        report.fail(format("%s: the picture window %d..%d x %d..%d is empty\n", file_name, h.x_min,
+                           h.x_max, h.y_min, h.y_max),
+                    format("the picture window %d..%d x %d..%d in its header is empty. ", h.x_min,
+                           h.x_max, h.y_min, h.y_max) +
+                        kPcxConvertHint);
+    case PcxError::too_large:
+        report.fail(format("%s: the picture is %d x %d pixels, larger than %d x %d\n", file_name,
+                           h.width, h.height, kPcxMaxSide, kPcxMaxSide),
+                    format("the picture is %d x %d pixels, larger than the %d x %d a picture "
+                           "may have; its header is damaged",
+                           h.width, h.height, kPcxMaxSide, kPcxMaxSide));
+    case PcxError::out_of_memory:
+        report.fail("Out of memory fuckface!\n",
+                    format("out of memory for a %d x %d picture", h.width, h.height));
+    }
+    std::abort();
 }
 
 } // namespace
 
 Image load_pcx(const char* file_name) {
-    std::printf("F\x94rs\x94ker \x94ppna: %s\n", file_name);
-    const auto bytes = read_file_bytes(file_name);
-    if (!bytes) refuse(file_name);
-    PcxResult result = decode_pcx(bytes->data(), bytes->size());
-    const PcxHeader& h = result.header;
-    switch (result.error) {
-    case PcxError::none:
-        return result.image;
-    case PcxError::too_short:
-    case PcxError::bad_header:
-    case PcxError::bad_palette:
-        refuse(file_name);
-    case PcxError::empty_window:
-        std::printf("%s: the picture window %d..%d x %d..%d is empty\n", file_name, h.x_min,
-                    h.x_max, h.y_min, h.y_max);
-        break;
-    case PcxError::too_large:
-        std::printf("%s: the picture is %d x %d pixels, larger than %d x %d\n", file_name, h.width,
-                    h.height, kPcxMaxSide, kPcxMaxSide);
-        break;
-    case PcxError::out_of_memory:
-        std::printf("Out of memory fuckface!\n");
-        break;
-    }
-    std::exit(-1);
+    LoadReport report(file_name);
+    Image image = read_picture(report);
+    report.done();
+    return image;
 }
 
 Image load_picture(const char* file_name, int32_t width, int32_t min_height) {
-    Image image = load_pcx(file_name);
+    LoadReport report(file_name);
+    Image image = read_picture(report);
     if (image.width != width || image.height < min_height) {
-        std::printf("%s: the picture is %d x %d pixels; it must be %d pixels wide and at "
-                    "least %d high\n",
-                    file_name, image.width, image.height, width, min_height);
         std::free(image.pixels);
-        std::exit(-1);
+        report.fail(format("%s: the picture is %d x %d pixels; it must be %d pixels wide and at "
+                           "least %d high\n",
+                           file_name, image.width, image.height, width, min_height),
+                    format("the picture is %d x %d pixels, but the show needs this one %d "
+                           "pixels wide and at least %d high. Resize it, e.g. with ImageMagick: "
+                           "convert in.png -resize %dx%d! -alpha off -colors 256 -type Palette "
+                           "out.pcx",
+                           image.width, image.height, width, min_height, width, min_height));
     }
+    report.done();
     return image;
 }

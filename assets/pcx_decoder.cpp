@@ -23,7 +23,12 @@ struct ByteSource {
     const uint8_t* data;
     size_t size;
     size_t position;
-    uint8_t next() { return position < size ? data[position++] : 0xFF; }
+    bool past_end = false;
+    uint8_t next() {
+        if (position < size) return data[position++];
+        past_end = true;
+        return 0xFF;
+    }
 };
 
 } // namespace
@@ -32,6 +37,7 @@ PcxHeader read_pcx_header(const uint8_t* data, size_t size) {
     PcxHeader h;
     h.version = size > 1 ? data[1] : 0;
     h.bits_per_pixel = size > 3 ? data[3] : 0;
+    h.planes = size > 65 ? data[65] : 0;
     h.x_min = read_s16(data, size, 4);
     h.y_min = read_s16(data, size, 6);
     h.x_max = read_s16(data, size, 8);
@@ -50,7 +56,7 @@ PcxResult decode_pcx(const uint8_t* data, size_t size) {
         result.error = PcxError::too_short;
         return result;
     }
-    if (h.version != 5 || h.bits_per_pixel != 8) {
+    if (h.version != 5 || h.bits_per_pixel != 8 || h.planes > 1) {
         result.error = PcxError::bad_header;
         return result;
     }
@@ -115,5 +121,6 @@ PcxResult decode_pcx(const uint8_t* data, size_t size) {
     }
 
     result.image = Image{pixels, h.width, h.height};
+    result.pixel_data_cut_short = source.past_end || source.position > size - kPcxPaletteSize;
     return result;
 }

@@ -1,7 +1,8 @@
 // Decoding of 8-bit run-length PCX pictures from bytes in memory, without
 // printing or ending the process: load_pcx (pcx.h) wraps it with the messages.
 //
-// Layout read: a 128-byte header (version 5 and 8 bits per pixel required;
+// Layout read: a 128-byte header (version 5, 8 bits per pixel and at most one
+// colour plane required: several planes make a true-colour or EGA picture;
 // the window Xmin, Ymin, Xmax, Ymax, inclusive, signed 16-bit little-endian;
 // bytes per line at offset 66), run-length pixel data from offset 128, and a
 // 0x0C marker 769 bytes before the end followed by 256 RGB palette entries.
@@ -15,7 +16,7 @@
 enum class PcxError {
     none,
     too_short,     // fewer than 128 header bytes + 769 palette bytes
-    bad_header,    // version not 5 or bits per pixel not 8
+    bad_header,    // version not 5, bits per pixel not 8, or more than one plane
     bad_palette,   // no 0x0C marker 769 bytes before the end
     empty_window,  // Xmax < Xmin or Ymax < Ymin
     too_large,     // wider or higher than kPcxMaxSide
@@ -29,6 +30,7 @@ constexpr size_t kPcxPaletteSize = 769; // marker byte + 256 * 3
 struct PcxHeader {
     int32_t version = 0;
     int32_t bits_per_pixel = 0;
+    int32_t planes = 0; // colour planes (offset 65): 1 for a palette picture, 3 for 24-bit
     int32_t x_min = 0, y_min = 0, x_max = 0, y_max = 0;
     int32_t bytes_per_line = 0;
     int32_t width = 0;  // x_max - x_min + 1
@@ -39,6 +41,9 @@ struct PcxResult {
     PcxError error = PcxError::none;
     PcxHeader header;
     Image image; // pixels from malloc, owned by the caller; null unless error == none
+    // The run-length data reached into the palette or past the end of the
+    // file before the picture was full: the file is damaged or cut short.
+    bool pixel_data_cut_short = false;
 };
 
 // Reads the header fields (zeros past the end of a short buffer).

@@ -4,16 +4,40 @@
 #include <filesystem>
 #include <system_error>
 
+#include <SDL.h>
+
 namespace fs = std::filesystem;
 
-std::string choose_data_dir(const std::string& requested) {
-    if (!requested.empty()) return requested;
+namespace {
+
+bool holds_music(const fs::path& dir) {
     std::error_code ec;
-    if (fs::exists("vorn.xm", ec)) return "";
-    for (const char* dir : {VORN_BUILD_DATA_DIR, VORN_INSTALL_DATA_DIR}) {
-        if (fs::exists(fs::path(dir) / "vorn.xm", ec)) return dir;
-    }
-    return "";
+    return fs::exists(dir / "vorn.xm", ec);
+}
+
+bool same_folder(const fs::path& a, const fs::path& b) {
+    std::error_code ec;
+    return fs::equivalent(a, b, ec);
+}
+
+} // namespace
+
+std::string choose_data_dir(const std::string& requested, const std::string& program_dir) {
+    if (!requested.empty()) return requested;
+    if (holds_music(".")) return "";
+    if (program_dir.empty()) return "";
+    if (same_folder(program_dir, VORN_BUILD_PROGRAM_DIR))
+        return holds_music(VORN_BUILD_DATA_DIR) ? VORN_BUILD_DATA_DIR : "";
+    const fs::path installed = (fs::path(program_dir) / VORN_DATA_FROM_BIN).lexically_normal();
+    return holds_music(installed) ? installed.string() : "";
+}
+
+std::string program_dir() {
+    char* base = SDL_GetBasePath();
+    if (base == nullptr) return "";
+    std::string dir = base;
+    SDL_free(base);
+    return dir;
 }
 
 bool enter_data_dir(const std::string& dir, std::string& error) {

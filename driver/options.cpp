@@ -19,11 +19,13 @@ const char* usage_text() {
            "  --still S:T[:F] --out FILE.png\n"
            "                     render scene S at tick T with sync flags F (e.g. 2:40:1,6)\n"
            "                     into a PNG, without window or sound\n"
+           "  --verbose          print the loading progress also when not playing live\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"
            "Without --data the files are read from the current folder if it holds vorn.xm,\n"
-           "else from the data folder of the build or of the installation.\n";
+           "else from the data folder of the build (for the program in the build folder) or\n"
+           "the one installed beside the program (../share/vorn).\n";
 }
 
 bool parse_options(int argc, const char* const* argv, Options& o, std::string& error) {
@@ -49,6 +51,8 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
             o.fullscreen = false;
         else if (!std::strcmp(a, "--no-vsync"))
             o.vsync = false;
+        else if (!std::strcmp(a, "--verbose"))
+            o.verbose = true;
         else if (!std::strcmp(a, "--data")) {
             if (!value(o.data_dir)) return false;
         } else if (!std::strcmp(a, "--still")) {

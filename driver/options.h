@@ -11,6 +11,7 @@ struct Options {
     std::string data_dir;           // --data DIR
     std::string still;              // --still SCENE:TICK[:FLAGS]
     std::string out;                // --out FILE.png
+    bool verbose = false;           // --verbose: loading progress also outside the live show
     bool help = false;
     bool version = false;
 };

@@ -72,7 +72,7 @@ Bytes make_pcx(const PcxSpec& s, const Bytes& pixel_data) {
     put16(6, s.y_min);
     put16(8, s.x_max);
     put16(10, s.y_max);
-    out[65] = 1;
+    out[65] = static_cast<uint8_t>(s.planes);
     put16(66, s.bytes_per_line);
     size_t at = 128;
     for (uint8_t b : pixel_data)
@@ -132,9 +132,15 @@ Bytes polygons_chunk(const std::vector<Tri>& polygons) {
 
 Bytes make_lwo(const std::vector<Bytes>& chunks) {
     Bytes body;
-    put_tag(body, "LWOB");
     for (const Bytes& c : chunks)
         body.insert(body.end(), c.begin(), c.end());
+    return lwob(body);
+}
+
+Bytes lwob(const Bytes& chunks) {
+    Bytes body;
+    put_tag(body, "LWOB");
+    body.insert(body.end(), chunks.begin(), chunks.end());
     Bytes out;
     put_tag(out, "FORM");
     put_u32(out, static_cast<uint32_t>(body.size()));

@@ -36,6 +36,7 @@ struct PcxSpec {
     int x_min = 0, y_min = 0, x_max = 0, y_max = 0;
     int version = 5;
     int bits_per_pixel = 8;
+    int planes = 1;
     int bytes_per_line = 0;
     uint8_t palette_marker = 12;
 };
@@ -58,3 +59,5 @@ Bytes points_chunk(const std::vector<std::array<float, 3>>& points);
 Bytes polygons_chunk(const std::vector<Tri>& polygons);
 // "FORM", length, "LWOB" and the given chunks.
 Bytes make_lwo(const std::vector<Bytes>& chunks);
+// "FORM", length, "LWOB" and then `body` as it is.
+Bytes lwob(const Bytes& body);

@@ -28,6 +28,7 @@ TEST(DataFiles, EveryPictureDecodes) {
         const Bytes file = read_data_file(name);
         PcxResult r = decode_pcx(file.data(), file.size());
         EXPECT_EQ(r.error, PcxError::none) << name;
+        EXPECT_FALSE(r.pixel_data_cut_short) << name;
         std::free(r.image.pixels);
         ++pictures;
     }

@@ -89,18 +89,22 @@ TEST(LwoDecoder, FirstOccurrenceOfATagWinsAtAnyAlignment) {
     EXPECT_EQ(r.r.object.vertex_count, 2);
 }
 
-TEST(LwoDecoder, MissingTagsLeaveCountsAtZero) {
-    for (const Bytes& tiny : {Bytes{}, Bytes{'P', 'N', 'T', 'S'}, Bytes{'x', 'P', 'N', 'T', 'S'}}) {
-        Decoded d(tiny, 1.0, true);
-        EXPECT_EQ(d.r.error, LwoError::none);
-        EXPECT_EQ(d.r.passes, 2);
-        EXPECT_FALSE(d.r.found[0]);
-        EXPECT_FALSE(d.r.found[1]);
-        EXPECT_EQ(d.r.object.vertex_count, 0);
+TEST(LwoDecoder, RefusesWhatIsNotAnObjectWithPoints) {
+    const std::string text = "just some text, not an object\n";
+    for (const Bytes& other : {Bytes{}, Bytes{'P', 'N', 'T', 'S'}, Bytes(text.begin(), text.end()),
+                               points_chunk(kSquare)}) {
+        Decoded d(other, 1.0, true);
+        EXPECT_EQ(d.r.error, LwoError::not_lightwave);
+        EXPECT_EQ(d.r.passes, 0);
         EXPECT_EQ(d.r.object.model_vertices, nullptr);
+    }
+    for (const Bytes& pointless : {lwob({}), make_lwo({polygons_chunk(kTwoTriangles)})}) {
+        Decoded d(pointless, 1.0, true);
+        EXPECT_EQ(d.r.error, LwoError::no_points);
+        EXPECT_EQ(d.r.passes, 1);
         EXPECT_EQ(d.r.object.faces, nullptr);
     }
-    // Points but no polygons: faces stay absent.
+    // Points but no polygons: valid, faces stay absent.
     Decoded points_only(make_lwo({points_chunk(kSquare)}), 1.0, true);
     EXPECT_EQ(points_only.r.error, LwoError::none);
     EXPECT_TRUE(points_only.r.found[0]);
@@ -145,9 +149,8 @@ TEST(LwoDecoder, RefusesBrokenFiles) {
     EXPECT_EQ(index.value, 4);
     EXPECT_EQ(index.point_count, 4);
 
-    check(make_lwo({polygons_chunk(kTwoTriangles)}), LwoError::polygons_no_points);
-    // An empty polygon chunk needs no points.
-    Decoded empty(make_lwo({polygons_chunk({})}), 1.0, true);
+    // An empty polygon chunk is no failure.
+    Decoded empty(make_lwo({points_chunk(kSquare), polygons_chunk({})}), 1.0, true);
     EXPECT_EQ(empty.r.error, LwoError::none);
     EXPECT_TRUE(empty.r.found[1]);
     EXPECT_EQ(empty.r.object.face_count, 0);
@@ -164,13 +167,13 @@ TEST(LwoDecoder, RefusesBrokenFiles) {
     LwoResult cut = check(long_polygons, LwoError::truncated_chunk);
     EXPECT_EQ(cut.chunk_length, 20);
     // A tag whose length field is cut off by the end of the file.
-    check(Bytes{'P', 'N', 'T', 'S', 0, 0}, LwoError::truncated_chunk);
-    check(Bytes{'P', 'N', 'T', 'S', 0, 0, 0, 0}, LwoError::none);
+    check(lwob({'P', 'N', 'T', 'S', 0, 0}), LwoError::truncated_chunk);
+    check(lwob({'P', 'N', 'T', 'S', 0, 0, 0, 0}), LwoError::none);
 
     // A length that is not a whole number of records leaves the remainder
     // unread, so the file may end right after the last whole record.
-    Bytes ragged = {'P', 'N', 'T',  'S', 0, 0, 0,    14,   0x3F, 0x80,
-                    0,   0,   0x40, 0,   0, 0, 0x40, 0x40, 0,    0};
+    Bytes ragged =
+        lwob({'P', 'N', 'T', 'S', 0, 0, 0, 14, 0x3F, 0x80, 0, 0, 0x40, 0, 0, 0, 0x40, 0x40, 0, 0});
     Decoded one_point(ragged, 2.0, false);
     ASSERT_EQ(one_point.r.error, LwoError::none);
     ASSERT_EQ(one_point.r.object.vertex_count, 1);
@@ -206,10 +209,11 @@ TEST(LwoLoader, ProgressOutputOfASuccessfulLoad) {
     EXPECT_EQ(points.exit_code, 0);
     EXPECT_EQ(points.out, "Laddar obj.lwo\nfilstorlek 1234\nletar.. hittade!\n <4 0>");
 
-    dir.write("none.lwo", Bytes{'P', 'N', 'T', 'S'});
-    Captured none = load_in_child(dir, "none.lwo", 1);
-    EXPECT_EQ(none.exit_code, 0);
-    EXPECT_EQ(none.out, "Laddar none.lwo\nfilstorlek 4\nletar.. letar.. <0 0>");
+    // Points without polygons where polygons are wanted: an object without faces.
+    dir.write("cloud.lwo", make_lwo({points_chunk(kSquare)}));
+    Captured cloud = load_in_child(dir, "cloud.lwo", 1);
+    EXPECT_EQ(cloud.exit_code, 0);
+    EXPECT_EQ(cloud.out, "Laddar cloud.lwo\nfilstorlek 68\nletar.. hittade!\n letar.. <4 0>");
 }
 
 TEST(LwoLoader, FailuresPrintTheirMessageAndExitMinusOne) {
@@ -221,7 +225,10 @@ TEST(LwoLoader, FailuresPrintTheirMessageAndExitMinusOne) {
     Bytes cut = make_lwo({points_chunk(kSquare)});
     cut.resize(cut.size() - 3);
     dir.write("cut.lwo", cut);
-    dir.write("header.lwo", Bytes{'x', 'P', 'N', 'T', 'S', 0});
+    dir.write("header.lwo", lwob({'x', 'P', 'N', 'T', 'S', 0}));
+    dir.write("text.lwo", Bytes{'h', 'e', 'l', 'l', 'o', '\n'});
+    dir.write("empty.lwo", Bytes{});
+    dir.write("pointless.lwo", lwob({}));
 
     const std::string found = "letar.. hittade!\n ";
     const struct {
@@ -235,12 +242,16 @@ TEST(LwoLoader, FailuresPrintTheirMessageAndExitMinusOne) {
                          "ds ditt pucko!"},
         {"index.lwo", "Laddar index.lwo\nfilstorlek 86\n" + found + found +
                           "index.lwo: polygon 0 uses point 9, but there are only 4 points\n"},
-        {"nopoints.lwo", "Laddar nopoints.lwo\nfilstorlek 40\nletar.. " + found +
-                             "nopoints.lwo: the file has polygons but no points\n"},
+        {"nopoints.lwo",
+         "Laddar nopoints.lwo\nfilstorlek 40\nletar.. gick ej \x94ppna nopoints.lwo  !!\n"},
+        {"pointless.lwo",
+         "Laddar pointless.lwo\nfilstorlek 12\nletar.. gick ej \x94ppna pointless.lwo  !!\n"},
+        {"text.lwo", "Laddar text.lwo\nfilstorlek 6\ngick ej \x94ppna text.lwo  !!\n"},
+        {"empty.lwo", "Laddar empty.lwo\nfilstorlek 0\ngick ej \x94ppna empty.lwo  !!\n"},
         {"cut.lwo",
          "Laddar cut.lwo\nfilstorlek 65\n" + found +
              "cut.lwo: a chunk of 48 bytes at offset 20 runs past the end of the file\n"},
-        {"header.lwo", "Laddar header.lwo\nfilstorlek 6\n" + found +
+        {"header.lwo", "Laddar header.lwo\nfilstorlek 18\n" + found +
                            "header.lwo: the file ends inside a chunk header\n"},
     };
     for (const auto& k : cases) {

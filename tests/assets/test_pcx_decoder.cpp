@@ -138,6 +138,9 @@ TEST(PcxDecoder, RefusesBadFiles) {
     PcxSpec four_bits = s;
     four_bits.bits_per_pixel = 4;
     EXPECT_EQ(error_of(make_pcx(four_bits, {0xC4, 1})), PcxError::bad_header);
+    PcxSpec true_colour = s;
+    true_colour.planes = 3;
+    EXPECT_EQ(error_of(make_pcx(true_colour, {0xC4, 1})), PcxError::bad_header);
     PcxSpec no_marker = s;
     no_marker.palette_marker = 11;
     EXPECT_EQ(error_of(make_pcx(no_marker, {0xC4, 1})), PcxError::bad_palette);
@@ -146,6 +149,13 @@ TEST(PcxDecoder, RefusesBadFiles) {
     const Bytes no_data = make_pcx(s, {});
     EXPECT_EQ(no_data.size(), 128u + 769u);
     EXPECT_EQ(error_of(no_data), PcxError::none);
+    // ...which decodes, but from the palette's bytes: the loader refuses it.
+    PcxResult from_palette = decode_pcx(no_data.data(), no_data.size());
+    EXPECT_TRUE(from_palette.pixel_data_cut_short);
+    std::free(from_palette.image.pixels);
+    PcxResult whole = decode_pcx(good.data(), good.size());
+    EXPECT_FALSE(whole.pixel_data_cut_short);
+    std::free(whole.image.pixels);
     for (size_t cut : {size_t{1}, size_t{500}, no_data.size()}) {
         Bytes shorter(no_data.begin() + static_cast<long>(cut), no_data.end());
         EXPECT_EQ(error_of(shorter), PcxError::too_short) << cut;

@@ -59,6 +59,10 @@ TEST(PcxLoader, FailuresPrintTheirMessageAndExitMinusOne) {
     backwards.y_max = 4;
     dir.write("backwards.pcx", make_pcx(backwards, {}));
     dir.write("huge.pcx", make_pcx(window(20000, 3), {}));
+    PcxSpec rgb = window(2, 2);
+    rgb.planes = 3;
+    dir.write("rgb.pcx", make_pcx(rgb, {0xC4, 1, 0xC4, 2, 0xC4, 3}));
+    dir.write("cut.pcx", make_pcx(window(40, 30), {0xC0 | 63, 1}));
 
     const struct {
         const char* name;
@@ -72,6 +76,8 @@ TEST(PcxLoader, FailuresPrintTheirMessageAndExitMinusOne) {
         {"short.pcx", kCannotOpen + "short.pcx\n"},
         {"empty.pcx", kCannotOpen + "empty.pcx\n"},
         {"backwards.pcx", "backwards.pcx: the picture window 10..9 x 0..4 is empty\n"},
+        {"rgb.pcx", kCannotOpen + "rgb.pcx\n"},
+        {"cut.pcx", kCannotOpen + "cut.pcx\n"},
         {"huge.pcx", "huge.pcx: the picture is 20000 x 3 pixels, larger than 16384 x 16384\n"},
     };
     for (const auto& k : cases) {

@@ -35,6 +35,7 @@ void expect_same_pixels(const std::string& convert, const std::string& pcx, cons
     const Bytes file = read_all(pcx);
     PcxResult r = decode_pcx(file.data(), file.size());
     ASSERT_EQ(r.error, PcxError::none);
+    EXPECT_FALSE(r.pixel_data_cut_short);
     EXPECT_EQ(r.image.width, width);
     EXPECT_EQ(r.image.height, height);
     const Bytes expected = read_all(rgb);
@@ -121,6 +122,7 @@ TEST(PcxPillow, OddWidthRowsPaddedToEvenLength) {
     const Bytes file = read_all(dir.file("pillow.pcx"));
     PcxResult r = decode_pcx(file.data(), file.size());
     ASSERT_EQ(r.error, PcxError::none);
+    EXPECT_FALSE(r.pixel_data_cut_short);
     EXPECT_EQ(r.header.bytes_per_line, width + 1); // the padding this check is about
     ASSERT_EQ(r.image.width, width);
     ASSERT_EQ(r.image.height, height);

@@ -1,0 +1,49 @@
+// Progress and failure output of the loaders (see load_report.h).
+#include "assets/load_report.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+bool progress_shown = true;
+}
+
+const char* const kPcxConvertHint =
+    "Make an 8-bit PCX with a 256-colour palette, e.g. with ImageMagick: "
+    "convert in.png -alpha off -colors 256 -type Palette out.pcx";
+
+void set_load_progress(bool shown) {
+    progress_shown = shown;
+}
+
+void LoadReport::done() {
+    if (progress_shown) std::fputs(out.c_str(), stdout);
+    out.clear();
+}
+
+void LoadReport::fail(const std::string& message, const std::string& reason) {
+    std::fputs((out + message).c_str(), stdout);
+    std::fflush(stdout);
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(file, ec);
+    std::fprintf(stderr, "vorn: cannot load %s: %s\n", ec ? file : full.c_str(), reason.c_str());
+    std::exit(-1);
+}
+
+std::string open_failure_reason(int error_number) {
+    switch (error_number) {
+    case ENOENT:
+        return "the file is missing. Put the show's data files in that folder, or name the "
+               "folder that holds them with --data DIR";
+    case EISDIR:
+        return "it is a folder, not a file. Put the data file of that name in its place";
+    case EACCES:
+        return "permission denied. Make the file readable (chmod a+r FILE)";
+    default:
+        return std::string("it cannot be read (") + std::strerror(error_number) + ")";
+    }
+}

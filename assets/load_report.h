@@ -1,0 +1,30 @@
+// What the loaders tell the user. Progress lines ("Laddar", "Försöker öppna",
+// ...) are collected per file and printed when progress is shown (the live
+// show, or --verbose); a failure always prints them with the show's own
+// message on standard output, then one English line on standard error that
+// names the file's full path, what is wrong and how to fix it, and ends the
+// process with exit(-1).
+#pragma once
+#include <string>
+
+// Whether successful loads print their progress (default: yes).
+void set_load_progress(bool shown);
+
+struct LoadReport {
+    explicit LoadReport(const char* file_name) : file(file_name) {}
+    const char* file;
+    std::string out; // the progress so far, in the show's own bytes
+
+    // Prints the progress if it is shown.
+    void done();
+    // Prints the progress and `message` on standard output and
+    // "vorn: cannot load PATH: `reason`" on standard error, then exit(-1).
+    [[noreturn]] void fail(const std::string& message, const std::string& reason);
+};
+
+// The English reason for a file that cannot be opened or read (errno value),
+// with what to do about it.
+std::string open_failure_reason(int error_number);
+
+// How to make a picture the show reads, for the end of a reason.
+extern const char* const kPcxConvertHint;

@@ -1,0 +1,9 @@
+// Whether the live show can have a display at all, asked before anything is
+// loaded or any question is shown, so that a machine without one hears so at
+// once in one line instead of after loading or through a dialog's error.
+#pragma once
+#include <string>
+
+// True when SDL opens a real video driver (or the one SDL_VIDEODRIVER names);
+// otherwise false with the reason in `why` ("cannot open a display: ...").
+bool display_available(std::string& why);
