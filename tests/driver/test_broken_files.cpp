@@ -1,0 +1,173 @@
+// Broken data files as a user meets them: vorn --still over a copy of the
+// generated data with one file replaced. Every case ends with status 255,
+// the show's own message on standard output, and one English line on
+// standard error that names the file's full path and the reason.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "command_output.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes data_file(const std::string& name) {
+    std::ifstream in(fs::path(VORN_TEST_DATA_DIR) / name, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+Bytes text(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
+
+// Offset of the first occurrence of `tag` in `bytes`.
+size_t find(const Bytes& bytes, const std::string& tag) {
+    return static_cast<size_t>(std::search(bytes.begin(), bytes.end(), tag.begin(), tag.end()) -
+                               bytes.begin());
+}
+
+Bytes patched(const std::string& name, const std::function<void(Bytes&)>& change) {
+    Bytes b = data_file(name);
+    change(b);
+    return b;
+}
+
+struct Case {
+    const char* label;
+    const char* file;                          // the data file replaced
+    std::function<void(const fs::path&)> make; // writes the replacement (or not)
+    std::string show_message;                  // the last line on standard output
+    std::string reason;                        // the start of the English reason
+};
+
+std::function<void(const fs::path&)> bytes(Bytes b) {
+    return [b](const fs::path& p) {
+        std::ofstream(p, std::ios::binary)
+            .write(reinterpret_cast<const char*>(b.data()), static_cast<long>(b.size()));
+    };
+}
+
+const std::string kNoOpen = "gick ej \x94ppna ";
+
+TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
+    // a1light1.pcx is a 320 x 240 picture, env3.lwo a triangle mesh loaded
+    // with its polygons.
+    const Bytes pcx = data_file("a1light1.pcx");
+    ASSERT_GT(pcx.size(), 2000u);
+    Bytes cut_pcx(pcx.begin(), pcx.begin() + 1000);
+    cut_pcx.insert(cut_pcx.end(), pcx.end() - 769, pcx.end());
+    const Bytes lwo = data_file("env3.lwo");
+    const size_t pols = find(lwo, "POLS");
+    ASSERT_LT(pols + 20, lwo.size());
+    Bytes pointless = text("FORM");
+    pointless.insert(pointless.end(), {0, 0, 0, 4, 'L', 'W', 'O', 'B'});
+
+    const std::string pcx_line = kNoOpen + "a1light1.pcx\n";
+    const std::string lwo_line = kNoOpen + "env3.lwo  !!\n";
+    const Case cases[] = {
+        {"missing picture", "a1light1.pcx", [](const fs::path&) {}, pcx_line,
+         "the file is missing. Put the show's data files in that folder"},
+        {"folder", "a1light1.pcx", [](const fs::path& p) { fs::create_directory(p); }, pcx_line,
+         "it is a folder, not a file"},
+        {"text as picture", "a1light1.pcx", bytes(text("hello\n")), pcx_line,
+         "it is not a PCX picture (its first byte is 0x68; a PCX file starts with 0x0A). Make an "
+         "8-bit PCX with a 256-colour palette, e.g. with ImageMagick: convert in.png -alpha off "
+         "-colors 256 -type Palette out.pcx"},
+        {"empty picture", "a1light1.pcx", bytes({}), pcx_line,
+         "the file is empty, not a PCX picture"},
+        {"24-bit", "a1light1.pcx", bytes(patched("a1light1.pcx", [](Bytes& b) { b[65] = 3; })),
+         pcx_line,
+         "it is a 24-bit true-colour PCX (3 planes of 8 bits), but the show needs 8 bits per "
+         "pixel with a 256-colour palette. Make an 8-bit PCX"},
+        {"1-bit", "a1light1.pcx", bytes(patched("a1light1.pcx", [](Bytes& b) { b[3] = 1; })),
+         pcx_line, "it is a 1-bit PCX with up to 2 colours (1 plane of 1 bit)"},
+        {"version 3", "a1light1.pcx", bytes(patched("a1light1.pcx", [](Bytes& b) { b[1] = 3; })),
+         pcx_line, "it is a PCX of version 3 (the show reads version 5)"},
+        {"no palette marker", "a1light1.pcx",
+         bytes(patched("a1light1.pcx", [](Bytes& b) { b[b.size() - 769] = 0; })), pcx_line,
+         "the 256-colour palette marker is missing (the byte 769 bytes before the end is 0x00"},
+        {"cut pixel data", "a1light1.pcx", bytes(cut_pcx), pcx_line,
+         "the pixel data is cut short: the 320 x 240 picture needs more run-length data"},
+        {"wrong size", "a1light1.pcx", bytes(data_file("greets1.pcx")),
+         "a1light1.pcx: the picture is 120 x 40 pixels; it must be 320 pixels wide and at least "
+         "240 high\n",
+         "the picture is 120 x 40 pixels, but the show needs this one 320 pixels wide and at "
+         "least 240 high. Resize it, e.g. with ImageMagick: convert in.png -resize 320x240! "},
+        {"missing object", "env3.lwo", [](const fs::path&) {}, lwo_line, "the file is missing"},
+        {"text as object", "env3.lwo", bytes(text("not an object\n")), lwo_line,
+         "it is not a LightWave object: it starts with \"not \", not with the FORM ... LWOB "
+         "header. Export it as a LightWave 5 object"},
+        {"empty object", "env3.lwo", bytes({}), lwo_line,
+         "the file is empty, not a LightWave object"},
+        {"object without points", "env3.lwo", bytes(pointless), "letar.. " + lwo_line,
+         "the LightWave object has no points (no PNTS chunk)"},
+        {"quad", "env3.lwo", bytes(patched("env3.lwo", [&](Bytes& b) { b[pols + 9] = 4; })),
+         "hittade!\n Endast trianglar st\x94"
+         "ds ditt pucko!",
+         "polygon 0 has 4 corners, but the show draws triangles only"},
+        {"index past the points", "env3.lwo",
+         bytes(patched("env3.lwo", [&](Bytes& b) { b[pols + 10] = b[pols + 11] = 0xFF; })),
+         "env3.lwo: polygon 0 uses point 65535, but there are only ",
+         "polygon 0 uses point 65535, but the object has only "},
+        {"cut object", "env3.lwo", bytes(Bytes(lwo.begin(), lwo.begin() + pols + 30)),
+         "runs past the end of the file\n", "the file is cut short: a chunk of "},
+    };
+
+    const fs::path root = fs::temp_directory_path() / ("vorn-broken-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    int index = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        const fs::path dir = root / std::to_string(index++);
+        fs::create_directories(dir);
+        for (const auto& e : fs::directory_iterator(VORN_TEST_DATA_DIR))
+            if (e.path().filename() != c.file)
+                fs::create_symlink(e.path(), dir / e.path().filename());
+        c.make(dir / c.file);
+        const fs::path err = dir / "stderr.txt";
+        const CommandResult r = run_command(
+            std::string("'") + VORN_BINARY + "' --still 3:100 --out '" + (dir / "a.png").string() +
+            "' --data '" + dir.string() + "' 2>'" + err.string() + "'");
+        std::ifstream in(err);
+        const std::string error_text{std::istreambuf_iterator<char>(in),
+                                     std::istreambuf_iterator<char>()};
+        EXPECT_EQ(r.status, 255);
+        // Only the failing file's lines: a still prints no progress.
+        const std::string file = c.file;
+        const std::string start = file.ends_with(".pcx") ? "F\x94rs\x94ker \x94ppna: " + file + "\n"
+                                                         : "Laddar " + file + "\n";
+        EXPECT_EQ(r.out.rfind(start, 0), 0u) << r.out;
+        EXPECT_NE(r.out.find(c.show_message), std::string::npos) << r.out;
+        const std::string line = "vorn: cannot load " + (dir / c.file).string() + ": " + c.reason;
+        EXPECT_EQ(error_text.rfind(line, 0), 0u) << error_text;
+        EXPECT_EQ(std::count(error_text.begin(), error_text.end(), '\n'), 1) << error_text;
+    }
+
+    // Points without polygons are an object where the scene wants no polygons.
+    const fs::path dir = root / "points-only";
+    fs::create_directories(dir);
+    for (const auto& e : fs::directory_iterator(VORN_TEST_DATA_DIR))
+        if (e.path().filename() != "2plan.lwo")
+            fs::create_symlink(e.path(), dir / e.path().filename());
+    bytes(patched("env3.lwo", [&](Bytes& b) { b[pols + 1] = 'X'; }))(dir / "2plan.lwo");
+    const CommandResult ok =
+        run_command(std::string("'") + VORN_BINARY + "' --still 3:100 --out '" +
+                    (dir / "a.png").string() + "' --data '" + dir.string() + "' 2>&1");
+    EXPECT_EQ(ok.status, 0) << ok.out;
+    EXPECT_EQ(ok.out, "");
+    fs::remove_all(root);
+}
+
+} // namespace
