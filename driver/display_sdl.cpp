@@ -24,9 +24,20 @@ void SdlDisplay::open(const char* title, bool fullscreen) {
         !(requested && *requested))
         throw DisplayError("cannot open a display: no display was found (is DISPLAY set?)");
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
-    if (fullscreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                               kFrameWidth * 3, kFrameHeight * 3, flags);
+    int width = kFrameWidth * 3, height = kFrameHeight * 3;
+    if (fullscreen) {
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        // Without a window manager nobody resizes the window for full screen,
+        // while SDL lays the picture out for the whole desktop: open it at
+        // the desktop's size, so that the two agree either way.
+        SDL_DisplayMode desktop;
+        if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+            width = desktop.w;
+            height = desktop.h;
+        }
+    }
+    window_ = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height,
+                               flags);
     if (!window_) fail("cannot open a window");
     const Uint32 sync = vsync_ ? SDL_RENDERER_PRESENTVSYNC : 0;
     renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | sync);
