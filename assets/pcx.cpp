@@ -36,7 +36,7 @@ std::string picture_kind(const PcxHeader& h) {
     if (bits >= 1 && bits < 8)
         return format("a %d-bit PCX with up to %d colours (", bits, 1 << bits) + layout + ")";
     if (h.bits_per_pixel != 8 || planes != 1) return format("a %d-bit PCX (", bits) + layout + ")";
-    return format("a PCX of version %d (the show reads version 5)", h.version);
+    return format("a PCX of version %d", h.version);
 }
 
 // Why the decoder refused the header or the palette, in English.
@@ -49,8 +49,8 @@ std::string header_reason(const uint8_t* data, size_t size, const PcxResult& r) 
                       data[0]) +
                kPcxConvertHint;
     if (r.error == PcxError::bad_header || (size >= 66 && (h.bits_per_pixel != 8 || h.planes > 1)))
-        return "it is " + picture_kind(h) + ", but the show needs 8 bits per pixel with a " +
-               "256-colour palette. " + kPcxConvertHint;
+        return "it is " + picture_kind(h) + ", but the show reads version 5 with 8 bits per " +
+               "pixel and a 256-colour palette. " + kPcxConvertHint;
     if (r.error == PcxError::too_short)
         return format("the file is cut short: %zu bytes cannot hold a 128-byte header and a "
                       "769-byte palette. ",

@@ -89,12 +89,12 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
          "the file is empty, not a PCX picture"},
         {"24-bit", "a1light1.pcx", bytes(patched("a1light1.pcx", [](Bytes& b) { b[65] = 3; })),
          pcx_line,
-         "it is a 24-bit true-colour PCX (3 planes of 8 bits), but the show needs 8 bits per "
-         "pixel with a 256-colour palette. Make an 8-bit PCX"},
+         "it is a 24-bit true-colour PCX (3 planes of 8 bits), but the show reads version 5 "
+         "with 8 bits per pixel and a 256-colour palette. Make an 8-bit PCX"},
         {"1-bit", "a1light1.pcx", bytes(patched("a1light1.pcx", [](Bytes& b) { b[3] = 1; })),
          pcx_line, "it is a 1-bit PCX with up to 2 colours (1 plane of 1 bit)"},
         {"version 3", "a1light1.pcx", bytes(patched("a1light1.pcx", [](Bytes& b) { b[1] = 3; })),
-         pcx_line, "it is a PCX of version 3 (the show reads version 5)"},
+         pcx_line, "it is a PCX of version 3, but the show reads version 5 with 8 bits per pixel"},
         {"no palette marker", "a1light1.pcx",
          bytes(patched("a1light1.pcx", [](Bytes& b) { b[b.size() - 769] = 0; })), pcx_line,
          "the 256-colour palette marker is missing (the byte 769 bytes before the end is 0x00"},
