@@ -6,7 +6,7 @@
 const char* usage_text() {
     return "usage: vorn [options]\n"
            "Plays the show: a music module and eight software-rendered scenes in a\n"
-           "320 x 240 frame. Any key (or closing the window) ends it.\n"
+           "320 x 240 frame. Any key, closing the window, Ctrl+C or SIGTERM ends it.\n"
            "\n"
            "  --auto-sound       use the default sound output (answers the first question: Yes)\n"
            "  --sound-setup      choose the sound output in a dialog (first question: No)\n"
