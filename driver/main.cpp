@@ -25,13 +25,14 @@ class SteadyClock : public Clock {
     int64_t now_ms() override { return clock_ms(); }
 };
 
-// The SDL display, with Ctrl+C and SIGTERM counting as a key once it is open.
+// The SDL display, with Ctrl+C and SIGTERM counting as a key from the moment
+// its window opens (everything is loaded and answered by then).
 class LiveDisplay : public SdlDisplay {
   public:
     using SdlDisplay::SdlDisplay;
     void open(const char* title, bool fullscreen) override {
-        SdlDisplay::open(title, fullscreen);
         mark_show_started();
+        SdlDisplay::open(title, fullscreen);
     }
     bool key_waiting() override { return stop_requested() || SdlDisplay::key_waiting(); }
 };
