@@ -26,8 +26,8 @@ int SdlDialogs::choose(const char* text, const char* caption,
 bool SdlDialogs::ask_yes_no(const char* text, const char* caption) {
     int answer = choose(text, caption, {"Yes", "No"});
     if (answer < 0)
-        throw DisplayError(std::string("no display to ask \"") + text + "\" (" + SDL_GetError() +
-                           "); answer it with an option (see --help) or run under a display");
+        throw DisplayError(std::string("no dialog can be shown to ask \"") + text + "\" (" +
+                           SDL_GetError() + "); answer it with an option (see --help)");
     return answer == 0;
 }
 

@@ -1,8 +1,9 @@
-// SIGINT and SIGTERM handling (see stop_signals.h). SDL waits for its X11
-// message boxes in a forked child and retries the wait on EINTR, so a flag
-// would never be seen while a dialog is open: before the show starts the
-// handler ends the process itself, and every child forked by this process
-// is killed when it does (PR_SET_PDEATHSIG).
+// SIGINT and SIGTERM handling (see stop_signals.h). SDL shows its message
+// boxes from a child process (its own fork, or zenity) and goes on waiting
+// for it when a signal interrupts the wait, so a flag would never be seen
+// while a dialog is open: before the show starts the handler ends the
+// process itself, and every child forked by this process is killed when it
+// does (PR_SET_PDEATHSIG, kept across exec).
 #include "driver/stop_signals.h"
 
 #include <pthread.h>
