@@ -86,6 +86,12 @@ Object load_object(const char* file_name, double scale, int8_t with_polygons) {
         report.fail(cannot_open, format("it is not a LightWave object: it starts with \"%s\", "
                                         "not with the FORM ... LWOB header. %s",
                                         opening_of(*bytes).c_str(), kExportHint));
+    case LwoError::no_polygons:
+        report.fail(cannot_open,
+                    format("the object has %" PRId32 " points but no polygons (%s), and the show "
+                           "draws this one as a surface. %s",
+                           r.point_count, r.found[1] ? "an empty POLS chunk" : "no POLS chunk",
+                           kExportHint));
     case LwoError::no_points:
         report.fail(cannot_open,
                     std::string("the LightWave object has no points (no PNTS chunk). ") +

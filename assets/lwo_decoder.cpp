@@ -164,6 +164,10 @@ LwoResult decode_lwo(const uint8_t* data, size_t size, double scale, bool with_p
             if (!read_polygons(chunk, length, r)) break;
         }
     }
+    // An object drawn as a surface without a single polygon would simply be
+    // missing from the picture.
+    if (r.error == LwoError::none && with_polygons && r.object.face_count == 0)
+        r.error = LwoError::no_polygons;
     if (r.error != LwoError::none) free_object(r.object);
     return r;
 }

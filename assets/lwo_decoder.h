@@ -6,8 +6,8 @@
 // an object is an error, not an empty object). Read: the first "PNTS" chunk
 // (big-endian float X, Y, Z per point, 12 bytes) and, when polygons are
 // wanted, the first "POLS" chunk (16-bit corner count, which must be 3, three
-// 16-bit vertex indices and a 16-bit surface number, 10 bytes per polygon);
-// without a "POLS" chunk the object simply has no faces. Tags are found by
+// 16-bit vertex indices and a 16-bit surface number, 10 bytes per polygon),
+// which must then hold at least one polygon. Tags are found by
 // scanning every byte offset, so the first occurrence anywhere in the file
 // wins. Points become (X * scale, -(Y * scale), -(Z * scale)) in double
 // precision.
@@ -24,7 +24,8 @@ enum class LwoError {
     truncated_chunk,  // a chunk's length runs past the end of the file
     bad_vertex_index, // a polygon corner not smaller than the point count
     not_lightwave,    // the file does not begin with "FORM" .... "LWOB"
-    no_points         // no "PNTS" chunk anywhere in the file
+    no_points,        // no "PNTS" chunk anywhere in the file
+    no_polygons       // polygons wanted, but no "POLS" chunk or an empty one
 };
 
 struct LwoResult {

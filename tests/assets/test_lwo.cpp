@@ -104,13 +104,17 @@ TEST(LwoDecoder, RefusesWhatIsNotAnObjectWithPoints) {
         EXPECT_EQ(d.r.passes, 1);
         EXPECT_EQ(d.r.object.faces, nullptr);
     }
-    // Points but no polygons: valid, faces stay absent.
-    Decoded points_only(make_lwo({points_chunk(kSquare)}), 1.0, true);
-    EXPECT_EQ(points_only.r.error, LwoError::none);
-    EXPECT_TRUE(points_only.r.found[0]);
-    EXPECT_FALSE(points_only.r.found[1]);
-    EXPECT_EQ(points_only.r.object.face_count, 0);
-    EXPECT_EQ(points_only.r.object.faces, nullptr);
+    // Points without polygons: a point cloud, but no surface.
+    for (const Bytes& cloud : {make_lwo({points_chunk(kSquare)}),
+                               make_lwo({points_chunk(kSquare), polygons_chunk({})})}) {
+        Decoded points_only(cloud, 1.0, false);
+        EXPECT_EQ(points_only.r.error, LwoError::none);
+        EXPECT_EQ(points_only.r.object.vertex_count, 4);
+        EXPECT_EQ(points_only.r.object.faces, nullptr);
+        Decoded surface(cloud, 1.0, true);
+        EXPECT_EQ(surface.r.error, LwoError::no_polygons);
+        EXPECT_EQ(surface.r.object.model_vertices, nullptr);
+    }
 }
 
 TEST(LwoDecoder, PolygonsNotRequestedAreNotRead) {
@@ -149,12 +153,6 @@ TEST(LwoDecoder, RefusesBrokenFiles) {
     EXPECT_EQ(index.value, 4);
     EXPECT_EQ(index.point_count, 4);
 
-    // An empty polygon chunk is no failure.
-    Decoded empty(make_lwo({points_chunk(kSquare), polygons_chunk({})}), 1.0, true);
-    EXPECT_EQ(empty.r.error, LwoError::none);
-    EXPECT_TRUE(empty.r.found[1]);
-    EXPECT_EQ(empty.r.object.face_count, 0);
-    EXPECT_EQ(empty.r.object.light_offset, -50);
     // An empty point chunk leaves every index out of range.
     check(make_lwo({points_chunk({}), polygons_chunk(kTwoTriangles)}), LwoError::bad_vertex_index);
 
@@ -168,7 +166,8 @@ TEST(LwoDecoder, RefusesBrokenFiles) {
     EXPECT_EQ(cut.chunk_length, 20);
     // A tag whose length field is cut off by the end of the file.
     check(lwob({'P', 'N', 'T', 'S', 0, 0}), LwoError::truncated_chunk);
-    check(lwob({'P', 'N', 'T', 'S', 0, 0, 0, 0}), LwoError::none);
+    Decoded no_bytes(lwob({'P', 'N', 'T', 'S', 0, 0, 0, 0}), 1.0, false);
+    EXPECT_EQ(no_bytes.r.error, LwoError::none);
 
     // A length that is not a whole number of records leaves the remainder
     // unread, so the file may end right after the last whole record.
@@ -208,12 +207,6 @@ TEST(LwoLoader, ProgressOutputOfASuccessfulLoad) {
     Captured points = load_in_child(dir, "obj.lwo", 0);
     EXPECT_EQ(points.exit_code, 0);
     EXPECT_EQ(points.out, "Laddar obj.lwo\nfilstorlek 1234\nletar.. hittade!\n <4 0>");
-
-    // Points without polygons where polygons are wanted: an object without faces.
-    dir.write("cloud.lwo", make_lwo({points_chunk(kSquare)}));
-    Captured cloud = load_in_child(dir, "cloud.lwo", 1);
-    EXPECT_EQ(cloud.exit_code, 0);
-    EXPECT_EQ(cloud.out, "Laddar cloud.lwo\nfilstorlek 68\nletar.. hittade!\n letar.. <4 0>");
 }
 
 TEST(LwoLoader, FailuresPrintTheirMessageAndExitMinusOne) {
@@ -229,6 +222,7 @@ TEST(LwoLoader, FailuresPrintTheirMessageAndExitMinusOne) {
     dir.write("text.lwo", Bytes{'h', 'e', 'l', 'l', 'o', '\n'});
     dir.write("empty.lwo", Bytes{});
     dir.write("pointless.lwo", lwob({}));
+    dir.write("cloud.lwo", make_lwo({points_chunk(kSquare)}));
 
     const std::string found = "letar.. hittade!\n ";
     const struct {
@@ -246,6 +240,8 @@ TEST(LwoLoader, FailuresPrintTheirMessageAndExitMinusOne) {
          "Laddar nopoints.lwo\nfilstorlek 40\nletar.. gick ej \x94ppna nopoints.lwo  !!\n"},
         {"pointless.lwo",
          "Laddar pointless.lwo\nfilstorlek 12\nletar.. gick ej \x94ppna pointless.lwo  !!\n"},
+        {"cloud.lwo",
+         "Laddar cloud.lwo\nfilstorlek 68\n" + found + "letar.. gick ej \x94ppna cloud.lwo  !!\n"},
         {"text.lwo", "Laddar text.lwo\nfilstorlek 6\ngick ej \x94ppna text.lwo  !!\n"},
         {"empty.lwo", "Laddar empty.lwo\nfilstorlek 0\ngick ej \x94ppna empty.lwo  !!\n"},
         {"cut.lwo",
