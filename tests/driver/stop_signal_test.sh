@@ -13,8 +13,9 @@ command -v Xvfb >/dev/null 2>&1 || { echo "Xvfb is not installed"; exit 77; }
 
 # An X server of our own on a display number it picks itself (-displayfd),
 # so that tests running side by side cannot take each other's.
+# -noreset: no pause for a reset when the last client goes.
 work=$(mktemp -d)
-Xvfb -displayfd 9 -nolisten tcp -screen 0 800x600x24 9>"$work/display" 2>/dev/null &
+Xvfb -displayfd 9 -nolisten tcp -noreset -screen 0 800x600x24 9>"$work/display" 2>/dev/null &
 xvfb=$!
 trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
 waited=0
