@@ -53,7 +53,11 @@ struct SdlDummies : ::testing::Test {
         SDL_Init(0);
         sync_reset();
     }
-    void TearDown() override { SDL_Quit(); }
+    void TearDown() override {
+        SDL_Quit();
+        unsetenv("SDL_AUDIODRIVER"); // programs the later tests start find a real display
+        unsetenv("SDL_VIDEODRIVER");
+    }
     NoDialogs dialogs;
     const std::string module = module_file();
 };
