@@ -16,6 +16,7 @@
 #include "driver/display_sdl.h"
 #include "driver/music_sdl.h"
 #include "driver/show.h"
+#include "driver/sync_queue.h"
 #include "xm_builder.h"
 
 namespace {
@@ -63,6 +64,19 @@ struct SdlDummies : ::testing::Test {
 };
 
 } // namespace
+
+TEST(SyncQueueThreads, AProducerRacingTheConsumerLosesAndReordersNothing) {
+    SyncQueue q;
+    constexpr int kEvents = 200000;
+    std::thread producer([&] {
+        for (int i = 0; i < kEvents;)
+            if (q.push({i, static_cast<uint8_t>(i)})) ++i;
+    });
+    int64_t next = 0;
+    while (next < kEvents)
+        q.deliver_due(next + 7, [&](uint8_t v) { ASSERT_EQ(v, static_cast<uint8_t>(next++)); });
+    producer.join();
+}
 
 TEST_F(SdlDummies, SyncArrivesOnTheMainThreadAndShutdownWaitsForTheCallback) {
     for (bool no_sound : {false, true})
