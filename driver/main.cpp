@@ -107,7 +107,7 @@ int main(int argc, char** argv) {
         ShowPlatform p{display, music, dialogs, clock, scene_table(), answers, start_state, &pacer};
         const std::clock_t cpu_start = std::clock();
         code = run_show(p);
-        if (o.stats) {
+        if (o.stats && code == 0) {
             const double cpu_s = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
             std::printf("%supload ms:  mean %.2f (part of present)\nprocess CPU: %.1f s\n%s",
                         pacer.report().c_str(), display.mean_upload_ms(), cpu_s,
