@@ -3,12 +3,18 @@
 // pacing where presents return at once.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
+
+#include "core/sync.h"
+#include "scenes/scenes.h"
 
 #include "driver/frame_layout.h"
 #include "driver/frame_pacer.h"
 #include "driver/heard_sample.h"
+#include "driver/music_timeline.h"
 #include "driver/sync_queue.h"
 #include "driver/xmp_player.h"
 #include "xm_builder.h"
@@ -120,6 +126,39 @@ TEST(HeardSync, EventsApplyWhenHeardNeverEarlyNeverLostNeverTwice) {
     }
     HeardSample silent(kRate, kBuffer);
     EXPECT_EQ(silent.heard(5000000), -1); // nothing before the device's first call
+}
+
+// --start ORDER begins from sync_state_at_order: for every order position of
+// the show's music it must equal the live state that playing from the start
+// reaches there (rows through the queue, each scene clearing the flags it
+// consumes at its next frame).
+TEST(StartAnywhere, StateAtEachOrderIsWhatTheWholeShowReachesThere) {
+    std::ifstream f(std::string(VORN_TEST_DATA_DIR) + "/vorn.xm", std::ios::binary);
+    const std::vector<uint8_t> module{std::istreambuf_iterator<char>(f),
+                                      std::istreambuf_iterator<char>()};
+    XmpPlayer player;
+    SyncQueue q;
+    player.set_sync_queue(&q);
+    ASSERT_TRUE(player.load(module));
+    ASSERT_TRUE(player.start(44100));
+    sync_reset();
+    int checked = 0;
+    for (int order = 0; player.play_tick() && player.info().loop_count == 0;) {
+        if (player.info().pos == order && player.info().frame == 0) {
+            const std::optional<SyncSnapshot> expected = sync_state_at_order(module, order);
+            ASSERT_TRUE(expected) << "order " << order;
+            for (int i = 0; i <= kSyncFlagCount; ++i)
+                EXPECT_EQ(sync_state.bytes[i].load(), expected->bytes[i])
+                    << "order " << order << " byte " << i;
+            ++order, ++checked;
+        }
+        q.deliver_due(player.tick_start(), sync_callback);
+        for (int k = 1; k <= kSyncFlagCount; ++k)
+            if (scene_consumed_flags(sync_scene()) & (1u << k)) clear_sync_flag(k);
+        if (sync_scene() == kSceneEnd) break;
+    }
+    EXPECT_GT(checked, 20);
+    sync_reset();
 }
 
 TEST(FrameLayout, FourThreeAndIntegerFitsForManyOutputs) {
