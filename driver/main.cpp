@@ -1,8 +1,13 @@
 // vorn: the show's entry point. Reads the options, finds the data folder,
 // and either plays the show or renders a still. Loading progress is printed
 // in the live show (or with --verbose); load failures always are.
+#include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
 
 #include <SDL.h>
 
@@ -14,10 +19,12 @@
 #include "driver/display_probe.h"
 #include "driver/display_sdl.h"
 #include "driver/music_sdl.h"
+#include "driver/music_timeline.h"
 #include "driver/options.h"
 #include "driver/show.h"
 #include "driver/still.h"
 #include "driver/stop_signals.h"
+#include "driver/xm_sync.h"
 
 namespace {
 class SteadyClock : public Clock {
@@ -36,6 +43,39 @@ class LiveDisplay : public SdlDisplay {
     }
     bool key_waiting() override { return stop_requested() || SdlDisplay::key_waiting(); }
 };
+
+class SleepingPaceClock : public PaceClock {
+  public:
+    int64_t now_us() override {
+        return std::chrono::duration_cast<std::chrono::microseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    void sleep_until_us(int64_t t) override {
+        std::this_thread::sleep_until(
+            std::chrono::steady_clock::time_point(std::chrono::microseconds(t)));
+    }
+};
+
+// The sync state the rows before order position `order` leave, or a
+// reason why the show cannot start there. An unreadable module is left to
+// the music's own start-up, which reports it.
+bool start_state_at(int order, std::optional<SyncSnapshot>& state, std::string& error) {
+    std::ifstream f("vorn.xm", std::ios::binary);
+    if (!f) return true;
+    const std::vector<uint8_t> module{std::istreambuf_iterator<char>(f),
+                                      std::istreambuf_iterator<char>()};
+    state = sync_state_at_order(module, order);
+    if (state) return true;
+    XmSync sync;
+    if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return true;
+    error = "--start " + std::to_string(order) +
+            (order < static_cast<int>(sync.orders.size())
+                 ? ": the music never reaches that order position"
+                 : ": the music's order positions run from 0 to " +
+                       std::to_string(static_cast<int>(sync.orders.size()) - 1));
+    return false;
+}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -70,19 +110,36 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!live) return run_still(o.still, o.out);
+    std::optional<SyncSnapshot> start_state;
+    if (o.start_order > 0 && !start_state_at(o.start_order, start_state, error)) {
+        std::fprintf(stderr, "vorn: %s\n", error.c_str());
+        return 2;
+    }
 
     SDL_SetMainReady();
     SDL_Init(0);
     int code;
     {
         SdlDialogs dialogs;
-        LiveDisplay display(o.vsync);
+        LiveDisplay display({o.vsync, o.integer_scale, o.scale ? o.scale : 3, o.display});
         SdlMusic music(dialogs, o.no_sound, sync_callback);
+        music.set_audio_offset_ms(o.audio_offset_ms);
+        music.set_start_order(o.start_order);
         SteadyClock clock;
+        SleepingPaceClock pace_clock;
+        FramePacer pacer(pace_clock, o.vsync);
         ShowAnswers answers{o.auto_sound, o.fullscreen};
         if (o.no_sound && !answers.auto_sound) answers.auto_sound = true; // nothing to configure
-        ShowPlatform p{display, music, dialogs, clock, scene_table(), answers};
+        ShowPlatform p{display, music, dialogs, clock, scene_table(), answers, start_state, &pacer};
+        const std::clock_t cpu_start = std::clock();
         code = run_show(p);
+        if (o.stats && code == 0) {
+            const double cpu_s = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
+            std::printf("%supload ms:  mean %.2f (part of present)\nprocess CPU: %.1f s\n%s",
+                        pacer.report().c_str(), display.mean_upload_ms(), cpu_s,
+                        music.latency_report().c_str());
+            std::fflush(stdout);
+        }
     }
     SDL_Quit();
     return code;

@@ -14,6 +14,12 @@
 
 namespace {
 
+int64_t now_us() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 bool read_file(const char* name, std::vector<uint8_t>& out) {
     std::ifstream f(name, std::ios::binary);
     if (!f) return false;
@@ -46,6 +52,7 @@ bool SdlMusic::open_device(const char* name) {
         if (device_ == 0) return false;
     }
     rate_ = have.freq;
+    device_frames_ = have.samples;
     return true;
 }
 
@@ -95,8 +102,9 @@ bool SdlMusic::startup(const char* file_name, uint8_t configure) {
 bool SdlMusic::start() {
     if (!player_) return false;
     player_->set_sync_queue(&queue_);
-    if (!player_->start(rate_)) return false;
+    if (!player_->start(rate_, start_order_)) return false;
     stopping_ = false;
+    if (device_) heard_ = std::make_unique<HeardSample>(rate_, device_frames_);
     if (device_)
         SDL_PauseAudioDevice(device_, 0);
     else
@@ -115,6 +123,7 @@ void SdlMusic::stop_output() {
 
 bool SdlMusic::shutdown() {
     stop_output();
+    heard_.reset();
     if (player_) player_->stop();
     player_.reset();
     if (audio_) {
@@ -124,9 +133,28 @@ bool SdlMusic::shutdown() {
     return true;
 }
 
-// The values of every row whose first sample has gone out.
 void SdlMusic::deliver_sync() {
-    queue_.deliver_due(played_.load(std::memory_order_acquire), callback_);
+    const int64_t mixed = played_.load(std::memory_order_acquire);
+    int64_t heard = mixed;
+    if (heard_) {
+        heard = heard_->heard(now_us());
+        if (heard < 0) return; // the device has not asked for sound yet
+        held_back_sum_ += static_cast<double>(mixed - heard);
+        ++held_back_count_;
+    }
+    queue_.deliver_due(heard - static_cast<int64_t>(offset_ms_) * rate_ / 1000, callback_);
+}
+
+std::string SdlMusic::latency_report() const {
+    if (!held_back_count_) return {};
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "audio: %d Hz, device buffer %d frames; sync held back %.1f ms behind the mix "
+                  "on average, plus an offset of %d ms\n",
+                  rate_, device_frames_,
+                  held_back_sum_ / static_cast<double>(held_back_count_) * 1000.0 / rate_,
+                  offset_ms_);
+    return line;
 }
 
 void SdlMusic::audio_callback(void* self, Uint8* stream, int len) {
@@ -137,6 +165,7 @@ void SdlMusic::audio_callback(void* self, Uint8* stream, int len) {
 // Hands out the rendered ticks frame by frame, rendering the next tick when
 // the current one is used up.
 void SdlMusic::fill(int16_t* out, size_t frames) {
+    if (heard_) heard_->on_callback(now_us(), played_.load(std::memory_order_relaxed));
     while (frames > 0) {
         if (pending_at_ >= player_->sample_frames()) {
             pending_at_ = 0;

@@ -6,18 +6,26 @@
 //                             or asks which one (any other value: a dialog
 //                             listing the devices, "No sound" and "Cancel";
 //                             Cancel fails), then loads the module.
-//   start()                   begins playback (looping) and installs the
-//                             sync callback.
+//   start()                   begins playback (looping) at the start order
+//                             position and installs the sync callback.
+//   deliver_sync()            hands the sync values of every row that is
+//                             heard by now (see heard_sample.h; the silent
+//                             clock is heard at once), shifted by the
+//                             user's audio offset, to the sync callback.
 //   shutdown()                removes the callback, stops, frees, closes.
 #pragma once
 #include <atomic>
 #include <memory>
+#include <string>
 #include <thread>
 
 #include <SDL.h>
 
+#include "driver/heard_sample.h"
 #include "driver/platform.h"
 #include "driver/xmp_player.h"
+
+using SyncFunction = void (*)(uint32_t);
 
 class SdlMusic : public Music {
   public:
@@ -29,6 +37,13 @@ class SdlMusic : public Music {
     bool start() override;
     bool shutdown() override;
     void deliver_sync() override;
+
+    // Positive: sync values take effect later than the heard sample (ms).
+    void set_audio_offset_ms(int ms) { offset_ms_ = ms; }
+    void set_start_order(int order) { start_order_ = order; }
+    // One line on how far the sync values were held back behind the mixed
+    // sound on average, for --stats; empty without a sound device.
+    std::string latency_report() const;
 
   private:
     static void audio_callback(void* self, Uint8* stream, int len);
@@ -44,6 +59,12 @@ class SdlMusic : public Music {
     SDL_AudioDeviceID device_ = 0;
     int rate_ = 44100;
     std::unique_ptr<XmpPlayer> player_;
+    int device_frames_ = 0;
+    int offset_ms_ = 0;
+    int start_order_ = 0;
+    std::unique_ptr<HeardSample> heard_;
+    double held_back_sum_ = 0; // sample frames between the mix and the heard sample
+    int64_t held_back_count_ = 0;
     size_t pending_at_ = 0; // samples of the current tick already handed out (in frames)
     SyncQueue queue_;
     std::atomic<int64_t> played_{0}; // sample frames handed to the device (or played silently)

@@ -1,6 +1,8 @@
 // Command-line parsing for vorn (see options.h).
 #include "driver/options.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 const char* usage_text() {
@@ -15,6 +17,13 @@ const char* usage_text() {
            "  --windowed         run in a window (second question: No)\n"
            "  --no-vsync         render frames as fast as possible instead of at the display's "
            "rate\n"
+           "  --integer-scale    scale by the largest whole multiple of 320 x 240 that fits\n"
+           "  --scale K          open the window at 320K x 240K (1 to 10; default 3)\n"
+           "  --display N        use display N (0 is the first) for the window or full screen\n"
+           "  --start ORDER      begin at order position ORDER of the music (0 to 255)\n"
+           "  --audio-offset MS  show the pictures MS milliseconds later than the sound is\n"
+           "                     heard (-1000 to 1000; negative: earlier)\n"
+           "  --stats            print frame statistics at the end\n"
            "  --data DIR         read the pictures, objects and music from DIR\n"
            "  --still S:T[:F] --out FILE.png\n"
            "                     render scene S at tick T with sync flags F (e.g. 2:40:1,6)\n"
@@ -27,6 +36,41 @@ const char* usage_text() {
            "else from the data folder of the build (for the program in the build folder) or\n"
            "the one installed beside the program (../share/vorn).\n";
 }
+
+namespace {
+// A whole number in lo..hi, or a one-line reason naming the option.
+bool whole_number(const char* option, const char* text, int lo, int hi, int& out,
+                  std::string& error) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = text ? std::strtol(text, &end, 10) : 0;
+    if (!text || !*text || *end || errno || v < lo || v > hi) {
+        error = std::string("option ") + option + " takes a whole number from " +
+                std::to_string(lo) + " to " + std::to_string(hi);
+        return false;
+    }
+    out = static_cast<int>(v);
+    return true;
+}
+
+struct NumberOption {
+    const char* name;
+    int lo, hi;
+    int Options::*field;
+};
+// --scale is the window's scale live and the video's scale when recording.
+const NumberOption kNumberOptions[] = {
+    {"--scale", 1, 10, &Options::scale},
+    {"--display", 0, 63, &Options::display},
+    {"--start", 0, 255, &Options::start_order},
+    {"--audio-offset", -1000, 1000, &Options::audio_offset_ms},
+};
+const NumberOption* number_option(const char* a) {
+    for (const NumberOption& n : kNumberOptions)
+        if (!std::strcmp(a, n.name)) return &n;
+    return nullptr;
+}
+} // namespace
 
 bool parse_options(int argc, const char* const* argv, Options& o, std::string& error) {
     for (int i = 1; i < argc; ++i) {
@@ -53,7 +97,15 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
             o.vsync = false;
         else if (!std::strcmp(a, "--verbose"))
             o.verbose = true;
-        else if (!std::strcmp(a, "--data")) {
+        else if (!std::strcmp(a, "--integer-scale"))
+            o.integer_scale = true;
+        else if (!std::strcmp(a, "--stats"))
+            o.stats = true;
+        else if (const NumberOption* n = number_option(a)) {
+            if (!whole_number(a, i + 1 < argc ? argv[++i] : nullptr, n->lo, n->hi, o.*n->field,
+                              error))
+                return false;
+        } else if (!std::strcmp(a, "--data")) {
             if (!value(o.data_dir)) return false;
         } else if (!std::strcmp(a, "--still")) {
             if (!value(o.still)) return false;

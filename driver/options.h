@@ -8,6 +8,12 @@ struct Options {
     std::optional<bool> fullscreen; // --fullscreen / --windowed
     bool no_sound = false;          // --no-sound
     bool vsync = true;              // --no-vsync turns it off
+    int audio_offset_ms = 0;        // --audio-offset MS
+    int start_order = 0;            // --start ORDER
+    bool integer_scale = false;     // --integer-scale
+    int scale = 0;                  // --scale K (0: not given; the window's default is 3)
+    int display = -1;               // --display N (-1: the system's choice)
+    bool stats = false;             // --stats
     std::string data_dir;           // --data DIR
     std::string still;              // --still SCENE:TICK[:FLAGS]
     std::string out;                // --out FILE.png

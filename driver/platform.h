@@ -31,6 +31,10 @@ class Display {
     virtual void destroy() = 0;
     // Called when a whole sweep over the scenes drew nothing (scene 8..30).
     virtual void idle() {}
+    // After open(): the display's refresh rate (0 when unknown), and whether
+    // present() was promised to wait for the display's vertical sync.
+    virtual int refresh_hz() { return 0; }
+    virtual bool vsync_granted() { return false; }
 };
 
 class Music {

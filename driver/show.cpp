@@ -2,8 +2,9 @@
 //
 // The tick counter is the only time base the scenes get: 70 ticks per second
 // of clock time since the current scene's loop began, restarting whenever the
-// scene changes. Frames are rendered as fast as the loop runs (or as the
-// display's vertical sync lets it).
+// scene changes. Frames are rendered as fast as the loop runs, as the
+// display's vertical sync lets it, or, where vsync does not hold, as the
+// frame pacer lets it.
 #include "driver/show.h"
 
 #include <cstdio>
@@ -48,14 +49,20 @@ void run_main_loop(ShowPlatform& p) {
                 const float now = static_cast<float>(p.clock.now_ms());
                 tick_counter =
                     static_cast<int32_t>((static_cast<double>(now) - start) * 70.0 / 1000.0);
+                if (p.pacer) p.pacer->frame_start();
                 uint32_t* frame = p.display.lock();
                 p.scenes[static_cast<size_t>(k)].render(frame);
+                if (p.pacer) p.pacer->rendered();
                 p.display.present();
                 p.display.unlock();
+                if (p.pacer) p.pacer->presented();
                 drew = true;
             }
         }
-        if (!drew) p.display.idle();
+        if (!drew) {
+            if (p.pacer) p.pacer->idle();
+            p.display.idle();
+        }
     }
 }
 
@@ -69,8 +76,10 @@ int run_show(ShowPlatform& p) {
         for (const SceneOps& s : p.scenes)
             s.setup();
         sync_reset();
+        if (p.start_state) sync_restore(*p.start_state);
         const bool fullscreen = ask(p, p.answers.fullscreen, kScreenQuestion, kScreenCaption);
         p.display.open("Vorn", fullscreen);
+        if (p.pacer) p.pacer->begin(p.display.refresh_hz(), p.display.vsync_granted());
         if (!p.music.start()) {
             p.display.close();
             return music_failure();

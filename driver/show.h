@@ -10,6 +10,8 @@
 #include <array>
 #include <optional>
 
+#include "core/sync.h"
+#include "driver/frame_pacer.h"
 #include "driver/platform.h"
 #include "scenes/scenes.h"
 
@@ -25,6 +27,11 @@ struct ShowPlatform {
     Clock& clock;
     const std::array<SceneOps, kSceneCount>& scenes;
     ShowAnswers answers;
+    // The sync state to start from when the music starts at a later order
+    // position (see sync_state_at_order); none: from the beginning.
+    std::optional<SyncSnapshot> start_state = {};
+    // Paces frames where vsync does not hold and keeps the statistics; optional.
+    FramePacer* pacer = nullptr;
 };
 
 extern const char* const kSoundQuestion;

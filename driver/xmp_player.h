@@ -18,8 +18,6 @@
 #include "driver/sync_queue.h"
 #include "driver/xm_sync.h"
 
-using SyncFunction = void (*)(uint32_t);
-
 class XmpPlayer {
   public:
     XmpPlayer();

@@ -1,7 +1,7 @@
 // The vorn program as a user runs it: options, the music failure on an empty
-// folder, no display, and a whole (short) show under Xvfb with SDL's dummy
-// audio driver. (Signals and the installed program: stop_signal_test.sh and
-// install_test.sh beside this file.)
+// folder, no display, a whole (short) show under Xvfb with SDL's dummy audio
+// driver, and a show started at its last order position. (Signals and the
+// installed program: stop_signal_test.sh and install_test.sh beside this file.)
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,7 +9,13 @@
 #include <fstream>
 #include <string>
 
+#include <cstdlib>
+#include <iterator>
+#include <vector>
+
 #include "command_output.h"
+#include "driver/music_timeline.h"
+#include "driver/xmp_player.h"
 #include "xm_builder.h"
 
 namespace fs = std::filesystem;
@@ -68,7 +74,8 @@ TEST(Program, HelpVersionAndBadOptions) {
     EXPECT_EQ(help.status, 0);
     for (const char* option :
          {"--auto-sound", "--sound-setup", "--no-sound", "--fullscreen", "--windowed", "--no-vsync",
-          "--data", "--still", "--verbose", "--version"})
+          "--data", "--still", "--verbose", "--version", "--integer-scale", "--scale",
+          "--display", "--start", "--audio-offset", "--stats"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     Outcome version = run(vorn() + " --version");
     EXPECT_EQ(version.status, 0);
@@ -119,4 +126,62 @@ TEST(Program, StillIsWrittenWhereAskedEvenWithAnotherDataFolder) {
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_TRUE(fs::exists(here / "rel.png"));
     EXPECT_FALSE(fs::exists(fs::path(VORN_TEST_DATA_DIR) / "rel.png"));
+}
+
+TEST(Program, LiveOptionsRefuseValuesOutOfRangeWithOneLine) {
+    const std::string data = std::string(" --data '") + VORN_TEST_DATA_DIR + "'";
+    const std::pair<const char*, const char*> cases[] = {
+        {"--scale 0", "option --scale takes a whole number from 1 to 10"},
+        {"--scale 3x", "option --scale takes a whole number from 1 to 10"},
+        {"--display -1", "option --display takes a whole number from 0 to 63"},
+        {"--start two", "option --start takes a whole number from 0 to 255"},
+        {"--audio-offset 1001", "option --audio-offset takes a whole number from -1000 to 1000"},
+        {"--audio-offset", "option --audio-offset takes a whole number from -1000 to 1000"},
+    };
+    for (const auto& [args, line] : cases) {
+        Outcome r = run(vorn() + " " + args + data + " 2>&1");
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_EQ(r.out, std::string("vorn: ") + line + " (try vorn --help)\n") << args;
+    }
+    Outcome past = run(vorn() + " --start 255" + data + " 2>&1");
+    EXPECT_EQ(past.status, 2);
+    EXPECT_EQ(past.out.rfind("vorn: --start 255: the music's order positions run from 0 to ", 0),
+              0u)
+        << past.out;
+}
+
+// The show started at the order position where the music ends it lasts that
+// order's playing time, and --stats reports on it; a display that does not
+// exist is replaced by the first.
+TEST(Program, StartAtTheLastOrderPlaysOnlyItAndPrintsStats) {
+    if (!have("xvfb-run")) GTEST_SKIP() << "xvfb-run is not installed";
+    std::ifstream f(fs::path(VORN_TEST_DATA_DIR) / "vorn.xm", std::ios::binary);
+    const std::vector<uint8_t> module{std::istreambuf_iterator<char>(f),
+                                      std::istreambuf_iterator<char>()};
+    int order = -1;
+    for (const SyncEvent& e : walk_sync_timeline(module, 3600000))
+        if (e.value == 31) order = e.row > 0 ? e.position : e.position - 1;
+    ASSERT_GE(order, 0);
+    XmpPlayer player;
+    ASSERT_TRUE(player.load(module));
+    ASSERT_TRUE(player.start(44100, order));
+    double expected_s = -1;
+    while (expected_s < 0 && player.play_tick())
+        for (uint8_t v : player.row_sync())
+            if (v == 31) expected_s = static_cast<double>(player.tick_start()) / 44100;
+    ASSERT_GT(expected_s, 0);
+
+    Outcome r =
+        run("timeout 120 xvfb-run -a env SDL_AUDIODRIVER=dummy " + vorn() +
+            " --auto-sound --windowed --integer-scale --scale 2 --display 5 --stats --start " +
+            std::to_string(order) + " --data '" + VORN_TEST_DATA_DIR + "' 2>&1");
+    ASSERT_EQ(r.status, 0) << r.out;
+    double shown_s = -1;
+    const size_t at = r.out.find(" shown in ");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    shown_s = std::atof(r.out.c_str() + at + 10);
+    EXPECT_NEAR(shown_s, expected_s, 1.0) << r.out;
+    for (const char* figure :
+         {"render ms:  p50 ", "present ms: p50 ", "missed the display's period: "})
+        EXPECT_NE(r.out.find(figure), std::string::npos) << figure;
 }

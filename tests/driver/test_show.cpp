@@ -274,3 +274,32 @@ TEST_F(ShowFixture, EveryFrameIsPresentedAndAKeyEndsTheLoop) {
     EXPECT_GT(display.presents, 0);
     EXPECT_EQ(sync_scene(), 3);
 }
+
+namespace {
+// Every reading advances 0.1 ms; a sleep jumps to its deadline.
+class FakePaceClock : public PaceClock {
+  public:
+    int64_t now = 0;
+    int sleeps = 0;
+    int64_t now_us() override { return now += 100; }
+    void sleep_until_us(int64_t t) override {
+        ++sleeps;
+        now = std::max(now, t);
+    }
+};
+} // namespace
+
+TEST_F(ShowFixture, PresentsThatReturnAtOnceArePacedBySleeping) {
+    FakePaceClock pace;
+    FramePacer pacer(pace, true);
+    platform.pacer = &pacer;
+    sync_callback(3);
+    g_on_render = [](int, int frame) {
+        if (frame == 30) sync_callback(kSceneEnd);
+    };
+    run_main_loop(platform);
+    EXPECT_EQ(display.presents, 30);
+    EXPECT_TRUE(pacer.pacing());
+    EXPECT_EQ(pace.sleeps, 30 - 8); // from the eighth fast present on, one sleep per frame
+    EXPECT_GE(pace.now, 22 * pacer.period_us());
+}
