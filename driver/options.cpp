@@ -1,7 +1,24 @@
 // Command-line parsing for vorn (see options.h).
 #include "driver/options.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <cstring>
+
+namespace {
+
+// A whole decimal number in [low, high].
+bool parse_int(const char* text, long low, long high, int& out) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end || errno || v < low || v > high || *text == '+' || *text == ' ')
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+} // namespace
 
 const char* usage_text() {
     return "usage: vorn [options]\n"
@@ -19,6 +36,14 @@ const char* usage_text() {
            "  --still S:T[:F] --out FILE.png\n"
            "                     render scene S at tick T with sync flags F (e.g. 2:40:1,6)\n"
            "                     into a PNG, without window or sound\n"
+           "  --record FILE      record the show to FILE.mp4 (H.264, AAC) or FILE.mkv (lossless\n"
+           "                     FFV1, FLAC) without window, sound device or questions\n"
+           "  --frames DIR       record numbered PNG frames and sound.wav into DIR instead\n"
+           "  --or-record FILE   play live, or record to FILE when there is no display\n"
+           "  --fps N[/D]        frames per second of a recording, 1 to 240 (default 60)\n"
+           "  --scale K          enlarge recorded frames K times, 1 to 8 (default 4)\n"
+           "  --from ORDER --to ORDER\n"
+           "                     record only from order position ORDER up to (not including) --to\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"
@@ -55,6 +80,29 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
             if (!value(o.still)) return false;
         } else if (!std::strcmp(a, "--out")) {
             if (!value(o.out)) return false;
+        } else if (!std::strcmp(a, "--record") || !std::strcmp(a, "--frames") ||
+                   !std::strcmp(a, "--or-record")) {
+            if (!value(a[2] == 'r' ? o.record : a[2] == 'f' ? o.frames : o.or_record)) return false;
+        } else if (!std::strcmp(a, "--fps") || !std::strcmp(a, "--scale") ||
+                   !std::strcmp(a, "--from") || !std::strcmp(a, "--to")) {
+            std::string v;
+            if (!value(v)) return false;
+            bool ok;
+            if (a[3] == 'p') { // --fps N or N/D
+                const size_t slash = v.find('/');
+                o.fps_den = 1;
+                ok = parse_int(v.substr(0, slash).c_str(), 1, 240000, o.fps_num) &&
+                     (slash == std::string::npos ||
+                      parse_int(v.c_str() + slash + 1, 1, 1001000, o.fps_den)) &&
+                     o.fps_num >= o.fps_den && o.fps_num <= 240L * o.fps_den;
+            } else if (a[2] == 's')
+                ok = parse_int(v.c_str(), 1, 8, o.scale);
+            else
+                ok = parse_int(v.c_str(), 0, 255, a[3] == 'r' ? o.from : o.to);
+            if (!ok) {
+                error = std::string("bad value '") + v + "' for " + a;
+                return false;
+            }
         } else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h"))
             o.help = true;
         else if (!std::strcmp(a, "--version"))
@@ -70,6 +118,15 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
     }
     if (o.still.empty() && !o.out.empty()) {
         error = "--out goes with --still";
+        return false;
+    }
+    const int recordings = !o.record.empty() + !o.frames.empty() + !o.or_record.empty();
+    if (recordings > 1) {
+        error = "--record, --frames and --or-record exclude each other";
+        return false;
+    }
+    if (o.to >= 0 && o.to <= o.from) {
+        error = "--to must come after --from";
         return false;
     }
     return true;
