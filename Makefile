@@ -1,5 +1,6 @@
 # Quick start on a fresh Debian machine:
-#   make run    install what is missing, build, and play the show
+#   make run    install what is missing, build, and play the show (without a
+#               display: record it to vorn.mp4)
 #   make test   install what is missing, build, and run every test
 BUILD ?= build
 JOBS ?= 2
@@ -20,7 +21,7 @@ build: configure
 
 run: configure
 	cmake --build $(BUILD) --target vorn -j$(JOBS)
-	$(BUILD)/driver/vorn $(ARGS)
+	$(BUILD)/driver/vorn --or-record vorn.mp4 $(ARGS)
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     }
     // The still is written where the user asked, not inside the data folder.
     if (!o.out.empty()) o.out = std::filesystem::absolute(o.out).string();
-    if (!o.or_record.empty()) {
+    if (!o.or_record.empty() && o.record.empty() && o.frames.empty()) {
         const std::string why = no_display_reason();
         if (!why.empty()) {
             std::fprintf(stderr, "vorn: %s: recording the show to %s instead\n", why.c_str(),

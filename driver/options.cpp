@@ -120,9 +120,8 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
         error = "--out goes with --still";
         return false;
     }
-    const int recordings = !o.record.empty() + !o.frames.empty() + !o.or_record.empty();
-    if (recordings > 1) {
-        error = "--record, --frames and --or-record exclude each other";
+    if (!o.record.empty() && !o.frames.empty()) {
+        error = "--record and --frames exclude each other";
         return false;
     }
     if (o.to >= 0 && o.to <= o.from) {

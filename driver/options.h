@@ -12,7 +12,8 @@ struct Options {
     std::string still;              // --still SCENE:TICK[:FLAGS]
     std::string out;                // --out FILE.png
     // Recording (record.h): --record FILE, --frames DIR, --or-record FILE
-    // (play live, or record to FILE when there is no display).
+    // (play live, or record to FILE when there is no display; --record and
+    // --frames take precedence).
     std::string record, frames, or_record;
     int fps_num = 60, fps_den = 1; // --fps N or N/D, 1..240
     int scale = 0;                 // --scale K: of the recording (0: default)

@@ -85,10 +85,11 @@ int run_recording(const RecordRequest& request) {
     const bool readable = read_xm_sync(module.data(), module.size(), sync, nullptr);
     if (readable && (request.from > 0 || request.to >= 0)) {
         const int length = static_cast<int>(sync.orders.size());
-        for (int order : {request.from, request.to})
+        // --to may name the position just past the last one: to the end.
+        for (int order : {request.from, request.to - 1})
             if (order >= length) {
                 std::fprintf(stderr, "vorn: the song has order positions 0 to %d, not %d\n",
-                             length - 1, order);
+                             length - 1, order == request.from ? order : request.to);
                 return 2;
             }
         settings.from_state = sync_state_at_order(module, request.from);
