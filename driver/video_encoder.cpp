@@ -11,6 +11,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/imgutils.h>
+#include <libavutil/log.h>
 #include <libavutil/opt.h>
 #include <libswresample/swresample.h>
 #include <libswscale/swscale.h>
@@ -176,6 +177,7 @@ void VideoEncoder::open_audio() {
 
 void VideoEncoder::open() {
     const bool mp4 = container_ == Container::Mp4;
+    av_log_set_level(AV_LOG_ERROR); // the encoders' notes would break the progress line
     int r = avformat_alloc_output_context2(&fmt_, nullptr, mp4 ? "mp4" : "matroska", temp_.c_str());
     if (r < 0 || !fmt_) fail("cannot set up the container", r);
     packet_ = av_packet_alloc();
