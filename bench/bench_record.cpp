@@ -21,6 +21,8 @@
 
 namespace {
 
+double g_file_mb = 0; // in the child: the size of the file written
+
 class DiscardSink : public FrameSink {
   public:
     void open() override {}
@@ -57,6 +59,7 @@ int64_t record_show(bool encode) {
     NoDialogs dialogs;
     ShowPlatform p{recorder, recorder, dialogs, recorder, scene_table(), {true, false}};
     const int code = run_show(p);
+    if (encode) g_file_mb = static_cast<double>(std::filesystem::file_size(out, ec)) / 1e6;
     std::filesystem::remove(out, ec);
     return code == 0 ? recorder.frames() : 0;
 }
@@ -74,12 +77,16 @@ void RecordShow(benchmark::State& state) {
         if (child == 0) {
             close(fds[0]);
             const int64_t frames = record_show(encode);
-            if (write(fds[1], &frames, sizeof frames) != sizeof frames) _exit(1);
+            if (write(fds[1], &frames, sizeof frames) != sizeof frames ||
+                write(fds[1], &g_file_mb, sizeof g_file_mb) != sizeof g_file_mb)
+                _exit(1);
             _exit(0);
         }
         close(fds[1]);
         int64_t frames = 0;
-        const bool got = read(fds[0], &frames, sizeof frames) == sizeof frames;
+        double file_mb = 0;
+        const bool got = read(fds[0], &frames, sizeof frames) == sizeof frames &&
+                         read(fds[0], &file_mb, sizeof file_mb) == sizeof file_mb;
         close(fds[0]);
         int status = 0;
         rusage usage{};
@@ -95,6 +102,7 @@ void RecordShow(benchmark::State& state) {
         state.counters["show_s"] = show;
         state.counters["x_real_time"] = show / wall;
         state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+        if (encode) state.counters["file_MB"] = file_mb;
     }
 }
 BENCHMARK(RecordShow)

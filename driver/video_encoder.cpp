@@ -20,7 +20,8 @@ extern "C" {
 #include "core/screen.h"
 
 const char* const kH264Preset = "veryfast";
-const char* const kH264Crf = "20";
+const char* const kH264Crf = "23";
+const int64_t kH264MaxRate = 8000000; // bit/s, over a 2 s buffer
 const char* const kH264Params = "subme=1:me=dia:sliced-threads=1";
 
 namespace {
@@ -101,6 +102,9 @@ void VideoEncoder::open_video() {
         av_opt_set(vctx_->priv_data, "preset", kH264Preset, 0);
         av_opt_set(vctx_->priv_data, "x264-params", kH264Params, 0);
         av_opt_set(vctx_->priv_data, "crf", kH264Crf, 0);
+        // Scenes full of noise would otherwise take 30 Mbit/s.
+        vctx_->rc_max_rate = kH264MaxRate;
+        vctx_->rc_buffer_size = static_cast<int>(2 * kH264MaxRate);
     } else {
         vctx_->pix_fmt = AV_PIX_FMT_0RGB32; // 0x00RRGGBB words, as our frames
         vctx_->level = 3;

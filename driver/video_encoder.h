@@ -35,6 +35,7 @@ std::optional<Container> container_for(const std::string& path);
 extern const char* const kH264Preset;
 extern const char* const kH264Crf;
 extern const char* const kH264Params;
+extern const int64_t kH264MaxRate;
 
 class VideoEncoder : public FrameSink {
   public:
