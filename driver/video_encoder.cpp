@@ -22,7 +22,7 @@ extern "C" {
 const char* const kH264Preset = "veryfast";
 const char* const kH264Crf = "23";
 const int64_t kH264MaxRate = 8000000; // bit/s, over a 2 s buffer
-const char* const kH264Params = "subme=1:me=dia:sliced-threads=1";
+const char* const kH264Params = "subme=1:me=dia:partitions=i8x8,i4x4:sliced-threads=1";
 
 namespace {
 
