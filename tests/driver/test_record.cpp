@@ -13,6 +13,7 @@
 
 #include "command_output.h"
 #include "core/sync.h"
+#include "driver/options.h"
 #include "driver/recorder.h"
 #include "driver/show.h"
 #include "media_probe.h"
@@ -154,6 +155,41 @@ TEST(Recorder, EachFrameShowsTheRowsStartedByItsTime) {
         EXPECT_TRUE(std::all_of(first5, log.scenes.end(), [](uint32_t s) { return s == 5; }));
         EXPECT_EQ(log.samples, c.samples);
         EXPECT_GT(log.peak, 1000);
+    }
+}
+
+TEST(Record, OptionsTakeRatesScalesAndOrdersWithinBounds) {
+    struct Case {
+        std::vector<const char*> args;
+        bool ok;
+        int num = 0, den = 0, scale = 0, from = 0, to = 0;
+    };
+    const Case cases[] = {
+        {{"--record", "a.mp4"}, true, 60, 1, 0, 0, -1},
+        {{"--record", "a.mkv", "--fps", "60000/1001", "--scale", "2"}, true, 60000, 1001, 2, 0, -1},
+        {{"--frames", "d", "--fps", "240", "--from", "3", "--to", "5"}, true, 240, 1, 0, 3, 5},
+        {{"--fps", "1"}, true, 1, 1, 0, 0, -1},
+        {{"--fps", "241"}, false},
+        {{"--fps", "0"}, false},
+        {{"--fps", "1/2"}, false},
+        {{"--fps", "24x"}, false},
+        {{"--scale", "9"}, false},
+        {{"--from", "4", "--to", "4"}, false},
+        {{"--record", "a.mp4", "--frames", "d"}, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv = {"vorn"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        Options o;
+        std::string error;
+        SCOPED_TRACE(c.args.back());
+        ASSERT_EQ(parse_options(static_cast<int>(argv.size()), argv.data(), o, error), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(o.fps_num, c.num);
+        EXPECT_EQ(o.fps_den, c.den);
+        EXPECT_EQ(o.scale, c.scale);
+        EXPECT_EQ(o.from, c.from);
+        EXPECT_EQ(o.to, c.to);
     }
 }
 
