@@ -110,6 +110,7 @@ int run_recording(const RecordRequest& request) {
     Recorder recorder(*sink, settings);
     Progress progress(total, request.rate, isatty(STDERR_FILENO) != 0);
     recorder.on_frame = [&](int64_t frames) { progress.update(frames); };
+    recorder.before_error = [&] { progress.finish(""); };
 
     catch_stop_signals();
     NoDialogs dialogs;

@@ -19,9 +19,18 @@ Recorder::~Recorder() {
     destroy();
 }
 
+template <class F> void Recorder::guarded(F&& f) {
+    try {
+        f();
+    } catch (...) {
+        if (before_error) before_error();
+        throw;
+    }
+}
+
 void Recorder::open(const char*, bool) {
     opened_ = true;
-    sink_.open();
+    guarded([&] { sink_.open(); });
 }
 
 bool Recorder::key_waiting() {
@@ -33,7 +42,7 @@ bool Recorder::key_waiting() {
 }
 
 void Recorder::close() {
-    if (opened_) sink_.finish();
+    if (opened_) guarded([&] { sink_.finish(); });
 }
 
 void Recorder::destroy() {
@@ -42,13 +51,13 @@ void Recorder::destroy() {
 }
 
 void Recorder::present() {
-    write_frame();
+    guarded([&] { write_frame(); });
 }
 
 // Nothing was drawn: the screen keeps showing the last frame for this frame's
 // time too.
 void Recorder::idle() {
-    write_frame();
+    guarded([&] { write_frame(); });
 }
 
 bool Recorder::startup(const char* file_name, uint8_t) {

@@ -70,8 +70,11 @@ class Recorder : public Display, public Music, public Clock {
     bool interrupted() const { return interrupted_; }
     // Called after every frame written (for a progress line).
     std::function<void(int64_t frames)> on_frame;
+    // Called before an output failure goes on to the show (to clear a progress line).
+    std::function<void()> before_error;
 
   private:
+    template <class F> void guarded(F&& f);
     void render_tick();
     void write_frame();
 
