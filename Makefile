@@ -1,5 +1,6 @@
 # Quick start on a fresh Debian machine:
-#   make run    install what building and running need, build, and play the show
+#   make run    install what building and running need, build, and play the
+#               show (without a display: record it to vorn.mp4)
 #   make test   install that and the test tools, build, and run every test
 BUILD ?= build
 JOBS ?= 2
@@ -23,7 +24,7 @@ build: configure
 
 run: configure
 	cmake --build $(BUILD) --target vorn -j$(JOBS)
-	$(BUILD)/driver/vorn $(ARGS)
+	$(BUILD)/driver/vorn --or-record vorn.mp4 $(ARGS)
 
 # Configured again so that test libraries installed since the first
 # configure (make run installs none) are found.

@@ -1,6 +1,6 @@
 // vorn: the show's entry point. Reads the options, finds the data folder,
-// and either plays the show or renders a still. Loading progress is printed
-// in the live show (or with --verbose); load failures always are.
+// and either plays the show, records it, or renders a still. Loading progress
+// is printed in the live show (or with --verbose); load failures always are.
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -21,6 +21,7 @@
 #include "driver/music_sdl.h"
 #include "driver/music_timeline.h"
 #include "driver/options.h"
+#include "driver/record.h"
 #include "driver/show.h"
 #include "driver/still.h"
 #include "driver/stop_signals.h"
@@ -95,7 +96,28 @@ int main(int argc, char** argv) {
     }
     // The still is written where the user asked, not inside the data folder.
     if (!o.out.empty()) o.out = std::filesystem::absolute(o.out).string();
-    const bool live = o.still.empty();
+    if (!o.or_record.empty() && o.record.empty() && o.frames.empty() && o.still.empty()) {
+        std::string why;
+        if (!display_available(why)) {
+            std::fprintf(stderr, "vorn: %s: recording the show to %s instead\n", why.c_str(),
+                         o.or_record.c_str());
+            o.record = o.or_record;
+        }
+    }
+    RecordRequest recording{o.frames.empty() ? o.record : o.frames,
+                            !o.frames.empty(),
+                            FrameRate{o.fps_num, o.fps_den},
+                            o.scale ? o.scale : 4,
+                            o.from,
+                            o.to};
+    if (!recording.path.empty()) {
+        if (!recording.frames && !check_record_target(recording.path, error)) {
+            std::fprintf(stderr, "vorn: %s\n", error.c_str());
+            return 2;
+        }
+        recording.path = std::filesystem::absolute(recording.path).string();
+    }
+    const bool live = o.still.empty() && recording.path.empty();
     set_load_progress(live || o.verbose);
     if (live) {
         install_stop_signals();
@@ -109,7 +131,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
     }
-    if (!live) return run_still(o.still, o.out);
+    if (!o.still.empty()) return run_still(o.still, o.out);
+    if (!recording.path.empty()) return run_recording(recording);
     std::optional<SyncSnapshot> start_state;
     if (o.start_order > 0 && !start_state_at(o.start_order, start_state, error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());

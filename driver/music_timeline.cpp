@@ -3,6 +3,8 @@
 // music_timeline.h).
 #include "driver/music_timeline.h"
 
+#include <algorithm>
+
 #include "driver/xmp_player.h"
 #include "scenes/scenes.h"
 
@@ -11,16 +13,21 @@ namespace {
 // Calls row(info, values) for every row the first pass of the song enters,
 // with that row's sync values, until row() returns false. libxmp's time
 // counts to the end of the tick just rendered; `tick_start_ms` is its start.
-template <class Row> void walk_rows(const std::vector<uint8_t>& module, Row row) {
+// Returns where the walk stopped, in ms since `from`: the start of the row
+// row() refused, or the end of the first pass; -1 if the module is unreadable.
+template <class Row> int64_t walk_rows(const std::vector<uint8_t>& module, Row row, int from = 0) {
     XmpPlayer player;
-    if (!player.load(module) || !player.start(8000)) return;
+    if (!player.load(module) || !player.start(8000, from)) return -1;
+    int64_t end_ms = 0;
     while (player.play_tick()) {
         const xmp_frame_info& fi = player.info();
-        if (fi.loop_count > 0) return;
-        if (fi.frame != 0) continue;
         const int64_t tick_start_ms = fi.time - (fi.frame_time + 500) / 1000;
-        if (!row(fi, tick_start_ms, player.row_sync())) return;
+        if (fi.loop_count > 0) return end_ms;
+        end_ms = fi.time;
+        if (fi.frame != 0) continue;
+        if (!row(fi, tick_start_ms, player.row_sync())) return tick_start_ms;
     }
+    return end_ms;
 }
 
 } // namespace
@@ -56,4 +63,19 @@ std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& modu
         return true;
     });
     return found;
+}
+
+int64_t show_length_ms(const std::vector<uint8_t>& module, int from, int to) {
+    int64_t start_ms = -1; // libxmp counts time from the start of the song
+    const int64_t end_ms = walk_rows(
+        module,
+        [&](const xmp_frame_info& fi, int64_t row_ms, const std::vector<uint8_t>& values) {
+            if (start_ms < 0) start_ms = row_ms;
+            if (to >= 0 && fi.pos >= to) return false;
+            for (uint8_t v : values)
+                if (v == kSceneEnd) return false;
+            return true;
+        },
+        from);
+    return end_ms < 0 ? -1 : end_ms - std::max<int64_t>(start_ms, 0);
 }

@@ -14,6 +14,11 @@
 //   scene_consumed_flags). Every "start here" option starts from this state.
 //   Empty when the module cannot be read or the first pass of the song never
 //   reaches that position (past the end, or skipped by jumps).
+//
+//   show_length_ms(module_bytes, from, to) is how long the module plays from
+//   order position `from` until the first row with the value 31, the first
+//   row at order position `to` or later (if `to` >= 0), or the end of the
+//   song's first pass; -1 when it cannot be read. A recording's length.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -32,3 +37,5 @@ struct SyncEvent {
 std::vector<SyncEvent> walk_sync_timeline(const std::vector<uint8_t>& module, int64_t max_ms);
 
 std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& module, int order);
+
+int64_t show_length_ms(const std::vector<uint8_t>& module, int from = 0, int to = -1);

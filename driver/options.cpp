@@ -5,6 +5,21 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+// A whole decimal number in [low, high].
+bool parse_int(const char* text, long low, long high, int& out) {
+    char* end = nullptr;
+    errno = 0;
+    const long v = std::strtol(text, &end, 10);
+    if (end == text || *end || errno || v < low || v > high || *text == '+' || *text == ' ')
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+} // namespace
+
 const char* usage_text() {
     return "usage: vorn [options]\n"
            "Plays the show: a music module and eight software-rendered scenes in a\n"
@@ -18,7 +33,8 @@ const char* usage_text() {
            "  --no-vsync         render frames as fast as possible instead of at the display's "
            "rate\n"
            "  --integer-scale    scale by the largest whole multiple of 320 x 240 that fits\n"
-           "  --scale K          open the window at 320K x 240K (1 to 10; default 3)\n"
+           "  --scale K          open the window at 320K x 240K (1 to 10; default 3); when\n"
+           "                     recording, enlarge the frames K times (default 4)\n"
            "  --display N        use display N (0 is the first) for the window or full screen\n"
            "  --start ORDER      begin at order position ORDER of the music (0 to 255)\n"
            "  --audio-offset MS  show the pictures MS milliseconds later than the sound is\n"
@@ -29,6 +45,13 @@ const char* usage_text() {
            "                     render scene S at tick T with sync flags F (e.g. 2:40:1,6)\n"
            "                     into a PNG, without window or sound\n"
            "  --verbose          print the loading progress also when not playing live\n"
+           "  --record FILE      record the show to FILE.mp4 (H.264, AAC) or FILE.mkv (lossless\n"
+           "                     FFV1, FLAC) without window, sound device or questions\n"
+           "  --frames DIR       record numbered PNG frames and sound.wav into DIR instead\n"
+           "  --or-record FILE   play live, or record to FILE when there is no display\n"
+           "  --fps N[/D]        frames per second of a recording, 1 to 240 (default 60)\n"
+           "  --from ORDER --to ORDER\n"
+           "                     record only from order position ORDER up to (not including) --to\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"
@@ -41,16 +64,10 @@ namespace {
 // A whole number in lo..hi, or a one-line reason naming the option.
 bool whole_number(const char* option, const char* text, int lo, int hi, int& out,
                   std::string& error) {
-    char* end = nullptr;
-    errno = 0;
-    const long v = text ? std::strtol(text, &end, 10) : 0;
-    if (!text || !*text || *end || errno || v < lo || v > hi) {
-        error = std::string("option ") + option + " takes a whole number from " +
-                std::to_string(lo) + " to " + std::to_string(hi);
-        return false;
-    }
-    out = static_cast<int>(v);
-    return true;
+    if (text && parse_int(text, lo, hi, out)) return true;
+    error = std::string("option ") + option + " takes a whole number from " + std::to_string(lo) +
+            " to " + std::to_string(hi);
+    return false;
 }
 
 struct NumberOption {
@@ -64,6 +81,8 @@ const NumberOption kNumberOptions[] = {
     {"--display", 0, 63, &Options::display},
     {"--start", 0, 255, &Options::start_order},
     {"--audio-offset", -1000, 1000, &Options::audio_offset_ms},
+    {"--from", 0, 255, &Options::from},
+    {"--to", 0, 255, &Options::to},
 };
 const NumberOption* number_option(const char* a) {
     for (const NumberOption& n : kNumberOptions)
@@ -111,6 +130,23 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
             if (!value(o.still)) return false;
         } else if (!std::strcmp(a, "--out")) {
             if (!value(o.out)) return false;
+        } else if (!std::strcmp(a, "--record") || !std::strcmp(a, "--frames") ||
+                   !std::strcmp(a, "--or-record")) {
+            if (!value(a[2] == 'r' ? o.record : a[2] == 'f' ? o.frames : o.or_record)) return false;
+        } else if (!std::strcmp(a, "--fps")) { // N or N/D
+            std::string v;
+            if (!value(v)) return false;
+            const size_t slash = v.find('/');
+            o.fps_den = 1;
+            const bool ok = parse_int(v.substr(0, slash).c_str(), 1, 240000, o.fps_num) &&
+                            (slash == std::string::npos ||
+                             parse_int(v.c_str() + slash + 1, 1, 1001000, o.fps_den)) &&
+                            o.fps_num >= o.fps_den && o.fps_num <= 240L * o.fps_den;
+            if (!ok) {
+                error = "option --fps takes frames per second N or N/D (such as 60000/1001), "
+                        "from 1 to 240";
+                return false;
+            }
         } else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h"))
             o.help = true;
         else if (!std::strcmp(a, "--version"))
@@ -126,6 +162,14 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
     }
     if (o.still.empty() && !o.out.empty()) {
         error = "--out goes with --still";
+        return false;
+    }
+    if (!o.record.empty() && !o.frames.empty()) {
+        error = "--record and --frames exclude each other";
+        return false;
+    }
+    if (o.to >= 0 && o.to <= o.from) {
+        error = "--to must come after --from";
         return false;
     }
     return true;

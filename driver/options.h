@@ -18,6 +18,12 @@ struct Options {
     std::string still;              // --still SCENE:TICK[:FLAGS]
     std::string out;                // --out FILE.png
     bool verbose = false;           // --verbose: loading progress also outside the live show
+    // Recording (record.h): --record FILE, --frames DIR, --or-record FILE
+    // (play live, or record to FILE when there is no display; --record and
+    // --frames take precedence).
+    std::string record, frames, or_record;
+    int fps_num = 60, fps_den = 1; // --fps N or N/D, 1..240
+    int from = 0, to = -1;         // --from ORDER, --to ORDER
     bool help = false;
     bool version = false;
 };

@@ -1,0 +1,122 @@
+// Recording the whole show with the generated data, as `vorn --record` does:
+// (a) rendering only, frames and sound discarded, and (b) the default H.264
+// encoding at scale 4. Each runs once in a child process of its own (the
+// show's set-up and release touch global state) and is reported as a
+// multiple of real time: seconds of show per second of wall time, with the
+// child's peak memory and the show seconds per second of processor time.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+#include "driver/recorder.h"
+#include "driver/show.h"
+#include "driver/video_encoder.h"
+
+namespace {
+
+double g_file_mb = 0; // in the child: the size of the file written
+
+class DiscardSink : public FrameSink {
+  public:
+    void open() override {}
+    void video(const uint32_t* frame) override { benchmark::DoNotOptimize(frame[0]); }
+    void audio(const int16_t* samples, size_t) override { benchmark::DoNotOptimize(samples); }
+    void finish() override {}
+    void abandon() override {}
+    const std::string& path() const override { return name_; }
+
+  private:
+    std::string name_ = "nowhere";
+};
+
+class NoDialogs : public Dialogs {
+  public:
+    bool ask_yes_no(const char*, const char*) override { return true; }
+    int choose(const char*, const char*, const std::vector<std::string>&) override { return -1; }
+    void show_error(const char*, const char*) override {}
+};
+
+// In the child: records the show and returns its frame count (0 on failure).
+int64_t record_show(bool encode) {
+    std::error_code ec;
+    std::filesystem::current_path(VORN_BENCH_DATA_DIR, ec);
+    if (ec || !std::freopen("/dev/null", "w", stdout)) return 0;
+    const std::string out =
+        (std::filesystem::temp_directory_path() / "vorn-bench-record.mp4").string();
+    std::unique_ptr<FrameSink> sink;
+    if (encode)
+        sink = std::make_unique<VideoEncoder>(out, Container::Mp4, 4, FrameRate{});
+    else
+        sink = std::make_unique<DiscardSink>();
+    Recorder recorder(*sink, RecordSettings{});
+    NoDialogs dialogs;
+    ShowPlatform p{recorder, recorder, dialogs, recorder, scene_table(), {true, false}};
+    const int code = run_show(p);
+    if (encode) g_file_mb = static_cast<double>(std::filesystem::file_size(out, ec)) / 1e6;
+    std::filesystem::remove(out, ec);
+    return code == 0 ? recorder.frames() : 0;
+}
+
+void RecordShow(benchmark::State& state) {
+    const bool encode = state.range(0) != 0;
+    for (auto _ : state) {
+        int fds[2];
+        if (pipe(fds) != 0) {
+            state.SkipWithError("no pipe");
+            return;
+        }
+        const auto start = std::chrono::steady_clock::now();
+        const pid_t child = fork();
+        if (child == 0) {
+            close(fds[0]);
+            const int64_t frames = record_show(encode);
+            if (write(fds[1], &frames, sizeof frames) != sizeof frames ||
+                write(fds[1], &g_file_mb, sizeof g_file_mb) != sizeof g_file_mb)
+                _exit(1);
+            _exit(0);
+        }
+        close(fds[1]);
+        int64_t frames = 0;
+        double file_mb = 0;
+        const bool got = read(fds[0], &frames, sizeof frames) == sizeof frames &&
+                         read(fds[0], &file_mb, sizeof file_mb) == sizeof file_mb;
+        close(fds[0]);
+        int status = 0;
+        rusage usage{};
+        wait4(child, &status, 0, &usage);
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        state.SetIterationTime(wall);
+        if (!got || frames == 0) {
+            state.SkipWithError("the recording failed (is the generated data there?)");
+            return;
+        }
+        const double show = static_cast<double>(frames) / 60.0;
+        state.counters["show_s"] = show;
+        state.counters["x_real_time"] = show / wall;
+        // The same per second of processor time (all threads): steadier than
+        // wall time on a machine that others share.
+        const double cpu =
+            static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+        if (cpu > 0) state.counters["x_per_cpu_s"] = show / cpu;
+        state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+        if (encode) state.counters["file_MB"] = file_mb;
+    }
+}
+BENCHMARK(RecordShow)
+    ->ArgName("h264_scale4")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kSecond);
+
+} // namespace

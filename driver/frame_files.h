@@ -1,0 +1,40 @@
+// A recording as files for one's own editor: numbered PNG frames
+// (frame_000000.png, ... at 320 x 240 times the scale) and the sound as one
+// 16-bit stereo 48 kHz WAV file (sound.wav), in a folder that is created if
+// missing. On failure, or abandon() before finish(), the files written are
+// removed again.
+#pragma once
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "driver/frame_sink.h"
+
+class FrameFiles : public FrameSink {
+  public:
+    FrameFiles(std::string folder, int scale) : folder_(std::move(folder)), scale_(scale) {}
+    ~FrameFiles() override { abandon(); }
+    FrameFiles(const FrameFiles&) = delete;
+    FrameFiles& operator=(const FrameFiles&) = delete;
+
+    void open() override;
+    void video(const uint32_t* frame) override;
+    void audio(const int16_t* samples, size_t frames) override;
+    void finish() override;
+    void abandon() override;
+    const std::string& path() const override { return folder_; }
+
+    // The name of frame n inside the folder.
+    static std::string frame_name(int64_t n);
+
+  private:
+    [[noreturn]] void fail(const std::string& file, const std::string& cause);
+
+    std::string folder_, wav_;
+    int scale_;
+    std::FILE* sound_ = nullptr;
+    std::vector<uint32_t> scaled_;
+    int64_t frames_ = 0;
+    uint64_t sound_bytes_ = 0;
+    bool finished_ = false;
+};

@@ -1,0 +1,82 @@
+// A recording's video file through FFmpeg's libraries.
+//
+//   .mp4  H.264 (libx264) in yuv420p, BT.709 limited range, with AAC sound;
+//         the index sits at the front so that browsers start playing at once
+//   .mkv  FFV1 in 8-bit RGB, lossless: it decodes back to exactly the pixels
+//         given, scaled; FLAC sound
+//
+// Frames are scaled up by the integer factor `scale` with nearest-neighbour
+// sampling. The file is written under the name PATH.part and renamed to PATH
+// once complete; on failure (or abandon() before finish()) the partial file
+// is removed.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver/frame_sink.h"
+#include "driver/record_timing.h"
+
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVFrame;
+struct AVPacket;
+struct AVStream;
+struct SwrContext;
+struct SwsContext;
+
+enum class Container { Mp4, Mkv };
+
+// The container for a file name by its extension (.mp4 or .mkv, any case).
+std::optional<Container> container_for(const std::string& path);
+
+// The H.264 settings, for the README and the report.
+extern const char* const kH264Preset;
+extern const char* const kH264Crf;
+extern const char* const kH264Params;
+extern const int64_t kH264MaxRate;
+
+class VideoEncoder : public FrameSink {
+  public:
+    VideoEncoder(std::string path, Container container, int scale, FrameRate rate);
+    ~VideoEncoder() override;
+    VideoEncoder(const VideoEncoder&) = delete;
+    VideoEncoder& operator=(const VideoEncoder&) = delete;
+
+    void open() override;
+    void video(const uint32_t* frame) override;
+    void audio(const int16_t* samples, size_t frames) override;
+    void finish() override;
+    void abandon() override;
+    const std::string& path() const override { return path_; }
+
+  private:
+    [[noreturn]] void fail(const std::string& what, int error);
+    void open_video();
+    void open_audio();
+    void encode(AVCodecContext* ctx, AVStream* st, AVFrame* frame);
+    void send_audio(size_t count);
+    void free_all();
+
+    std::string path_, temp_;
+    Container container_;
+    int scale_;
+    FrameRate rate_;
+    AVFormatContext* fmt_ = nullptr;
+    AVCodecContext* vctx_ = nullptr;
+    AVCodecContext* actx_ = nullptr;
+    AVStream* vst_ = nullptr;
+    AVStream* ast_ = nullptr;
+    AVFrame* vframe_ = nullptr;
+    AVFrame* small_ = nullptr; // yuv444p at 320 x 240, for even scales
+    AVFrame* aframe_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    SwsContext* sws_ = nullptr;
+    SwrContext* swr_ = nullptr;
+    std::vector<uint32_t> scaled_;
+    std::vector<int16_t> pending_; // interleaved samples waiting for a whole codec frame
+    size_t audio_frame_ = 1024;
+    int64_t video_pts_ = 0, audio_pts_ = 0;
+    bool file_open_ = false, finished_ = false, failed_ = false;
+};

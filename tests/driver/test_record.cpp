@@ -1,0 +1,322 @@
+// Recording the show: which frame shows which row and how much sound goes
+// with it (in-process, with fake scenes), and the vorn program's recordings
+// read back through libavformat: streams, sizes, durations, repeatability,
+// stretches, PNG frames, Ctrl+C, bad targets and `make run` without a
+// display.
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "command_output.h"
+#include "core/sync.h"
+#include "driver/options.h"
+#include "driver/recorder.h"
+#include "driver/show.h"
+#include "media_probe.h"
+#include "xm_builder.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint8_t W = 0x20;
+
+fs::path scratch(const std::string& name) {
+    fs::path d = fs::path(VORN_TEST_BINARY_DIR) / "test-scratch" / name;
+    fs::remove_all(d);
+    fs::create_directories(d);
+    return d;
+}
+
+void write_file(const fs::path& p, const std::vector<uint8_t>& bytes) {
+    std::ofstream(p, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
+}
+
+// Speed 3 at 125 BPM: a row is 60 ms, 2880 sample frames at 48 kHz; an
+// 8-row pattern 0.48 s. A note sounds at the start of every pattern. With
+// `scenes`, pattern p selects scene p and raises flags on the way; W 31 sits
+// on the last row of the last pattern (unless `endless`).
+XmTestModule module(int patterns, bool endless = false) {
+    XmTestModule m;
+    m.speed = 3;
+    m.with_instrument = true;
+    for (int p = 0; p < patterns; ++p) {
+        m.orders.push_back(static_cast<uint8_t>(m.add_pattern(8)));
+        m.cell(p, 0, 0) = {49, 1, 0, 0, 0};
+        m.cell(p, 0, 3) = {0, 0, 0, W, static_cast<uint8_t>(p % 8)};
+        m.cell(p, 2, 3) = {0, 0, 0, W, 32};
+        m.cell(p, 3, 3) = {0, 0, 0, W, 35};
+        m.cell(p, 4, 3) = {0, 0, 0, W, 37};
+    }
+    if (!endless) m.cell(patterns - 1, 7, 3) = {0, 0, 0, W, 31};
+    return m;
+}
+
+// --- in-process, fake scenes: each writes its number into pixel 0 -------
+
+template <int K> void fake_render(uint32_t* frame) {
+    frame[0] = K;
+}
+void nothing() {}
+const std::array<SceneOps, kSceneCount> kFakeScenes = {{
+    {nothing, fake_render<0>, nothing},
+    {nothing, fake_render<1>, nothing},
+    {nothing, fake_render<2>, nothing},
+    {nothing, fake_render<3>, nothing},
+    {nothing, fake_render<4>, nothing},
+    {nothing, fake_render<5>, nothing},
+    {nothing, fake_render<6>, nothing},
+    {nothing, fake_render<7>, nothing},
+}};
+
+struct SceneLog : FrameSink {
+    std::vector<uint32_t> scenes; // pixel 0 of each frame
+    int64_t samples = 0;
+    int peak = 0;
+    std::string name = "log";
+    void open() override {}
+    void video(const uint32_t* frame) override { scenes.push_back(frame[0]); }
+    void audio(const int16_t* s, size_t n) override {
+        samples += static_cast<int64_t>(n);
+        for (size_t i = 0; i < n * 2; ++i)
+            peak = std::max(peak, std::abs(static_cast<int>(s[i])));
+    }
+    void finish() override {}
+    void abandon() override {}
+    const std::string& path() const override { return name; }
+};
+
+struct NoDialogs : Dialogs {
+    bool ask_yes_no(const char*, const char*) override { return true; }
+    int choose(const char*, const char*, const std::vector<std::string>&) override { return -1; }
+    void show_error(const char*, const char*) override {}
+};
+
+// --- the program -----------------------------------------------------------
+
+std::string vorn() {
+    return std::string("'") + VORN_BINARY + "'";
+}
+
+// The generated pictures and objects with `m` as the music.
+fs::path show_dir(const std::string& name, const XmTestModule& m) {
+    fs::path d = scratch(name);
+    for (const auto& e : fs::directory_iterator(VORN_TEST_DATA_DIR))
+        if (e.path().extension() == ".pcx" || e.path().extension() == ".lwo")
+            fs::copy_file(e.path(), d / e.path().filename());
+    write_file(d / "vorn.xm", m.bytes());
+    return d;
+}
+
+CommandResult record(const fs::path& dir, const std::string& options) {
+    return run_command("cd '" + dir.string() + "' && " + vorn() + " --data . " + options +
+                       " 2>&1 >/dev/null");
+}
+
+} // namespace
+
+// Frame n shows every row starting at or before n / fps: the first frame of
+// scene 5 (row 13, 0.78 s) and the end on W 31 (row 15, 0.9 s) at several
+// rates; after n frames round(n x 48000 / fps) sample frames are written.
+TEST(Recorder, EachFrameShowsTheRowsStartedByItsTime) {
+    XmTestModule m = module(2);
+    m.cell(0, 0, 3).param = 3;
+    m.cell(1, 0, 3).param = 3;
+    m.cell(1, 5, 3) = {0, 0, 0, W, 5};
+    const fs::path path = scratch("recorder") / "timing.xm";
+    write_file(path, m.bytes());
+    struct Case {
+        FrameRate rate;
+        size_t first_of_scene5, frames;
+        int64_t samples;
+    };
+    const Case cases[] = {{{60, 1}, 47, 54, 43200},  {{50, 1}, 39, 45, 43200},
+                          {{100, 1}, 78, 90, 43200}, {{60000, 1001}, 47, 54, 43243},
+                          {{7, 1}, 6, 7, 48000},     {{240, 1}, 188, 216, 43200}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.rate.num) + "/" + std::to_string(c.rate.den));
+        SceneLog log;
+        RecordSettings settings;
+        settings.rate = c.rate;
+        settings.module_path = path.string();
+        Recorder recorder(log, settings);
+        NoDialogs dialogs;
+        ShowPlatform p{recorder, recorder, dialogs, recorder, kFakeScenes, {true, false}};
+        ASSERT_EQ(run_show(p), 0);
+        ASSERT_EQ(log.scenes.size(), c.frames);
+        const auto first5 = std::find(log.scenes.begin(), log.scenes.end(), 5u);
+        EXPECT_EQ(static_cast<size_t>(first5 - log.scenes.begin()), c.first_of_scene5);
+        EXPECT_TRUE(std::all_of(log.scenes.begin(), first5, [](uint32_t s) { return s == 3; }));
+        EXPECT_TRUE(std::all_of(first5, log.scenes.end(), [](uint32_t s) { return s == 5; }));
+        EXPECT_EQ(log.samples, c.samples);
+        EXPECT_GT(log.peak, 1000);
+    }
+}
+
+TEST(Record, OptionsTakeRatesScalesAndOrdersWithinBounds) {
+    struct Case {
+        std::vector<const char*> args;
+        bool ok;
+        int num = 0, den = 0, scale = 0, from = 0, to = 0;
+    };
+    const Case cases[] = {
+        {{"--record", "a.mp4"}, true, 60, 1, 0, 0, -1},
+        {{"--record", "a.mkv", "--fps", "60000/1001", "--scale", "2"}, true, 60000, 1001, 2, 0, -1},
+        {{"--frames", "d", "--fps", "240", "--from", "3", "--to", "5"}, true, 240, 1, 0, 3, 5},
+        {{"--fps", "1"}, true, 1, 1, 0, 0, -1},
+        {{"--fps", "241"}, false},
+        {{"--fps", "0"}, false},
+        {{"--fps", "1/2"}, false},
+        {{"--fps", "24x"}, false},
+        {{"--scale", "9"}, false},
+        {{"--from", "4", "--to", "4"}, false},
+        {{"--record", "a.mp4", "--frames", "d"}, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv = {"vorn"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        Options o;
+        std::string error;
+        SCOPED_TRACE(c.args.back());
+        ASSERT_EQ(parse_options(static_cast<int>(argv.size()), argv.data(), o, error), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(o.fps_num, c.num);
+        EXPECT_EQ(o.fps_den, c.den);
+        EXPECT_EQ(o.scale, c.scale);
+        EXPECT_EQ(o.from, c.from);
+        EXPECT_EQ(o.to, c.to);
+    }
+}
+
+TEST(Record, EachContainerReadsBackWithItsStreamsAndRepeatsExactly) {
+    const fs::path d = show_dir("record-containers", module(8));
+    const double w31 = 63 * 0.06; // W 31 on the 64th row
+    struct Case {
+        const char* file;
+        const char* video;
+        const char* audio;
+    };
+    for (const Case c : {Case{"a.mkv", "ffv1", "flac"}, Case{"a.mp4", "h264", "aac"}}) {
+        SCOPED_TRACE(c.file);
+        const std::string options = std::string("--record ") + c.file + " --fps 10 --scale 1";
+        const CommandResult first = record(d, options);
+        ASSERT_EQ(first.status, 0) << first.out;
+        EXPECT_NE(first.out.find("38 frames"), std::string::npos) << first.out;
+        const MediaProbe a = probe_media((d / c.file).string());
+        ASSERT_TRUE(a.opened);
+        EXPECT_EQ(a.codecs, (std::vector<std::string>{c.video, c.audio}));
+        EXPECT_EQ(a.width, 320);
+        EXPECT_EQ(a.height, 240);
+        EXPECT_EQ(a.frame_rate.num * 1, 10 * a.frame_rate.den);
+        EXPECT_EQ(a.frames, 38);
+        EXPECT_NEAR(a.video_seconds, w31, 0.1);
+        EXPECT_GT(a.peak, 1000);
+        ASSERT_EQ(record(d, options).status, 0);
+        const MediaProbe b = probe_media((d / c.file).string());
+        EXPECT_EQ(b.video_sum, a.video_sum);
+        EXPECT_EQ(b.audio_sum, a.audio_sum);
+    }
+    EXPECT_FALSE(fs::exists(d / "a.mp4.part"));
+
+    // PNG frames hold exactly the pixels of the lossless file, at the scale.
+    ASSERT_EQ(record(d, "--record b.mkv --fps 10 --scale 2 --to 1").status, 0);
+    ASSERT_EQ(record(d, "--frames frames --fps 10 --scale 2 --to 1").status, 0);
+    const MediaProbe mkv = probe_media((d / "b.mkv").string());
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, (d / "frames/frame_000000.png").c_str()));
+    image.format = PNG_FORMAT_BGRA;
+    std::vector<uint32_t> pixels(PNG_IMAGE_SIZE(image) / 4);
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+    for (uint32_t& p : pixels)
+        p &= 0xffffff;
+    for (uint32_t& p : const_cast<std::vector<uint32_t>&>(mkv.first_frame))
+        p &= 0xffffff;
+    EXPECT_EQ(image.width, 640u);
+    EXPECT_TRUE(pixels == mkv.first_frame);
+    EXPECT_TRUE(fs::exists(d / "frames" / "sound.wav"));
+    EXPECT_TRUE(fs::exists(d / "frames" / "frame_000004.png")); // 0.48 s at 10 fps
+    EXPECT_FALSE(fs::exists(d / "frames" / "frame_000005.png"));
+}
+
+// A stretch starts as it looks inside the whole show: the first frame of
+// order 4 (scene 4, with the flags the rows before left) equals the frame of
+// the whole recording at order 4's time (0.48 s per pattern: 12 frames at
+// 25 fps). Scenes whose look depends on frames drawn before (scene 3's
+// noise draws from the shared random sequence) cannot match this way.
+TEST(Record, StretchStartsAsInsideTheWholeShow) {
+    const fs::path d = show_dir("record-stretch", module(6));
+    ASSERT_EQ(record(d, "--record whole.mkv --fps 25 --scale 1").status, 0);
+    ASSERT_EQ(record(d, "--record part.mkv --fps 25 --scale 1 --from 4 --to 5").status, 0);
+    const MediaProbe whole = probe_media((d / "whole.mkv").string());
+    const MediaProbe part = probe_media((d / "part.mkv").string());
+    ASSERT_EQ(part.frames, 12);
+    ASSERT_GT(whole.frames, 48);
+    EXPECT_EQ(part.frame_sums[0], whole.frame_sums[48]);
+    EXPECT_NE(part.frame_sums[0], whole.frame_sums[47]);
+}
+
+TEST(Record, BadTargetsAndOrdersFailWithOneLineAndLeaveNothing) {
+    const fs::path d = show_dir("record-bad", module(2));
+    const CommandResult avi = record(d, "--record show.avi");
+    EXPECT_EQ(avi.status, 2);
+    EXPECT_NE(avi.out.find("must end in .mp4"), std::string::npos) << avi.out;
+    const CommandResult nowhere = record(d, "--record missing/show.mp4");
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_NE(nowhere.out.find("cannot write " + (d / "missing/show.mp4").string() +
+                               ": No such file or directory"),
+              std::string::npos)
+        << nowhere.out;
+    const CommandResult order = record(d, "--record x.mkv --from 5");
+    EXPECT_EQ(order.status, 2);
+    EXPECT_NE(order.out.find("order positions 0 to 1"), std::string::npos) << order.out;
+    fs::remove(d / "vorn.xm");
+    EXPECT_EQ(record(d, "--record x.mkv").status, 255); // as the live show
+    size_t files = 0;
+    for (const auto& e : fs::directory_iterator(d))
+        files += e.path().extension() == ".mkv" || e.path().extension() == ".mp4" ||
+                 e.path().extension() == ".part";
+    EXPECT_EQ(files, 0u);
+}
+
+// Ctrl+C ends the recording after the current frame; the file plays and holds
+// as many frames as the summary line says.
+TEST(Record, InterruptLeavesAPlayableFile) {
+    const fs::path d = show_dir("record-interrupt", module(250, true)); // two minutes
+    const CommandResult r = run_command(
+        "cd '" + d.string() + "' && { " + vorn() +
+        " --data . --record cut.mkv --fps 240 --scale 2 2>err.txt >/dev/null & pid=$!; "
+        "for i in $(seq 600); do [ -s cut.mkv.part ] && break; sleep 0.05; done; sleep 0.3; "
+        "kill -INT $pid; "
+        "wait $pid; echo $?; cat err.txt; }");
+    EXPECT_EQ(r.out.rfind("130\n", 0), 0u) << r.out;
+    const size_t at = r.out.find(" frames (");
+    ASSERT_NE(at, std::string::npos) << r.out;
+    const long frames = std::stol(r.out.substr(r.out.rfind(' ', at - 1) + 1));
+    EXPECT_NE(r.out.find("holds what was recorded"), std::string::npos) << r.out;
+    const MediaProbe m = probe_media((d / "cut.mkv").string());
+    ASSERT_TRUE(m.opened);
+    EXPECT_GT(frames, 0);
+    EXPECT_EQ(m.frames, frames);
+}
+
+// `make run` on a machine without a display records vorn.mp4 at the default
+// settings, as long as the music runs to W 31 (within one frame at 60 fps).
+TEST(Record, MakeRunWithoutADisplayRecordsVornMp4) {
+    const fs::path d = show_dir("record-make-run", module(2));
+    const CommandResult r =
+        run_command("cd '" + d.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + vorn() +
+                    " --or-record vorn.mp4 --data . 2>&1 >/dev/null");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("no display"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find((d / "vorn.mp4").string()), std::string::npos) << r.out;
+    const MediaProbe m = probe_media((d / "vorn.mp4").string());
+    EXPECT_EQ(m.codecs, (std::vector<std::string>{"h264", "aac"}));
+    EXPECT_EQ(m.width, 1280);
+    EXPECT_NEAR(m.video_seconds, 15 * 0.06, 1.0 / 60);
+}
