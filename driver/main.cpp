@@ -119,14 +119,6 @@ int main(int argc, char** argv) {
     }
     const bool live = o.still.empty() && recording.path.empty();
     set_load_progress(live || o.verbose);
-    if (live) {
-        install_stop_signals();
-        std::string why;
-        if (!display_available(why)) {
-            std::fprintf(stderr, "vorn: %s\n", why.c_str());
-            return 1;
-        }
-    }
     if (!enter_data_dir(choose_data_dir(o.data_dir, program_dir()), error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
@@ -137,6 +129,12 @@ int main(int argc, char** argv) {
     if (o.start_order > 0 && !start_state_at(o.start_order, start_state, error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
+    }
+    install_stop_signals();
+    std::string why;
+    if (!display_available(why)) {
+        std::fprintf(stderr, "vorn: %s\n", why.c_str());
+        return 1;
     }
 
     SDL_SetMainReady();

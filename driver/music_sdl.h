@@ -25,8 +25,6 @@
 #include "driver/platform.h"
 #include "driver/xmp_player.h"
 
-using SyncFunction = void (*)(uint32_t);
-
 class SdlMusic : public Music {
   public:
     SdlMusic(Dialogs& dialogs, bool no_sound, SyncFunction callback)

@@ -23,6 +23,9 @@
 #include <cstddef>
 #include <cstdint>
 
+// Where delivered values go: the sync callback of the show, or a test's.
+using SyncFunction = void (*)(uint32_t);
+
 struct TimedSync {
     int64_t sample; // where the row starts, in sample frames since playback began
     uint8_t value;

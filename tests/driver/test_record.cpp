@@ -173,7 +173,7 @@ TEST(Record, OptionsTakeRatesScalesAndOrdersWithinBounds) {
         {{"--fps", "0"}, false},
         {{"--fps", "1/2"}, false},
         {{"--fps", "24x"}, false},
-        {{"--scale", "9"}, false},
+        {{"--scale", "11"}, false},
         {{"--from", "4", "--to", "4"}, false},
         {{"--record", "a.mp4", "--frames", "d"}, false},
     };
