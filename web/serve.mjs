@@ -31,6 +31,7 @@ export function serve(dir, port = 0) {
       });
       res.end(body);
     } catch {
+      if (process.env.VORN_SERVE_LOG) console.error(`404 ${path}`);
       res.writeHead(404, { 'Content-Type': 'text/plain' }).end('not found\n');
     }
   });
