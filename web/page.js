@@ -34,7 +34,9 @@ const stats = {
   syncLateMs: [], // for each sync value: how long after its row was heard it was applied
   starved: 0, // audio blocks the worklet padded with silence
   deviceUnderruns: null, // from the browser's playout statistics, where it has them
-  outputLatency: 0,
+  outputLatency: 0, // seconds, as the audio context reports it
+  baseLatency: 0,
+  clockSource: '',
   error: '',
 };
 window.vornStats = stats;
@@ -182,8 +184,11 @@ class AudioClock {
   raw() {
     const ctx = this.ctx;
     const ts = ctx.getOutputTimestamp ? ctx.getOutputTimestamp() : null;
-    if (ts && ts.performanceTime > 0 && ts.contextTime > 0)
+    if (ts && ts.performanceTime > 0 && ts.contextTime > 0) {
+      stats.clockSource = 'output timestamp';
       return ts.contextTime + (performance.now() - ts.performanceTime) / 1000;
+    }
+    stats.clockSource = 'current time less latency';
     return ctx.currentTime - (ctx.baseLatency || 0) - (ctx.outputLatency || 0);
   }
 
@@ -265,7 +270,6 @@ class Show {
     }
     $('overlay').hidden = true;
     stats.phase = 'playing';
-    stats.outputLatency = this.ctx.outputLatency || 0;
     this.frame();
     // Sync values keep coming due while no animation frames run (hidden tab).
     this.timer = setInterval(() => {
@@ -318,7 +322,11 @@ class Show {
       stats.tick = this.vorn._web_tick_counter();
       if (!stats.firstFrameAt) stats.firstFrameAt = performance.now();
     }
-    if (this.ctx.playoutStats) stats.deviceUnderruns = this.ctx.playoutStats.fallbackFramesEvents;
+    // The browser's own count of output underruns, under either of its names.
+    const playout = this.ctx.playoutStats || this.ctx.playbackStats;
+    if (playout) stats.deviceUnderruns = playout.fallbackFramesEvents ?? playout.underrunEvents ?? null;
+    stats.outputLatency = this.ctx.outputLatency || 0;
+    stats.baseLatency = this.ctx.baseLatency || 0;
     this.raf = requestAnimationFrame(() => this.frame());
   }
 
@@ -403,7 +411,7 @@ async function takeFiles(list) {
 
 // ---------------------------------------------------------------- bench
 
-// Every scene's frame time over 100 frames (best of five rounds), as the
+// Every scene's frame time over 100 frames (best of 20 rounds), as the
 // native reference measures it.
 async function bench() {
   const vorn = await window.createVorn({ print: () => {}, printErr: () => {} });
@@ -412,8 +420,8 @@ async function bench() {
   const rows = [];
   for (let scene = 0; scene < 8; scene++) {
     for (let i = 0; i < 10; i++) vorn._web_probe_render(scene, i); // warm up
-    let best = Infinity; // the best of five rounds: the machine may be busy
-    for (let round = 0; round < 5; round++) {
+    let best = Infinity; // the best of 20 rounds: the machine may be busy
+    for (let round = 0; round < 20; round++) {
       const t0 = performance.now();
       for (let i = 0; i < 100; i++) vorn._web_probe_render(scene, 10 + 3 * i);
       best = Math.min(best, (performance.now() - t0) / 100);
@@ -421,7 +429,7 @@ async function bench() {
     rows.push({ scene, ms: best });
   }
   window.vornBench = rows;
-  overlay('Frame time per scene (100 frames each)', rows.map((r) => `scene ${r.scene}: ${r.ms.toFixed(3)} ms`).join('\n'));
+  overlay('Frame time per scene (100 frames each, best of 20 rounds)', rows.map((r) => `scene ${r.scene}: ${r.ms.toFixed(3)} ms`).join('\n'));
 }
 
 // ---------------------------------------------------------------- wiring

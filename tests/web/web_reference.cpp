@@ -6,7 +6,7 @@
 //   web_reference DATA_DIR samples RATE SECONDS  hash of the samples and every sync value
 //   web_reference DATA_DIR timeline MAX_MS       the sync timeline
 //   web_reference DATA_DIR states                the sync state at every order position
-//   web_reference DATA_DIR bench FRAMES          each scene's mean frame time in ms (best of 5)
+//   web_reference DATA_DIR bench FRAMES          each scene's mean frame time in ms (best of 20)
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -101,8 +101,8 @@ int bench(int count) {
     for (int scene = 0; scene < 8; ++scene) {
         for (int i = 0; i < 10; ++i)
             probe_render(scene, i);
-        double best = 1e9; // the best of five rounds: the machine may be busy
-        for (int round = 0; round < 5; ++round) {
+        double best = 1e9; // the best of 20 rounds: the machine may be busy
+        for (int round = 0; round < 20; ++round) {
             const auto t0 = clock::now();
             for (int i = 0; i < count; ++i)
                 probe_render(scene, 10 + 3 * i);
