@@ -227,6 +227,7 @@ class Show {
     this.ctx = null;
     this.node = null;
     this.clock = null;
+    this.rate = RATE;
     this.startFrame = null; // context sample frame where music sample 0 plays
     this.pending = []; // sample positions of queued sync values, for the sync statistics
     this.ended = false;
@@ -239,9 +240,14 @@ class Show {
     stats.phase = 'starting';
     try {
       this.ctx = new AudioContext({ sampleRate: RATE, latencyHint: 'interactive' });
-    } catch (e) {
-      throw new PageError('The sound cannot start in this browser.', String(e.message || e));
+    } catch {
+      try {
+        this.ctx = new AudioContext(); // a browser that keeps its own rate: the music follows it
+      } catch (e) {
+        throw new PageError('The sound cannot start in this browser.', String(e.message || e));
+      }
     }
+    this.rate = this.ctx.sampleRate;
     if (!this.ctx.audioWorklet) throw new PageError('This browser has no audio worklets, which the show needs for its music.');
     try {
       await this.ctx.audioWorklet.addModule('audio-worklet.js');
@@ -264,10 +270,12 @@ class Show {
       await new Promise((resolve) => {
         overlay('Click to start the sound.', '', ['start']);
         $('start').onclick = () => {
-          this.ctx.resume().then(resolve);
+          $('start').onclick = () => play();
+          this.ctx.resume().then(resolve, resolve);
         };
       });
     }
+    if (this.ended) return; // stopped while the sound was starting
     $('overlay').hidden = true;
     stats.phase = 'playing';
     this.frame();
@@ -291,9 +299,9 @@ class Show {
   // The music's sample frame heard now, and the same instant in whole ms.
   heard() {
     if (this.startFrame === null) return { sample: 0, ms: 0 };
-    const sample = Math.max(0, Math.floor(this.clock.now() * RATE) - this.startFrame);
-    stats.heardSeconds = sample / RATE;
-    return { sample, ms: Math.floor((sample * 1000) / RATE) };
+    const sample = Math.max(0, Math.floor(this.clock.now() * this.rate) - this.startFrame);
+    stats.heardSeconds = sample / this.rate;
+    return { sample, ms: Math.floor((sample * 1000) / this.rate) };
   }
 
   // Delivers the sync values now heard; the scene that runs, -1 or 31.
@@ -301,7 +309,7 @@ class Show {
     if (this.ended) return SHOW_END;
     const { sample, ms } = this.heard();
     while (this.pending.length && this.pending[0] <= sample) {
-      stats.syncLateMs.push(((sample - this.pending.shift()) * 1000) / RATE);
+      stats.syncLateMs.push(((sample - this.pending.shift()) * 1000) / this.rate);
       if (stats.syncLateMs.length > 2000) stats.syncLateMs.shift();
     }
     const scene = this.vorn._web_advance(sample, ms);
