@@ -13,7 +13,9 @@
 import { Music } from './music-wasm.js';
 
 const RING = 16384; // sample frames, a power of two
-const AHEAD = 1024; // keep at least this much rendered beyond the current block
+// Rendered beyond the current block: a tenth of a second, so that the sync
+// values reach the page well before their rows are heard.
+const AHEAD = 4096;
 
 class VornMusicProcessor extends AudioWorkletProcessor {
   constructor(options) {

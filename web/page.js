@@ -258,7 +258,8 @@ class Show {
       numberOfInputs: 0,
       numberOfOutputs: 1,
       outputChannelCount: [2],
-      processorOptions: { wasm: musicModule, module: files.get('vorn.xm'), order: this.order },
+      // A copy of the module alone (a view would carry the whole data package along).
+      processorOptions: { wasm: musicModule, module: files.get('vorn.xm').slice(), order: this.order },
     });
     this.node.port.onmessage = (e) => this.message(e.data);
     this.node.connect(this.ctx.destination);

@@ -6,8 +6,8 @@
 //   are applied within a frame or two of being heard;
 // - a key ends the show with an offer to play again, which plays again;
 // - ?start= at the order where scene 1 begins shows scene 1 within 2 s;
-// - a broken file of ours replaced through "your files" gives the loader's
-//   message on the page; a bad ?start= explains itself.
+// - a broken picture or module replaced through "your files" gives the
+//   loader's or the player's message on the page; a bad ?start= explains itself.
 // Prints the figures it measured. Exits 77 (skipped) without site, chromium
 // or playwright-core.
 import { readFileSync } from 'node:fs';
@@ -116,12 +116,19 @@ try {
       .then(() => true, () => false);
     check(`?start=${order} shows scene 1 within 2 s`, shown, `${Date.now() - clicked} ms, scene ${(await stats(page)).scene}`);
     await page.waitForTimeout(8000); // more rows with sync values
-    late.push(...(await stats(page)).syncLateMs);
+    const s = await stats(page);
+    late.push(...s.syncLateMs);
+    console.log(`     ${s.frames} frames in ${s.heardSeconds.toFixed(1)} s of music`);
     const mean = late.reduce((x, y) => x + y, 0) / Math.max(1, late.length);
     const sorted = late.slice().sort((x, y) => x - y);
     const p95 = sorted[Math.floor(0.95 * (sorted.length - 1))] ?? 0;
     console.log(`     sync values applied after being heard: ${late.length} values, mean ${mean.toFixed(1)} ms, 95% within ${p95.toFixed(1)} ms, max ${Math.max(0, ...late).toFixed(1)} ms`);
-    check('sync values are applied when heard', late.length >= 5 && p95 < 50, `${late.length} values, 95% within ${p95.toFixed(1)} ms`);
+    // Applied at the first frame after being heard: within a frame or two,
+    // however slowly a busy machine draws them.
+    const frameMs = (1000 * s.heardSeconds) / Math.max(1, s.frames);
+    const bound = Math.max(50, 2 * frameMs + 10);
+    check('sync values are applied when heard', late.length >= 5 && p95 < bound,
+      `${late.length} values, 95% within ${p95.toFixed(1)} ms (frames every ${frameMs.toFixed(1)} ms)`);
     check('no console error with ?start=', errors.length === 0, errors.join(' | '));
     await page.close();
   }
@@ -140,6 +147,9 @@ try {
     await page.waitForFunction(() => window.vornStats.phase === 'error', null, { timeout: 5000 });
     const text = await message(page);
     check("a broken file gives the loader's message", /a1txt\.pcx/.test(text) && (await page.isVisible('#ours')), text);
+    await page.setInputFiles('#files', { name: 'vorn.xm', mimeType: 'audio/x-xm', buffer: Buffer.from('Extended Module: cut short') });
+    await page.waitForFunction(() => /Midas/.test(document.getElementById('message').textContent), null, { timeout: 5000 });
+    check('a broken module gives the music failure and its reason', /vorn\.xm: /.test(await message(page)), await message(page));
     await page.click('#ours');
     await page.waitForFunction(() => window.vornStats.phase === 'playing', null, { timeout: 5000 });
     check('our files again play', true);
