@@ -68,10 +68,11 @@ class PageError extends Error {
 
 // ---------------------------------------------------------------- screens
 
-function overlay(message, detail = '', buttons = []) {
+function overlay(message, detail = '', buttons = [], error = false) {
   $('overlay').hidden = false;
   $('message').textContent = message;
   $('detail').textContent = detail;
+  $('detail').className = error ? 'error' : '';
   for (const id of ['start', 'again', 'ours']) $(id).hidden = !buttons.includes(id);
   const first = buttons.length ? $(buttons[0]) : null;
   if (first) first.focus();
@@ -81,7 +82,7 @@ function fail(message, detail = '') {
   stats.phase = 'error';
   stats.error = `${message} ${detail}`.trim();
   const changed = [...files].some(([name, bytes]) => defaults.get(name) !== bytes);
-  overlay(message, detail, changed ? ['ours'] : defaults.size ? ['again'] : []);
+  overlay(message, detail, changed ? ['ours'] : defaults.size ? ['again'] : [], true);
   $('again').textContent = 'Try again';
 }
 
@@ -139,12 +140,13 @@ function unpackData(pack) {
 // A fresh instance of the show's module with `files` in its file system and
 // every scene set up; the loaders' messages (code page 437) are kept.
 async function createShow(state) {
-  const printed = [];
-  const byte = (b) => {
-    if (b !== null && b !== undefined) printed.push(b & 0xff);
+  const out = [];
+  const err = [];
+  const into = (list) => (b) => {
+    if (b !== null && b !== undefined) list.push(b & 0xff);
   };
   const vorn = await window.createVorn({
-    preRun: [(m) => m.FS.init(() => null, byte, byte)],
+    preRun: [(m) => m.FS.init(() => null, into(out), into(err))],
     print: () => {},
     printErr: () => {},
     quit: (code, toThrow) => {
@@ -160,10 +162,11 @@ async function createShow(state) {
   try {
     vorn._web_setup(statePtr);
   } catch (e) {
-    // A loader that cannot read a file prints why and ends the program.
-    const lines = cp437(printed).trim().split('\n');
-    const why = lines[lines.length - 1] || String(e.message || e);
-    throw new PageError('A data file cannot be loaded.', why);
+    // A loader that cannot read a file prints why and ends the program: its
+    // last line on standard output, and any explanation on standard error.
+    const lines = cp437(out).trim().split('\n');
+    const why = [lines[lines.length - 1], cp437(err).trim()].filter(Boolean).join('\n');
+    throw new PageError('A data file cannot be loaded.', why || String(e.message || e));
   }
   return vorn;
 }
