@@ -44,6 +44,7 @@ window.vornStats = stats;
 let defaults = new Map(); // the show's own files by name
 let files = new Map(); // what the next show reads
 let musicModule = null; // compiled music.wasm
+let musicBytes = null; // and its bytes
 let run = null; // the show now playing
 
 function params() {
@@ -257,13 +258,19 @@ class Show {
     } catch (e) {
       throw new PageError('The music player cannot be loaded.', String(e.message || e));
     }
-    this.node = new AudioWorkletNode(this.ctx, 'vorn-music', {
-      numberOfInputs: 0,
-      numberOfOutputs: 1,
-      outputChannelCount: [2],
-      // A copy of the module alone (a view would carry the whole data package along).
-      processorOptions: { wasm: musicModule, module: files.get('vorn.xm').slice(), order: this.order },
-    });
+    const node = (wasm) =>
+      new AudioWorkletNode(this.ctx, 'vorn-music', {
+        numberOfInputs: 0,
+        numberOfOutputs: 1,
+        outputChannelCount: [2],
+        // A copy of the module alone (a view would carry the whole data package along).
+        processorOptions: { wasm, module: files.get('vorn.xm').slice(), order: this.order },
+      });
+    try {
+      this.node = node(musicModule);
+    } catch {
+      this.node = node(musicBytes.slice()); // a browser that cannot pass compiled modules on
+    }
     this.node.port.onmessage = (e) => this.message(e.data);
     this.node.connect(this.ctx.destination);
     this.clock = new AudioClock(this.ctx);
@@ -496,6 +503,7 @@ async function boot() {
     defaults = unpackData(pack);
     if (!defaults.has('vorn.xm')) throw new PageError('The data package has no vorn.xm.');
     files = new Map(defaults);
+    musicBytes = wasm;
     try {
       musicModule = await WebAssembly.compile(wasm);
     } catch (e) {
