@@ -28,7 +28,8 @@ const stats = {
   clickAt: 0, // performance.now() of the click that started the show
   firstFrameAt: 0, // performance.now() after the first frame was drawn
   frames: 0,
-  scene: -1,
+  scene: -1, // the scene of the last frame drawn
+  running: -1, // the scene whose loop runs now (drawn or not)
   tick: 0,
   heardSeconds: 0, // audio clock: seconds of music heard
   syncLateMs: [], // for each sync value: how long after its row was heard it was applied
@@ -324,11 +325,13 @@ class Show {
       if (stats.syncLateMs.length > 2000) stats.syncLateMs.shift();
     }
     const scene = this.vorn._web_advance(sample, ms);
+    stats.running = scene;
     if (scene === SHOW_END) this.stop('The show has ended.');
     return { scene, ms };
   }
 
   frame() {
+    this.raf = 0;
     if (this.ended) return;
     const a = this.advance();
     if (this.ended) return;
@@ -347,6 +350,12 @@ class Show {
     stats.outputLatency = this.ctx.outputLatency || 0;
     stats.baseLatency = this.ctx.baseLatency || 0;
     this.raf = requestAnimationFrame(() => this.frame());
+  }
+
+  // Visible again: draw on (the next frame has the scene and tick the music
+  // has reached meanwhile).
+  resume() {
+    if (!this.ended && !this.raf && this.clock) this.raf = requestAnimationFrame(() => this.frame());
   }
 
   // Ends the show (a key, the music's end, an error) and shows why.
@@ -481,6 +490,9 @@ function wire() {
       run.stop('The show has ended.');
       e.preventDefault();
     }
+  });
+  document.addEventListener('visibilitychange', () => {
+    if (!document.hidden && run) run.resume();
   });
   addEventListener('dragover', (e) => {
     e.preventDefault();
