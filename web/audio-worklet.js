@@ -38,7 +38,7 @@ class VornMusicProcessor extends AudioWorkletProcessor {
       .then((music) => {
         const error = music.load(module);
         if (error) throw new Error(error);
-        if (!music.start(sampleRate, order)) throw new Error(`no order position ${order}`);
+        if (!music.start(sampleRate, order)) throw new Error(`${music.error()} (order ${order} at ${sampleRate} Hz)`);
         this.music = music;
       })
       .catch((e) => this.port.postMessage({ type: 'error', message: String(e.message || e) }));

@@ -3,7 +3,8 @@
 //
 //   const music = await Music.create(wasmModuleOrBytes);
 //   music.load(moduleBytes)        -> '' or the reason the module is unreadable
-//   music.start(rate, order)       -> true, or false past the song's end
+//   music.start(rate, order)       -> true, or false (past the song's end, a
+//                                     rate the player refuses): see error()
 //   music.tick()                   -> renders one tick: {frames, samples
 //                                     (Int16Array view, stereo), start (sample
 //                                     frame), sync: [values of the row entered]},
@@ -89,6 +90,11 @@ export class Music {
 
   start(rate, order) {
     return this.exports.music_start(rate, order) !== 0;
+  }
+
+  // Why the last load or start failed.
+  error() {
+    return this.cString(this.exports.music_error());
   }
 
   tick() {
