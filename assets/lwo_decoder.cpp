@@ -2,8 +2,8 @@
 // polygon chunk readers. Coordinates in model units times `scale`.
 #include "assets/lwo_decoder.h"
 
-#include <bit>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -16,6 +16,15 @@ constexpr uint32_t kObjectTag = 0x4C574F42;
 
 uint32_t read_u32(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+// The float whose IEEE-754 bits are `bits` (std::bit_cast, which not every
+// standard library we build with has yet).
+float float_from_bits(uint32_t bits) {
+    static_assert(sizeof(float) == sizeof(uint32_t));
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
 }
 
 uint32_t read_u16(const uint8_t* p) {
@@ -73,9 +82,9 @@ bool read_points(const uint8_t* chunk, uint32_t length, double scale, LwoResult&
     }
     for (uint32_t i = 0; i < n; ++i) {
         const uint8_t* p = chunk + 12 * size_t{i};
-        const double x = std::bit_cast<float>(read_u32(p));
-        const double y = std::bit_cast<float>(read_u32(p + 4));
-        const double z = std::bit_cast<float>(read_u32(p + 8));
+        const double x = float_from_bits(read_u32(p));
+        const double y = float_from_bits(read_u32(p + 4));
+        const double z = float_from_bits(read_u32(p + 8));
         o.model_vertices[i] = {x * scale, -(y * scale), -(z * scale)};
     }
     return true;

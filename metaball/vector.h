@@ -18,11 +18,12 @@ struct FloatVector {
 // such sums into one pair of double lanes and drops the roundings between
 // the steps, a compiler fault that changes the last bit. The empty asm makes
 // the float's value opaque to the optimiser; it stays in its SSE register on
-// x86 and goes through memory elsewhere. Other compilers take the plain
+// x86 and goes through memory elsewhere (WebAssembly too, whose SSE is an
+// emulation without x86 registers). Other compilers take the plain
 // conversion.
 inline float round_to_float(double value) {
     float f = static_cast<float>(value);
-#if defined(__GNUC__) && defined(__SSE__)
+#if defined(__GNUC__) && defined(__SSE__) && !defined(__wasm__)
     __asm__("" : "+x"(f));
 #elif defined(__GNUC__)
     __asm__("" : "+m"(f));

@@ -1,0 +1,50 @@
+// Each scene's frame time in Chromium (the page's ?bench: 100 frames a scene,
+// timed with performance.now) against the same frames in the native build,
+// the site's size, and the time from the click to the first frame:
+//   node web/bench.mjs SITE_DIR NATIVE_BUILD_DIR
+import { execFileSync } from 'node:child_process';
+import { readdirSync, statSync } from 'node:fs';
+import { join, resolve } from 'node:path';
+import { startBrowser } from './browser.mjs';
+
+const site = resolve(process.argv[2] || 'build-web/site');
+const build = resolve(process.argv[3] || 'build');
+const env = await startBrowser(site);
+if (!env.browser) {
+  console.log(`cannot run: ${env.why}`);
+  process.exit(1);
+}
+try {
+  // Three alternating runs of each side, the best of each kept: the machine
+  // may be busy with other work.
+  const web = [];
+  const native = [];
+  for (let run = 0; run < 3; run++) {
+    const page = await env.browser.newPage();
+    await page.goto(`${env.base}?bench`);
+    await page.waitForFunction(() => window.vornBench, null, { timeout: 120000 });
+    for (const r of await page.evaluate(() => window.vornBench)) web[r.scene] = Math.min(web[r.scene] ?? Infinity, r.ms);
+    await page.close();
+    const out = execFileSync(join(build, 'tests/web/web_reference'), [join(build, 'data'), 'bench', '100'], { encoding: 'utf8' });
+    for (const line of out.trim().split('\n')) {
+      const [scene, ms] = line.split(' ').map(Number);
+      native[scene] = Math.min(native[scene] ?? Infinity, ms);
+    }
+  }
+  const page = await env.browser.newPage();
+  await page.goto(env.base);
+  await page.waitForFunction(() => window.vornStats.phase === 'ready', null, { timeout: 20000 });
+  await page.click('#start');
+  await page.waitForFunction(() => window.vornStats.firstFrameAt > 0, null, { timeout: 10000 });
+  const first = await page.evaluate(() => window.vornStats.firstFrameAt - window.vornStats.clickAt);
+  console.log('| scene | Chromium (ms) | native (ms) | ratio |');
+  console.log('|---|---|---|---|');
+  web.forEach((ms, scene) =>
+    console.log(`| ${scene} | ${ms.toFixed(3)} | ${native[scene].toFixed(3)} | ${(ms / native[scene]).toFixed(2)} |`));
+  let bytes = 0;
+  for (const f of readdirSync(site)) bytes += statSync(join(site, f)).size;
+  console.log(`site: ${(bytes / 1e6).toFixed(2)} MB in ${readdirSync(site).length} files`);
+  console.log(`first frame after the click: ${first.toFixed(0)} ms`);
+} finally {
+  await env.close();
+}

@@ -1,0 +1,98 @@
+// The music inside the web page: libxmp and our sync reader compiled to a
+// small stand-alone WebAssembly module that the audio worklet runs (and the
+// page, for the sync state at an order position). music-wasm.js wraps it.
+//
+//   music_buffer(n)        room for an n-byte module; the caller copies it in
+//   music_load()           reads the module in that room; 0 with music_error()
+//   music_start(rate, o)   starts playback at `rate` Hz from order position o
+//   music_tick()           renders one tick; its sample frames (0 once the
+//                          song cannot go on) are at music_samples(), 16-bit
+//                          stereo, and start at sample frame music_tick_start()
+//   music_sync_count(), music_sync_value(i)
+//                          the sync values of the row the tick entered
+//   music_state_at_order(o) 1 and the sync state at music_state() (scene
+//                          number, flags 1..9) when playback first reaches
+//                          order position o; 0 when it never does
+//   music_timeline(max_ms) the sync timeline as text, one event a line:
+//                          "ms position pattern row value"
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "driver/music_timeline.h"
+#include "driver/xmp_player.h"
+
+namespace {
+XmpPlayer& player() {
+    static XmpPlayer p;
+    return p;
+}
+std::vector<uint8_t> module;
+uint8_t state[1 + kSyncFlagCount];
+std::string text;
+} // namespace
+
+extern "C" {
+
+uint8_t* music_buffer(int size) {
+    module.assign(static_cast<size_t>(size > 0 ? size : 0), 0);
+    return module.data();
+}
+
+int music_load() {
+    return player().load(module) ? 1 : 0;
+}
+
+const char* music_error() {
+    return player().error().c_str();
+}
+
+int music_start(int rate, int order) {
+    return player().start(rate, order) ? 1 : 0;
+}
+
+int music_tick() {
+    return player().play_tick() ? static_cast<int>(player().sample_frames()) : 0;
+}
+
+const int16_t* music_samples() {
+    return player().samples();
+}
+
+double music_tick_start() {
+    return static_cast<double>(player().tick_start());
+}
+
+int music_sync_count() {
+    return static_cast<int>(player().row_sync().size());
+}
+
+int music_sync_value(int i) {
+    return player().row_sync()[static_cast<size_t>(i)];
+}
+
+int music_state_at_order(int order) {
+    const auto s = sync_state_at_order(module, order);
+    if (!s) return 0;
+    for (int i = 0; i <= kSyncFlagCount; ++i)
+        state[i] = s->bytes[i];
+    return 1;
+}
+
+const uint8_t* music_state() {
+    return state;
+}
+
+const char* music_timeline(int max_ms) {
+    text.clear();
+    char line[64];
+    for (const SyncEvent& e : walk_sync_timeline(module, max_ms)) {
+        std::snprintf(line, sizeof line, "%lld %d %d %d %d\n", static_cast<long long>(e.time_ms),
+                      e.position, e.pattern, e.row, e.value);
+        text += line;
+    }
+    return text.c_str();
+}
+
+} // extern "C"

@@ -1,0 +1,533 @@
+// The page around the show: loads the WebAssembly modules and the data,
+// starts the music in an audio worklet on a click, and draws a frame on every
+// animation frame with the time the audio clock gives. It plays the part of
+// the program's main loop and platform layer: the scenes, the loaders and
+// the sync logic are the program's own C++ (vorn.wasm, music.wasm).
+//
+// Address options: ?start=ORDER starts the music at that order position with
+// the sync state of the rows before it; ?bench times every scene over 100
+// frames and shows the table.
+import { Music } from './music-wasm.js';
+
+const RATE = 44100; // the rate the native program asks its sound device for
+const SHOW_END = 31;
+
+const $ = (id) => document.getElementById(id);
+const canvas = $('screen');
+const context2d = canvas.getContext('2d', { alpha: false });
+
+// Code page 437's upper half: the show's Swedish messages are written in it.
+const CP437_HIGH =
+  'ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00a0';
+const cp437 = (bytes) =>
+  bytes.map((b) => (b < 128 ? String.fromCharCode(b) : CP437_HIGH[b - 128])).join('');
+
+// What the tests and the curious can read: window.vornStats.
+const stats = {
+  phase: 'loading',
+  clickAt: 0, // performance.now() of the click that started the show
+  firstFrameAt: 0, // performance.now() after the first frame was drawn
+  frames: 0,
+  scene: -1, // the scene of the last frame drawn
+  running: -1, // the scene whose loop runs now (drawn or not)
+  tick: 0,
+  heardSeconds: 0, // audio clock: seconds of music heard
+  syncLateMs: [], // for each sync value: how long after its row was heard it was applied
+  starved: 0, // audio blocks the worklet padded with silence
+  deviceUnderruns: null, // from the browser's playout statistics, where it has them
+  outputLatency: 0, // seconds, as the audio context reports it
+  baseLatency: 0,
+  clockSource: '',
+  error: '',
+};
+window.vornStats = stats;
+
+let defaults = new Map(); // the show's own files by name
+let files = new Map(); // what the next show reads
+let musicModule = null; // compiled music.wasm
+let musicBytes = null; // and its bytes
+let run = null; // the show now playing
+
+function params() {
+  const q = new URLSearchParams(location.search);
+  let start = 0;
+  if (q.has('start')) {
+    const text = q.get('start');
+    if (!/^\d{1,3}$/.test(text)) throw new PageError(`?start=${text}: give an order position, a number from 0 to 255.`);
+    start = Number(text);
+  }
+  return { start, bench: q.has('bench') };
+}
+
+// A failure the page explains: a headline and, when there is one, the
+// program's own message or the browser's reason.
+class PageError extends Error {
+  constructor(message, detail = '') {
+    super(message);
+    this.detail = detail;
+  }
+}
+
+// ---------------------------------------------------------------- screens
+
+function overlay(message, detail = '', buttons = [], error = false) {
+  $('overlay').hidden = false;
+  $('message').textContent = message;
+  $('detail').textContent = detail;
+  $('detail').className = error ? 'error' : '';
+  for (const id of ['start', 'again', 'ours']) $(id).hidden = !buttons.includes(id);
+  const first = buttons.length ? $(buttons[0]) : null;
+  if (first) first.focus();
+}
+
+function fail(message, detail = '') {
+  stats.phase = 'error';
+  stats.error = `${message} ${detail}`.trim();
+  const changed = [...files].some(([name, bytes]) => defaults.get(name) !== bytes);
+  overlay(message, detail, changed ? ['ours'] : defaults.size ? ['again'] : [], true);
+  $('again').textContent = 'Try again';
+}
+
+function fitCanvas() {
+  const scale = Math.min(innerWidth / 320, innerHeight / 240);
+  canvas.style.width = `${Math.floor(320 * scale)}px`;
+  canvas.style.height = `${Math.floor(240 * scale)}px`;
+}
+
+// ---------------------------------------------------------------- loading
+
+async function fetchBytes(url) {
+  let response;
+  try {
+    response = await fetch(url);
+  } catch (e) {
+    throw new PageError(`Cannot load ${url}: ${e.message}.`);
+  }
+  if (!response.ok) throw new PageError(`Cannot load ${url}: the server answered ${response.status}.`);
+  return new Uint8Array(await response.arrayBuffer());
+}
+
+function loadScript(url) {
+  return new Promise((resolve, reject) => {
+    const s = document.createElement('script');
+    s.src = url;
+    s.onload = resolve;
+    s.onerror = () => reject(new PageError(`Cannot load ${url}.`));
+    document.head.append(s);
+  });
+}
+
+// The data package: a 4-byte length n, n bytes of JSON [{name, size}], then
+// the files one after another (see pack-data.mjs).
+function unpackData(pack) {
+  const view = new DataView(pack.buffer, pack.byteOffset, pack.byteLength);
+  if (pack.length < 4) throw new PageError('The data package is damaged.');
+  const n = view.getUint32(0, true);
+  let index;
+  try {
+    index = JSON.parse(new TextDecoder().decode(pack.subarray(4, 4 + n)));
+  } catch {
+    throw new PageError('The data package is damaged.');
+  }
+  const out = new Map();
+  let at = 4 + n;
+  for (const { name, size } of index) {
+    if (at + size > pack.length) throw new PageError('The data package is cut short.');
+    out.set(name, pack.subarray(at, at + size));
+    at += size;
+  }
+  return out;
+}
+
+// A fresh instance of the show's module with `files` in its file system and
+// every scene set up; the loaders' messages (code page 437) are kept.
+async function createShow(state) {
+  const out = [];
+  const err = [];
+  const into = (list) => (b) => {
+    if (b !== null && b !== undefined) list.push(b & 0xff);
+  };
+  const vorn = await window.createVorn({
+    preRun: [(m) => m.FS.init(() => null, into(out), into(err))],
+    print: () => {},
+    printErr: () => {},
+    quit: (code, toThrow) => {
+      throw toThrow;
+    },
+  });
+  for (const [name, bytes] of files) vorn.FS.writeFile(`/${name}`, bytes);
+  let statePtr = 0;
+  if (state) {
+    statePtr = vorn._malloc(state.length);
+    vorn.HEAPU8.set(state, statePtr);
+  }
+  try {
+    vorn._web_setup(statePtr);
+  } catch (e) {
+    // A loader that cannot read a file prints why and ends the program: its
+    // last line on standard output, and any explanation on standard error.
+    const lines = cp437(out).trim().split('\n');
+    const why = [lines[lines.length - 1], cp437(err).trim()].filter(Boolean).join('\n');
+    throw new PageError('A data file cannot be loaded.', why || String(e.message || e));
+  }
+  return vorn;
+}
+
+// ---------------------------------------------------------------- the audio clock
+
+// Seconds of the context's time being heard now (output latency included),
+// smoothed against performance.now() so that frames step evenly although
+// the context's clock moves in blocks.
+class AudioClock {
+  constructor(ctx) {
+    this.ctx = ctx;
+    this.base = null; // context seconds at perfBase
+    this.perfBase = 0;
+    this.last = 0;
+  }
+
+  raw() {
+    const ctx = this.ctx;
+    const ts = ctx.getOutputTimestamp ? ctx.getOutputTimestamp() : null;
+    if (ts && ts.performanceTime > 0 && ts.contextTime > 0) {
+      stats.clockSource = 'output timestamp';
+      return ts.contextTime + (performance.now() - ts.performanceTime) / 1000;
+    }
+    stats.clockSource = 'current time less latency';
+    return ctx.currentTime - (ctx.baseLatency || 0) - (ctx.outputLatency || 0);
+  }
+
+  now() {
+    const raw = this.raw();
+    const perf = performance.now();
+    let t;
+    if (this.base === null) {
+      this.base = raw;
+      this.perfBase = perf;
+      t = raw;
+    } else {
+      const guess = this.base + (perf - this.perfBase) / 1000;
+      const off = raw - guess;
+      if (Math.abs(off) > 0.04 || this.ctx.state !== 'running') {
+        this.base = raw; // a jump (start, stall, hidden tab): follow it
+        this.perfBase = perf;
+        t = raw;
+      } else {
+        this.base += off * 0.1; // drift: follow slowly
+        t = guess + off * 0.1;
+      }
+    }
+    // Never backwards (a new reading may land a little before the last).
+    this.last = Math.max(this.last, t);
+    return this.last;
+  }
+}
+
+// ---------------------------------------------------------------- a show
+
+class Show {
+  constructor(vorn, order) {
+    this.vorn = vorn;
+    this.order = order;
+    this.ctx = null;
+    this.node = null;
+    this.clock = null;
+    this.rate = RATE;
+    this.startFrame = null; // context sample frame where music sample 0 plays
+    this.pending = []; // sample positions of queued sync values, for the sync statistics
+    this.ended = false;
+    this.raf = 0;
+    this.timer = 0;
+  }
+
+  async start() {
+    stats.clickAt = performance.now();
+    stats.phase = 'starting';
+    try {
+      this.ctx = new AudioContext({ sampleRate: RATE, latencyHint: 'interactive' });
+    } catch {
+      try {
+        this.ctx = new AudioContext(); // a browser that keeps its own rate: the music follows it
+      } catch (e) {
+        throw new PageError('The sound cannot start in this browser.', String(e.message || e));
+      }
+    }
+    this.rate = this.ctx.sampleRate;
+    if (!this.ctx.audioWorklet) throw new PageError('This browser has no audio worklets, which the show needs for its music.');
+    try {
+      await this.ctx.audioWorklet.addModule('audio-worklet.js');
+    } catch (e) {
+      throw new PageError('The music player cannot be loaded.', String(e.message || e));
+    }
+    const node = (wasm) =>
+      new AudioWorkletNode(this.ctx, 'vorn-music', {
+        numberOfInputs: 0,
+        numberOfOutputs: 1,
+        outputChannelCount: [2],
+        // A copy of the module alone (a view would carry the whole data package along).
+        processorOptions: { wasm, module: files.get('vorn.xm').slice(), order: this.order },
+      });
+    try {
+      this.node = node(musicModule);
+    } catch {
+      this.node = node(musicBytes.slice()); // a browser that cannot pass compiled modules on
+    }
+    this.node.port.onmessage = (e) => this.message(e.data);
+    this.node.connect(this.ctx.destination);
+    this.clock = new AudioClock(this.ctx);
+    await Promise.race([this.ctx.resume(), new Promise((r) => setTimeout(r, 1500))]);
+    if (this.ctx.state !== 'running') {
+      // No user gesture counted yet (a drop, say): ask for a click.
+      stats.phase = 'waiting';
+      await new Promise((resolve) => {
+        overlay('Click to start the sound.', '', ['start']);
+        $('start').onclick = () => {
+          $('start').onclick = () => play();
+          this.ctx.resume().then(resolve, resolve);
+        };
+      });
+    }
+    if (this.ended) return; // stopped while the sound was starting
+    $('overlay').hidden = true;
+    stats.phase = 'playing';
+    this.frame();
+    // Sync values keep coming due while no animation frames run (hidden tab).
+    this.timer = setInterval(() => {
+      if (document.hidden) this.advance();
+    }, 100);
+  }
+
+  message(m) {
+    if (m.type === 'start') this.startFrame = m.frame;
+    else if (m.type === 'sync') {
+      for (const v of m.values) {
+        this.vorn._web_push_sync(m.start, v);
+        this.pending.push(m.start);
+      }
+    } else if (m.type === 'status') stats.starved = m.starved;
+    else if (m.type === 'error') this.stop('Midas my ass!, somethings smelly..', `vorn.xm: ${m.message}`);
+  }
+
+  // The music's sample frame heard now, and the same instant in whole ms.
+  heard() {
+    if (this.startFrame === null) return { sample: 0, ms: 0 };
+    const sample = Math.max(0, Math.floor(this.clock.now() * this.rate) - this.startFrame);
+    stats.heardSeconds = sample / this.rate;
+    return { sample, ms: Math.floor((sample * 1000) / this.rate) };
+  }
+
+  // Delivers the sync values now heard; the scene that runs, -1 or 31.
+  advance() {
+    if (this.ended) return SHOW_END;
+    const { sample, ms } = this.heard();
+    while (this.pending.length && this.pending[0] <= sample) {
+      stats.syncLateMs.push(((sample - this.pending.shift()) * 1000) / this.rate);
+      if (stats.syncLateMs.length > 2000) stats.syncLateMs.shift();
+    }
+    const scene = this.vorn._web_advance(sample, ms);
+    stats.running = scene;
+    if (scene === SHOW_END) this.stop('The show has ended.');
+    return { scene, ms };
+  }
+
+  frame() {
+    this.raf = 0;
+    if (this.ended) return;
+    const a = this.advance();
+    if (this.ended) return;
+    if (a.scene >= 0) {
+      const ptr = this.vorn._web_frame(a.ms);
+      const rgba = new Uint8ClampedArray(this.vorn.HEAPU8.buffer, ptr, 320 * 240 * 4);
+      context2d.putImageData(new ImageData(rgba, 320, 240), 0, 0);
+      stats.frames++;
+      stats.scene = a.scene;
+      stats.tick = this.vorn._web_tick_counter();
+      if (!stats.firstFrameAt) stats.firstFrameAt = performance.now();
+    }
+    // The browser's own count of output underruns, under either of its names.
+    const playout = this.ctx.playoutStats || this.ctx.playbackStats;
+    if (playout) stats.deviceUnderruns = playout.fallbackFramesEvents ?? playout.underrunEvents ?? null;
+    stats.outputLatency = this.ctx.outputLatency || 0;
+    stats.baseLatency = this.ctx.baseLatency || 0;
+    this.raf = requestAnimationFrame(() => this.frame());
+  }
+
+  // Visible again: draw on (the next frame has the scene and tick the music
+  // has reached meanwhile).
+  resume() {
+    if (!this.ended && !this.raf && this.clock) this.raf = requestAnimationFrame(() => this.frame());
+  }
+
+  // Ends the show (a key, the music's end, an error) and shows why.
+  stop(message, detail = '') {
+    if (this.ended) return;
+    this.ended = true;
+    cancelAnimationFrame(this.raf);
+    clearInterval(this.timer);
+    if (this.node) {
+      this.node.port.postMessage({ type: 'stop' });
+      this.node.disconnect();
+    }
+    if (this.ctx) this.ctx.close();
+    try {
+      this.vorn._web_release();
+    } catch {
+      // the module already stopped; nothing left to release
+    }
+    run = null;
+    if (detail) fail(message, detail);
+    else {
+      stats.phase = 'ended';
+      overlay(message, '', ['again']);
+      $('again').textContent = 'Play again';
+    }
+  }
+}
+
+// Loads a show from `files` and starts it (the caller had a user gesture).
+async function play() {
+  if (run) run.stop('');
+  $('overlay').hidden = false;
+  stats.firstFrameAt = 0;
+  stats.frames = 0;
+  stats.syncLateMs = [];
+  stats.error = '';
+  try {
+    const { start: order } = params();
+    const music = await Music.create(musicModule);
+    const why = music.load(files.get('vorn.xm'));
+    if (why) throw new PageError('Midas my ass!, somethings smelly..', `vorn.xm: ${why}`);
+    let state = null;
+    if (order > 0) {
+      state = music.stateAtOrder(order);
+      if (!state) throw new PageError(`?start=${order}: the music never reaches order position ${order}.`);
+    }
+    const vorn = await createShow(state);
+    run = new Show(vorn, order);
+    await run.start();
+  } catch (e) {
+    if (run) {
+      run.ended = true;
+      run = null;
+    }
+    if (e instanceof PageError) fail(e.message, e.detail);
+    else fail('The show stopped on an error.', String(e.message || e));
+  }
+}
+
+// ---------------------------------------------------------------- your files
+
+async function takeFiles(list) {
+  const known = new Set(defaults.keys());
+  const taken = [];
+  const ignored = [];
+  for (const f of list) {
+    const name = f.name.toLowerCase();
+    if (known.has(name)) {
+      files.set(name, new Uint8Array(await f.arrayBuffer()));
+      taken.push(name);
+    } else ignored.push(f.name);
+  }
+  if (!taken.length) {
+    if (run) return;
+    overlay('None of these files has one of the show\'s file names.', `Names: ${[...known].join(', ')}`, ['again']);
+    return;
+  }
+  console.info(`your files: ${taken.join(', ')}${ignored.length ? `; not used: ${ignored.join(', ')}` : ''}`);
+  await play();
+}
+
+// ---------------------------------------------------------------- bench
+
+// Every scene's frame time over 100 frames (best of 20 rounds), as the
+// native reference measures it.
+async function bench() {
+  const vorn = await window.createVorn({ print: () => {}, printErr: () => {} });
+  for (const [name, bytes] of files) vorn.FS.writeFile(`/${name}`, bytes);
+  vorn._web_probe_setup();
+  const rows = [];
+  for (let scene = 0; scene < 8; scene++) {
+    for (let i = 0; i < 10; i++) vorn._web_probe_render(scene, i); // warm up
+    let best = Infinity; // the best of 20 rounds: the machine may be busy
+    for (let round = 0; round < 20; round++) {
+      const t0 = performance.now();
+      for (let i = 0; i < 100; i++) vorn._web_probe_render(scene, 10 + 3 * i);
+      best = Math.min(best, (performance.now() - t0) / 100);
+    }
+    rows.push({ scene, ms: best });
+  }
+  window.vornBench = rows;
+  overlay('Frame time per scene (100 frames each, best of 20 rounds)', rows.map((r) => `scene ${r.scene}: ${r.ms.toFixed(3)} ms`).join('\n'));
+}
+
+// ---------------------------------------------------------------- wiring
+
+function fullscreen() {
+  if (document.fullscreenElement) document.exitFullscreen();
+  else document.documentElement.requestFullscreen?.().catch(() => {});
+}
+
+function wire() {
+  addEventListener('resize', fitCanvas);
+  fitCanvas();
+  $('start').onclick = () => play();
+  $('again').onclick = () => play();
+  $('ours').onclick = () => {
+    files = new Map(defaults);
+    play();
+  };
+  $('fullscreen').onclick = fullscreen;
+  $('files').onchange = (e) => {
+    takeFiles([...e.target.files]);
+    e.target.value = '';
+  };
+  addEventListener('keydown', (e) => {
+    if (e.ctrlKey || e.altKey || e.metaKey) return;
+    if (e.key === 'f' || e.key === 'F') {
+      fullscreen();
+      e.preventDefault();
+    } else if (run && run.clock && !run.ended && ['Shift', 'Control', 'Alt', 'Meta'].indexOf(e.key) < 0) {
+      run.stop('The show has ended.');
+      e.preventDefault();
+    }
+  });
+  document.addEventListener('visibilitychange', () => {
+    if (!document.hidden && run) run.resume();
+  });
+  addEventListener('dragover', (e) => {
+    e.preventDefault();
+    document.body.classList.add('dragging');
+  });
+  addEventListener('dragleave', () => document.body.classList.remove('dragging'));
+  addEventListener('drop', (e) => {
+    e.preventDefault();
+    document.body.classList.remove('dragging');
+    takeFiles([...e.dataTransfer.files]);
+  });
+}
+
+async function boot() {
+  if (typeof WebAssembly !== 'object') return; // the inline script said so
+  wire();
+  try {
+    const { bench: benching } = params();
+    const [pack, wasm] = await Promise.all([fetchBytes('data.pack'), fetchBytes('music.wasm')]);
+    defaults = unpackData(pack);
+    if (!defaults.has('vorn.xm')) throw new PageError('The data package has no vorn.xm.');
+    files = new Map(defaults);
+    musicBytes = wasm;
+    try {
+      musicModule = await WebAssembly.compile(wasm);
+    } catch (e) {
+      throw new PageError('music.wasm is damaged.', String(e.message || e));
+    }
+    await loadScript('vorn.js');
+    if (benching) return await bench();
+    stats.phase = 'ready';
+    overlay('Vorn', 'Sound on. Any key stops the show; F switches to full screen.', ['start']);
+  } catch (e) {
+    fail(e instanceof PageError ? e.message : 'The page cannot start.', e.detail || String(e.message || e));
+  }
+}
+
+boot();
