@@ -11,6 +11,7 @@
 
 #include <SDL.h>
 
+#include "assets/file_bytes.h"
 #include "assets/load_report.h"
 #include "core/clock.h"
 #include "core/sync.h"
@@ -58,25 +59,6 @@ class SleepingPaceClock : public PaceClock {
     }
 };
 
-// The sync state the rows before order position `order` leave, or a
-// reason why the show cannot start there. An unreadable module is left to
-// the music's own start-up, which reports it.
-bool start_state_at(int order, std::optional<SyncSnapshot>& state, std::string& error) {
-    std::ifstream f("vorn.xm", std::ios::binary);
-    if (!f) return true;
-    const std::vector<uint8_t> module{std::istreambuf_iterator<char>(f),
-                                      std::istreambuf_iterator<char>()};
-    state = sync_state_at_order(module, order);
-    if (state) return true;
-    XmSync sync;
-    if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return true;
-    error = "--start " + std::to_string(order) +
-            (order < static_cast<int>(sync.orders.size())
-                 ? ": the music never reaches that order position"
-                 : ": the music's order positions run from 0 to " +
-                       std::to_string(static_cast<int>(sync.orders.size()) - 1));
-    return false;
-}
 } // namespace
 
 int main(int argc, char** argv) {
@@ -126,7 +108,9 @@ int main(int argc, char** argv) {
     if (!o.still.empty()) return run_still(o.still, o.out);
     if (!recording.path.empty()) return run_recording(recording);
     std::optional<SyncSnapshot> start_state;
-    if (o.start_order > 0 && !start_state_at(o.start_order, start_state, error)) {
+    if (o.start_order > 0 &&
+        !start_state_for(read_file_bytes("vorn.xm").value_or(std::vector<uint8_t>{}), "--start",
+                         o.start_order, start_state, error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
     }

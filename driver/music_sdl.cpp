@@ -20,13 +20,6 @@ int64_t now_us() {
         .count();
 }
 
-bool read_file(const char* name, std::vector<uint8_t>& out) {
-    std::ifstream f(name, std::ios::binary);
-    if (!f) return false;
-    out.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
-    return !f.bad();
-}
-
 } // namespace
 
 SdlMusic::~SdlMusic() {
@@ -87,16 +80,9 @@ bool SdlMusic::startup(const char* file_name, uint8_t configure) {
     }
 
     player_ = std::make_unique<XmpPlayer>();
-    std::vector<uint8_t> module;
-    if (!read_file(file_name, module)) {
-        std::fprintf(stderr, "vorn: cannot read %s: %s\n", file_name, std::strerror(errno));
-        return false;
-    }
-    if (!player_->load(module)) {
-        std::fprintf(stderr, "vorn: cannot load %s: %s\n", file_name, player_->error().c_str());
-        return false;
-    }
-    return true;
+    if (player_->load_file(file_name)) return true;
+    std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
+    return false;
 }
 
 bool SdlMusic::start() {

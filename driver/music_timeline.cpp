@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "driver/xm_sync.h"
 #include "driver/xmp_player.h"
 #include "scenes/scenes.h"
 
@@ -78,4 +79,27 @@ int64_t show_length_ms(const std::vector<uint8_t>& module, int from, int to) {
         },
         from);
     return end_ms < 0 ? -1 : end_ms - std::max<int64_t>(start_ms, 0);
+}
+
+std::string order_position_problem(const std::vector<uint8_t>& module, const char* option,
+                                   int order, bool one_past_end) {
+    XmSync sync;
+    if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return "";
+    const int length = static_cast<int>(sync.orders.size());
+    if (order < length + (one_past_end ? 1 : 0)) return "";
+    return std::string(option) + " " + std::to_string(order) +
+           ": the music's order positions run from 0 to " + std::to_string(length - 1);
+}
+
+bool start_state_for(const std::vector<uint8_t>& module, const char* option, int order,
+                     std::optional<SyncSnapshot>& state, std::string& error) {
+    XmSync sync;
+    if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return true;
+    error = order_position_problem(module, option, order);
+    if (!error.empty()) return false;
+    state = sync_state_at_order(module, order);
+    if (state) return true;
+    error = std::string(option) + " " + std::to_string(order) +
+            ": the music never reaches that order position";
+    return false;
 }

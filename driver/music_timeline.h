@@ -22,6 +22,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/sync.h"
@@ -37,5 +38,19 @@ struct SyncEvent {
 std::vector<SyncEvent> walk_sync_timeline(const std::vector<uint8_t>& module, int64_t max_ms);
 
 std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& module, int order);
+
+// For an option that names an order position to play from or to (--start,
+// --from, --to): an empty text when the song has that position, else one
+// line naming the option and the positions there are. `one_past_end` lets
+// the position just past the last one pass (the end, for --to). An unreadable
+// module passes: loading the music reports it.
+std::string order_position_problem(const std::vector<uint8_t>& module, const char* option,
+                                   int order, bool one_past_end = false);
+
+// The sync state to start at order position `order`, named by `option`:
+// false with a one-line reason when the song has no such position or never
+// plays it. An unreadable module gives true and no state.
+bool start_state_for(const std::vector<uint8_t>& module, const char* option, int order,
+                     std::optional<SyncSnapshot>& state, std::string& error);
 
 int64_t show_length_ms(const std::vector<uint8_t>& module, int from = 0, int to = -1);

@@ -1,6 +1,8 @@
 // The recording mode of the program (see record.h).
 #include "driver/record.h"
 
+#include "assets/file_bytes.h"
+
 #include <unistd.h>
 
 #include <csignal>
@@ -79,22 +81,17 @@ int run_recording(const RecordRequest& request) {
 
     // The module as the show will load it; if it cannot be read, the show
     // itself reports that as it always does.
-    std::ifstream f("vorn.xm", std::ios::binary);
-    const std::vector<uint8_t> module(std::istreambuf_iterator<char>(f), {});
+    const std::vector<uint8_t> module = read_file_bytes("vorn.xm").value_or(std::vector<uint8_t>{});
     XmSync sync;
     const bool readable = read_xm_sync(module.data(), module.size(), sync, nullptr);
     if (readable && (request.from > 0 || request.to >= 0)) {
-        const int length = static_cast<int>(sync.orders.size());
-        // --to may name the position just past the last one: to the end.
-        for (int order : {request.from, request.to - 1})
-            if (order >= length) {
-                std::fprintf(stderr, "vorn: the song has order positions 0 to %d, not %d\n",
-                             length - 1, order == request.from ? order : request.to);
-                return 2;
-            }
-        settings.from_state = sync_state_at_order(module, request.from);
-        if (!settings.from_state) {
-            std::fprintf(stderr, "vorn: the song never plays order position %d\n", request.from);
+        std::string error = request.to >= 0 ? order_position_problem(module, "--to", request.to,
+                                                                     /*one_past_end=*/true)
+                                            : "";
+        if (error.empty())
+            start_state_for(module, "--from", request.from, settings.from_state, error);
+        if (!error.empty()) {
+            std::fprintf(stderr, "vorn: %s\n", error.c_str());
             return 2;
         }
     }

@@ -62,18 +62,10 @@ void Recorder::idle() {
 
 bool Recorder::startup(const char* file_name, uint8_t) {
     const std::string name = settings_.module_path.empty() ? file_name : settings_.module_path;
-    std::ifstream f(name, std::ios::binary);
-    std::vector<uint8_t> module(std::istreambuf_iterator<char>(f), {});
-    if (!f.is_open() || f.bad()) {
-        std::fprintf(stderr, "vorn: cannot read %s: %s\n", file_name, std::strerror(errno));
-        return false;
-    }
     player_ = std::make_unique<XmpPlayer>();
-    if (!player_->load(module)) {
-        std::fprintf(stderr, "vorn: cannot load %s: %s\n", file_name, player_->error().c_str());
-        return false;
-    }
-    return true;
+    if (player_->load_file(name.c_str())) return true;
+    std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
+    return false;
 }
 
 bool Recorder::start() {

@@ -2,6 +2,10 @@
 // entered (see xmp_player.h).
 #include "driver/xmp_player.h"
 
+#include <cstring>
+
+#include "assets/file_bytes.h"
+
 XmpPlayer::XmpPlayer() : ctx_(xmp_create_context()) {}
 
 XmpPlayer::~XmpPlayer() {
@@ -26,6 +30,18 @@ bool XmpPlayer::load(const std::vector<uint8_t>& module) {
     }
     loaded_ = true;
     return true;
+}
+
+bool XmpPlayer::load_file(const char* path) {
+    int error_number = 0;
+    const std::optional<std::vector<uint8_t>> module = read_file_bytes(path, &error_number);
+    if (!module) {
+        error_ = std::string("cannot read ") + path + ": " + std::strerror(error_number);
+        return false;
+    }
+    if (load(*module)) return true;
+    error_ = std::string("cannot load ") + path + ": " + error_;
+    return false;
 }
 
 bool XmpPlayer::start(int rate, int order) {

@@ -28,6 +28,9 @@ class XmpPlayer {
     // Reads the sync commands and loads the blanked copy. False with a reason
     // in error() when the module is unreadable.
     bool load(const std::vector<uint8_t>& module);
+    // Reads the module file `path` and loads it. False with a one-line reason
+    // in error() ("cannot read PATH: ..." or "cannot load PATH: ...").
+    bool load_file(const char* path);
     // Starts playback at `rate` Hz from order position `order` (the first
     // row of that order). False for an order past the song's end.
     bool start(int rate, int order = 0);

@@ -274,7 +274,7 @@ TEST(Record, BadTargetsAndOrdersFailWithOneLineAndLeaveNothing) {
         << nowhere.out;
     const CommandResult order = record(d, "--record x.mkv --from 5");
     EXPECT_EQ(order.status, 2);
-    EXPECT_NE(order.out.find("order positions 0 to 1"), std::string::npos) << order.out;
+    EXPECT_NE(order.out.find("order positions run from 0 to 1"), std::string::npos) << order.out;
     fs::remove(d / "vorn.xm");
     EXPECT_EQ(record(d, "--record x.mkv").status, 255); // as the live show
     size_t files = 0;
