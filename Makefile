@@ -43,7 +43,7 @@ bench: test-deps configure
 # The show as a static web site in $(WEB_BUILD)/site: libxmp from Debian's
 # source package and our portable folders compiled with emscripten, plus the
 # data files the native build generates.
-web: configure
+web: test-deps configure
 	cmake --build $(BUILD) --target data -j$(JOBS)
 	JOBS=$(JOBS) web/build-libxmp $(WEB_BUILD)/libxmp
 	@test -f $(WEB_BUILD)/CMakeCache.txt || NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B $(WEB_BUILD) \
