@@ -7,11 +7,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "core/rand.h"
 #include "core/screen.h"
 #include "core/sync.h"
 #include "driver/png_write.h"
-#include "render/tables.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -86,15 +84,8 @@ int run_still(const std::string& request_text, const std::string& out_png) {
         return kBadArgument;
     }
 
-    // As at start: screen size, tables, a fresh random sequence, every set-up.
-    screen_width = kFrameWidth;
-    screen_height = kFrameHeight;
-    build_lookup_tables();
-    vorn::srand(1);
+    set_up_scenes();
     const auto& scenes = scene_table();
-    for (const SceneOps& ops : scenes)
-        ops.setup();
-    sync_reset();
     for (int k = 1; k <= kSyncFlagCount; ++k)
         if (req.flags[k]) raise_sync_flag(k);
     tick_counter = req.tick;

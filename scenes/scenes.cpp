@@ -1,6 +1,11 @@
 // The scene table (see scenes.h).
 #include "scenes/scenes.h"
 
+#include "core/rand.h"
+#include "core/screen.h"
+#include "core/sync.h"
+#include "render/tables.h"
+
 #include "scenes/scene0.h"
 #include "scenes/scene1.h"
 #include "scenes/scene2.h"
@@ -37,4 +42,14 @@ uint16_t scene_consumed_flags(int scene) {
         0,                 // 7
     };
     return scene >= 0 && scene < kSceneCount ? consumed[scene] : 0;
+}
+
+void set_up_scenes() {
+    screen_width = kFrameWidth;
+    screen_height = kFrameHeight;
+    build_lookup_tables();
+    vorn::srand(1);
+    for (const SceneOps& s : scene_table())
+        s.setup();
+    sync_reset();
 }

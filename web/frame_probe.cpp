@@ -6,7 +6,6 @@
 
 #include "core/screen.h"
 #include "core/sync.h"
-#include "render/tables.h"
 #include "scenes/scenes.h"
 
 namespace {
@@ -27,12 +26,7 @@ uint32_t fnv1a32(const uint32_t* words, size_t n) {
 }
 
 void probe_setup() {
-    screen_width = kFrameWidth;
-    screen_height = kFrameHeight;
-    build_lookup_tables();
-    for (const SceneOps& s : scene_table())
-        s.setup();
-    sync_reset();
+    set_up_scenes();
 }
 
 void probe_render(int scene, int32_t tick) {

@@ -28,7 +28,6 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "driver/sync_queue.h"
-#include "render/tables.h"
 #include "scenes/scenes.h"
 #include "web/frame_probe.h"
 
@@ -49,12 +48,7 @@ void deliver(uint32_t value) {
 extern "C" {
 
 void web_setup(const uint8_t* state) {
-    screen_width = kFrameWidth;
-    screen_height = kFrameHeight;
-    build_lookup_tables();
-    for (const SceneOps& s : scene_table())
-        s.setup();
-    sync_reset();
+    set_up_scenes();
     if (state) {
         SyncSnapshot snapshot;
         for (int i = 0; i <= kSyncFlagCount; ++i)
