@@ -24,7 +24,8 @@ if(VORN_TSAN)
     ${root}/driver/music_sdl.cpp ${root}/driver/heard_sample.cpp ${root}/driver/xmp_player.cpp
     ${root}/driver/xm_sync.cpp ${root}/driver/show.cpp ${root}/driver/display_sdl.cpp
     ${root}/driver/frame_layout.cpp ${root}/driver/frame_pacer.cpp
-    ${root}/core/sync.cpp ${root}/core/clock.cpp ${root}/core/screen.cpp ${root}/render/tables.cpp)
+    ${root}/core/sync.cpp ${root}/core/clock.cpp ${root}/core/screen.cpp ${root}/render/tables.cpp
+    ${root}/assets/file_bytes.cpp)
   target_include_directories(test_threads_tsan PRIVATE ${root} ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_options(test_threads_tsan PRIVATE -fsanitize=thread -g -O1)
   target_link_options(test_threads_tsan PRIVATE -fsanitize=thread)
