@@ -1,13 +1,11 @@
 // vorn: the show's entry point. Reads the options, finds the data folder,
 // and either plays the show, records it, or renders a still. Loading progress
 // is printed in the live show (or with --verbose); load failures always are.
-#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include <SDL.h>
 
@@ -48,15 +46,8 @@ class LiveDisplay : public SdlDisplay {
 
 class SleepingPaceClock : public PaceClock {
   public:
-    int64_t now_us() override {
-        return std::chrono::duration_cast<std::chrono::microseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    }
-    void sleep_until_us(int64_t t) override {
-        std::this_thread::sleep_until(
-            std::chrono::steady_clock::time_point(std::chrono::microseconds(t)));
-    }
+    int64_t now_us() override { return clock_us(); }
+    void sleep_until_us(int64_t t) override { ::sleep_until_us(t); }
 };
 
 } // namespace

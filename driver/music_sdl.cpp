@@ -2,6 +2,8 @@
 // (see music_sdl.h).
 #include "driver/music_sdl.h"
 
+#include "core/clock.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -11,16 +13,6 @@
 #include <iterator>
 #include <string>
 #include <vector>
-
-namespace {
-
-int64_t now_us() {
-    return std::chrono::duration_cast<std::chrono::microseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
 
 SdlMusic::~SdlMusic() {
     stop_output();
@@ -123,7 +115,7 @@ void SdlMusic::deliver_sync() {
     const int64_t mixed = played_.load(std::memory_order_acquire);
     int64_t heard = mixed;
     if (heard_) {
-        heard = heard_->heard(now_us());
+        heard = heard_->heard(clock_us());
         if (heard < 0) return; // the device has not asked for sound yet
         held_back_sum_ += static_cast<double>(mixed - heard);
         ++held_back_count_;
@@ -151,7 +143,7 @@ void SdlMusic::audio_callback(void* self, Uint8* stream, int len) {
 // Hands out the rendered ticks frame by frame, rendering the next tick when
 // the current one is used up.
 void SdlMusic::fill(int16_t* out, size_t frames) {
-    if (heard_) heard_->on_callback(now_us(), played_.load(std::memory_order_relaxed));
+    if (heard_) heard_->on_callback(clock_us(), played_.load(std::memory_order_relaxed));
     while (frames > 0) {
         if (pending_at_ >= player_->sample_frames()) {
             pending_at_ = 0;
