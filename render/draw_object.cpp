@@ -7,11 +7,13 @@
 // eye, so it is skipped: its screen face becomes all zeros, a triangle with
 // three corners on one row, which the fillers draw as nothing. Each vertex is
 // projected once per call; the faces take their corners from there.
+#include <algorithm>
 #include <vector>
 
 #include "core/rand.h"
 #include "render/depth.h"
 #include "render/draw.h"
+#include "render/face_corners.h"
 #include "render/truncate.h"
 #include "render/vector.h"
 
@@ -75,13 +77,25 @@ void distort(Vec3& p, double amount_x, double amount_y, double amount_z, int32_t
     }
 }
 
+// Fills every face with the filler its material asks for. With environment
+// mapping each vertex's texture point is worked out once, not once for every
+// face that uses it.
 void fill_faces(uint32_t* frame, Object& object, const Image& texture) {
+    static thread_local std::vector<TexturePoint> points;
+    if (object.mapping_mode == 0) {
+        points.resize(static_cast<size_t>(std::max(object.vertex_count, 0)));
+        for (int32_t i = 0; i < object.vertex_count; ++i)
+            points[static_cast<size_t>(i)] = environment_point(object.vertex_normals[i]);
+    }
     for (int32_t f = 0; f < object.face_count; ++f) {
         const Face& face = object.faces[f];
+        const FaceCorners corners =
+            gather_corners(object.screen_faces[f], face, object,
+                           [](int32_t vertex) { return points[static_cast<size_t>(vertex)]; });
         if (face.material && face.material->fill_kind == 2)
-            fill_depth_tested_triangle(frame, object.screen_faces[f], face, texture, object);
+            fill_depth_tested_corners(frame, corners, texture.pixels);
         else
-            fill_additive_triangle(frame, object.screen_faces[f], face, texture, object);
+            fill_additive_corners(frame, corners, texture.pixels);
     }
 }
 

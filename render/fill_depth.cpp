@@ -9,13 +9,16 @@
 #include "render/spans.h"
 #include "render/triangle_walk.h"
 
-void fill_depth_tested_triangle(uint32_t* frame, ScreenFace corners, const Face& face,
-                                const Image& texture, const Object& object) {
+void fill_depth_tested_corners(uint32_t* frame, const FaceCorners& fc, const uint32_t* texture) {
     uint32_t* depth = depth_buffer;
     if (!depth) return;
-    const FaceCorners fc = face_corners(corners, face, object);
-    const uint32_t* tex = texture.pixels;
-    walk_triangle(fc.c[0], fc.c[1], fc.c[2], [frame, depth, tex](SpanEnd a, SpanEnd b, int64_t y) {
-        depth_span(frame, depth, a, b, y, tex);
-    });
+    walk_triangle(fc.c[0], fc.c[1], fc.c[2],
+                  [frame, depth, texture](const ClippedSpan& run, int64_t y) {
+                      depth_pixels(frame, depth, run, y, texture);
+                  });
+}
+
+void fill_depth_tested_triangle(uint32_t* frame, ScreenFace corners, const Face& face,
+                                const Image& texture, const Object& object) {
+    fill_depth_tested_corners(frame, face_corners(corners, face, object), texture.pixels);
 }

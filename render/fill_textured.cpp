@@ -4,11 +4,13 @@
 #include "render/spans.h"
 #include "render/triangle_walk.h"
 
+void fill_textured_corners(uint32_t* frame, const FaceCorners& fc, const uint32_t* texture) {
+    walk_triangle(fc.c[0], fc.c[1], fc.c[2], [frame, texture](const ClippedSpan& run, int64_t y) {
+        opaque_pixels(frame, run, y, texture);
+    });
+}
+
 void fill_textured_triangle(uint32_t* frame, ScreenFace corners, const Face& face,
                             const Image& texture, const Object& object) {
-    const FaceCorners fc = face_corners(corners, face, object);
-    const uint32_t* tex = texture.pixels;
-    walk_triangle(fc.c[0], fc.c[1], fc.c[2], [frame, tex](SpanEnd a, SpanEnd b, int64_t y) {
-        opaque_span(frame, a, b, y, tex);
-    });
+    fill_textured_corners(frame, face_corners(corners, face, object), texture.pixels);
 }

@@ -6,17 +6,27 @@
 // (texels x 65536) and wrap modulo 256 when the texel is fetched; depth is a
 // plain integer interpolated the same way (larger = nearer).
 //
-// Each span clips itself against the 320 x 240 frame: runs on rows outside
-// 0..239 and the parts of a run outside columns 0..319 are not drawn, and a
-// run that starts left of column 0 begins with the texture coordinates it
-// would have there. Arguments are 64-bit so that the triangle walker can pass
-// the ends of triangles with coordinates anywhere in the 32-bit range; their
-// magnitudes must stay below 2^40 (the walker's stay below 2^34).
+// A run is drawn in two stages:
+//   set_up_run   orders the two ends, works out the per-pixel steps
+//                (u, v: ((end - start) * 65536) / length; depth: (end -
+//                start) / length; both truncated toward zero) and clips the
+//                run to the 320 x 240 frame: runs on rows outside 0..239 and
+//                the parts of a run outside columns 0..319 are dropped, and a
+//                run that starts left of column 0 begins with the texture
+//                coordinates it would have there.
+//   *_pixels     the pixel loop over the run that set_up_run left:
+//     additive_pixels  frame pixel + texel, per colour byte, saturating at 255
+//     opaque_pixels    texel replaces the frame pixel
+//     depth_pixels     texel replaces the frame pixel where the run is nearer
+//                      than the depth buffer, which then takes the run's depth
 //
-//   additive_span  frame pixel + texel, per colour byte, saturating at 255
-//   opaque_span    texel replaces the frame pixel
-//   depth_span     texel replaces the frame pixel where the run is nearer
-//                  than the depth buffer, which then takes the run's depth
+// set_up_run<Clip::No> is the same set-up for runs the triangle walker knows
+// to lie on screen with small coordinate differences (see OnScreen below);
+// it leaves out the clipping and the range checks of the division.
+//
+// Arguments are 64-bit so that the triangle walker can pass the ends of
+// triangles with coordinates anywhere in the 32-bit range; their magnitudes
+// must stay below 2^40 (the walker's stay below 2^34).
 #pragma once
 #include <algorithm>
 #include <cstdint>
@@ -24,6 +34,7 @@
 
 #include "core/screen.h"
 #include "render/pixel.h"
+#include "render/small_divide.h"
 
 struct SpanEnd {
     int64_t x, u, v, depth;
@@ -39,29 +50,42 @@ struct ClippedSpan {
     uint32_t depth_step;
 };
 
-// Orders the ends, works out the per-pixel steps and clips to the frame.
-// Returns false when no pixel of the run is on screen.
-inline bool clip_span(SpanEnd a, SpanEnd b, int64_t y, ClippedSpan& out) {
-    if (y < 0 || y >= kFrameHeight) return false;
+enum class Clip { Yes, No };
+
+// Runs whose ends the walker has proved to lie on row 0..239 and in columns
+// 0..320, with |u end - u start| and |v end - v start| below 2^16 and
+// |depth end - depth start| below 2^21, so that no clip applies and every
+// quotient takes the reciprocal path of small_divide.h.
+template <Clip clip> inline bool set_up_run(SpanEnd a, SpanEnd b, int64_t y, ClippedSpan& out) {
+    if constexpr (clip == Clip::Yes)
+        if (y < 0 || y >= kFrameHeight) return false;
     if (a.x > b.x) std::swap(a, b);
     const int64_t len = b.x - a.x;
     if (len == 0) return false;
-    const int64_t u_step = ((b.u - a.u) * 65536) / len;
-    const int64_t v_step = ((b.v - a.v) * 65536) / len;
-    const int64_t depth_step = (b.depth - a.depth) / len;
-    // A run ending left of the frame draws nothing; deciding that before the
-    // left clip keeps the clip's products bounded by the run's own extent.
-    if (b.x < 0) return false;
-    if (a.x < 0) {
-        a.u -= (u_step * a.x) >> 16;
-        a.v -= (v_step * a.x) >> 16;
-        a.depth -= depth_step * a.x;
-        a.x = 0;
-    } else if (a.x > kFrameWidth) {
-        return false;
+    int64_t u_step, v_step, depth_step;
+    if constexpr (clip == Clip::Yes) {
+        u_step = divide_16_16(b.u - a.u, len);
+        v_step = divide_16_16(b.v - a.v, len);
+        depth_step = divide_plain(b.depth - a.depth, len);
+        // A run ending left of the frame draws nothing; deciding that before
+        // the left clip keeps the clip's products bounded by the run's own
+        // extent.
+        if (b.x < 0) return false;
+        if (a.x < 0) {
+            a.u -= (u_step * a.x) >> 16;
+            a.v -= (v_step * a.x) >> 16;
+            a.depth -= depth_step * a.x;
+            a.x = 0;
+        } else if (a.x > kFrameWidth) {
+            return false;
+        }
+        if (b.x > kFrameWidth) b.x = kFrameWidth;
+        if (a.x >= b.x) return false;
+    } else {
+        u_step = small_divide_16_16(b.u - a.u, len);
+        v_step = small_divide_16_16(b.v - a.v, len);
+        depth_step = small_divide_plain(b.depth - a.depth, len);
     }
-    if (b.x > kFrameWidth) b.x = kFrameWidth;
-    if (a.x >= b.x) return false;
     out.x_start = a.x;
     out.x_end = b.x;
     out.u = static_cast<uint32_t>(a.u * 65536);
@@ -74,10 +98,8 @@ inline bool clip_span(SpanEnd a, SpanEnd b, int64_t y, ClippedSpan& out) {
     return true;
 }
 
-inline void additive_span(uint32_t* frame, SpanEnd a, SpanEnd b, int64_t y,
-                          const uint32_t* texture) {
-    ClippedSpan s;
-    if (!clip_span(a, b, y, s)) return;
+inline void additive_pixels(uint32_t* frame, const ClippedSpan& s, int64_t y,
+                            const uint32_t* texture) {
     uint32_t* row = frame + y * kFrameWidth;
     uint32_t u = s.u, v = s.v;
     for (int64_t x = s.x_start; x < s.x_end; ++x) {
@@ -87,9 +109,8 @@ inline void additive_span(uint32_t* frame, SpanEnd a, SpanEnd b, int64_t y,
     }
 }
 
-inline void opaque_span(uint32_t* frame, SpanEnd a, SpanEnd b, int64_t y, const uint32_t* texture) {
-    ClippedSpan s;
-    if (!clip_span(a, b, y, s)) return;
+inline void opaque_pixels(uint32_t* frame, const ClippedSpan& s, int64_t y,
+                          const uint32_t* texture) {
     uint32_t* row = frame + y * kFrameWidth;
     uint32_t u = s.u, v = s.v;
     for (int64_t x = s.x_start; x < s.x_end; ++x) {
@@ -106,10 +127,8 @@ inline void opaque_span(uint32_t* frame, SpanEnd a, SpanEnd b, int64_t y, const 
 // exclusive end column, which for a run reaching the right border is the next
 // row's first entry. Only on the last row would that entry lie past the
 // buffer; there the last entry of the buffer stands in for it.
-inline void depth_span(uint32_t* frame, uint32_t* depth, SpanEnd a, SpanEnd b, int64_t y,
-                       const uint32_t* texture) {
-    ClippedSpan s;
-    if (!clip_span(a, b, y, s)) return;
+inline void depth_pixels(uint32_t* frame, uint32_t* depth, const ClippedSpan& s, int64_t y,
+                         const uint32_t* texture) {
     uint32_t* row = frame + y * kFrameWidth;
     uint32_t* depth_row = depth + y * kFrameWidth;
     const int64_t end_entry = std::min<int64_t>(y * kFrameWidth + s.x_end, kFramePixels - 1);
@@ -127,4 +146,20 @@ inline void depth_span(uint32_t* frame, uint32_t* depth, SpanEnd a, SpanEnd b, i
         v += s.v_step;
         d += s.depth_step;
     }
+}
+
+// One run from end a to end b on row y, clipped to the frame.
+inline void additive_span(uint32_t* frame, SpanEnd a, SpanEnd b, int64_t y,
+                          const uint32_t* texture) {
+    ClippedSpan s;
+    if (set_up_run<Clip::Yes>(a, b, y, s)) additive_pixels(frame, s, y, texture);
+}
+inline void opaque_span(uint32_t* frame, SpanEnd a, SpanEnd b, int64_t y, const uint32_t* texture) {
+    ClippedSpan s;
+    if (set_up_run<Clip::Yes>(a, b, y, s)) opaque_pixels(frame, s, y, texture);
+}
+inline void depth_span(uint32_t* frame, uint32_t* depth, SpanEnd a, SpanEnd b, int64_t y,
+                       const uint32_t* texture) {
+    ClippedSpan s;
+    if (set_up_run<Clip::Yes>(a, b, y, s)) depth_pixels(frame, depth, s, y, texture);
 }

@@ -9,17 +9,20 @@
 // toward minus infinity) of both sides. The bottom row y2 is never drawn, so
 // a triangle whose corners share one row draws nothing.
 //
-// The walk is template code over the span so that each filler's row loop
-// inlines its span. Sums are 64-bit, which holds any 32-bit corner exactly;
-// rows above the frame are stepped over in one multiplication (the same sums
-// the row-by-row walk reaches) and the walk stops at the frame's last row, so
-// corners a million rows away cost nothing.
+// The walk is template code over the pixel loop so that each filler's row
+// loop inlines it. Sums are 64-bit, which holds any 32-bit corner exactly.
+// A triangle that lies inside the frame (the common case) is walked without
+// any clipping; any other is walked with every run clipped (spans.h), rows
+// above the frame stepped over at once and the walk stopped at the frame's
+// last row, so corners a million rows away cost nothing.
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <type_traits>
 #include <utility>
 
 #include "core/screen.h"
+#include "render/small_divide.h"
 #include "render/spans.h"
 
 struct Corner {
@@ -28,19 +31,27 @@ struct Corner {
 
 namespace triangle_walk_detail {
 
-// Per-row change of x, u, v (16.16) and depth along one edge.
-struct Slope {
-    int64_t x = 0, u = 0, v = 0, depth = 0;
-};
+// Per-row change of x, u, v (16.16) and depth along one edge. On-screen
+// triangles keep their sums in 32 bits: every sum lies between two corners'
+// values (see on_screen), which fit.
+template <Clip clip> using WalkInt = int64_t;
+
+template <Clip clip> struct Slope { WalkInt<clip> x = 0, u = 0, v = 0, depth = 0; };
 
 // Position of one side of the triangle on the current row.
-struct Side {
-    int64_t x, u, v, depth;
+template <Clip clip> struct Side {
+    using Int = WalkInt<clip>;
+    Int x, u, v, depth;
 
     explicit Side(const Corner& c)
-        : x(int64_t{c.x} * 65536), u(int64_t{c.u} * 65536), v(int64_t{c.v} * 65536),
-          depth(c.depth) {}
-    void step(const Slope& s, int64_t rows) {
+        : x(Int{c.x} * 65536), u(Int{c.u} * 65536), v(Int{c.v} * 65536), depth(c.depth) {}
+    void step(const Slope<clip>& s) {
+        x += s.x;
+        u += s.u;
+        v += s.v;
+        depth += s.depth;
+    }
+    void step(const Slope<clip>& s, int64_t rows) {
         x += s.x * rows;
         u += s.u * rows;
         v += s.v * rows;
@@ -49,56 +60,99 @@ struct Side {
     SpanEnd end() const { return {x >> 16, u >> 16, v >> 16, depth}; }
 };
 
-inline Slope edge_slope(const Corner& from, const Corner& to) {
-    Slope s;
-    const int64_t dy = int64_t{to.y} - from.y;
+template <Clip clip> inline Slope<clip> edge_slope(const Corner& from, const Corner& to) {
+    Slope<clip> s;
+    int64_t dy = int64_t{to.y} - from.y;
     if (dy == 0) return s;
-    s.x = ((int64_t{to.x} - from.x) * 65536) / dy;
-    s.u = ((int64_t{to.u} - from.u) * 65536) / dy;
-    s.v = ((int64_t{to.v} - from.v) * 65536) / dy;
-    s.depth = (int64_t{to.depth} - from.depth) / dy;
+    // a / -b truncates to the same quotient as -a / b.
+    const int64_t sign = dy < 0 ? -1 : 1;
+    dy *= sign;
+    const int64_t dx = sign * (int64_t{to.x} - from.x), du = sign * (int64_t{to.u} - from.u),
+                  dv = sign * (int64_t{to.v} - from.v),
+                  ddepth = sign * (int64_t{to.depth} - from.depth);
+    if constexpr (clip == Clip::Yes) {
+        s.x = divide_16_16(dx, dy);
+        s.u = divide_16_16(du, dy);
+        s.v = divide_16_16(dv, dy);
+        s.depth = divide_plain(ddepth, dy);
+    } else {
+        s.x = static_cast<int32_t>(small_divide_16_16(dx, dy));
+        s.u = static_cast<int32_t>(small_divide_16_16(du, dy));
+        s.v = static_cast<int32_t>(small_divide_16_16(dv, dy));
+        s.depth = static_cast<int32_t>(small_divide_plain(ddepth, dy));
+    }
     return s;
+}
+
+// True when every run of the triangle can skip clipping: corners inside the
+// frame (x 0..320, y 0..240), texture coordinates within +-2^15 and depths
+// less than 2^21 apart. A side steps from one corner toward another by a
+// slope truncated toward zero, so it never passes the far corner: every run
+// end lies within the corners' ranges, which is what set_up_run<Clip::No>
+// needs.
+inline bool on_screen(const Corner& c0, const Corner& c1, const Corner& c2) {
+    auto inside = [](int32_t a, int32_t low, int32_t high) { return a >= low && a <= high; };
+    constexpr int32_t kTexel = (1 << 15) - 1;
+    for (const Corner* c : {&c0, &c1, &c2})
+        if (!inside(c->x, 0, kFrameWidth) || !inside(c->y, 0, kFrameHeight) ||
+            !inside(c->u, -kTexel, kTexel) || !inside(c->v, -kTexel, kTexel))
+            return false;
+    const int64_t low = std::min({c0.depth, c1.depth, c2.depth});
+    const int64_t high = std::max({c0.depth, c1.depth, c2.depth});
+    return high - low < (1 << 21);
 }
 
 // Draws rows first .. last - 1 between sides a and b. Returns true when b has
 // reached row `last` (so a following part can continue it), false when the
-// walk stopped at the bottom of the frame.
-template <class Span>
-inline bool walk_rows(int64_t first, int64_t last, Side& a, const Slope& sa, Side& b,
-                      const Slope& sb, Span& span) {
+// walk stopped at the bottom of the frame. Rows above the frame are stepped
+// over in one multiplication: the same sums the row-by-row walk reaches.
+template <Clip clip, class Draw>
+inline bool walk_rows(int64_t first, int64_t last, Side<clip>& a, const Slope<clip>& sa,
+                      Side<clip>& b, const Slope<clip>& sb, Draw& draw) {
     int64_t y = first;
-    if (y >= last) return true;
-    if (y < 0) {
-        const int64_t skip = std::min(-y, last - y);
-        a.step(sa, skip);
-        b.step(sb, skip);
-        y += skip;
+    int64_t stop = last;
+    if constexpr (clip == Clip::Yes) {
+        if (y >= last) return true;
+        if (y < 0) {
+            const int64_t skip = std::min(-y, last - y);
+            a.step(sa, skip);
+            b.step(sb, skip);
+            y += skip;
+        }
+        stop = std::min<int64_t>(last, kFrameHeight);
     }
-    const int64_t stop = std::min<int64_t>(last, kFrameHeight);
     for (; y < stop; ++y) {
-        span(a.end(), b.end(), y);
-        a.step(sa, 1);
-        b.step(sb, 1);
+        ClippedSpan run;
+        if (set_up_run<clip>(a.end(), b.end(), y, run)) draw(run, y);
+        a.step(sa);
+        b.step(sb);
     }
     return y == last;
 }
 
+template <Clip clip, class Draw>
+inline void walk_sorted(const Corner& c0, const Corner& c1, const Corner& c2, Draw& draw) {
+    const Slope<clip> edge0 = edge_slope<clip>(c0, c1);
+    const Slope<clip> edge1 = edge_slope<clip>(c1, c2);
+    const Slope<clip> edge2 = edge_slope<clip>(c2, c0); // runs upward: the slope of 0 -> 2
+
+    Side<clip> a(c0), b(c0);
+    if (!walk_rows<clip>(c0.y, c1.y, a, edge0, b, edge2, draw)) return;
+    Side<clip> lower(c1);
+    walk_rows<clip>(c1.y, c2.y, lower, edge1, b, edge2, draw);
+}
+
 } // namespace triangle_walk_detail
 
-// Calls span(SpanEnd start, SpanEnd end, int64_t y) for every row of the
-// triangle that can touch the frame (rows 0..239).
-template <class Span> inline void walk_triangle(Corner c0, Corner c1, Corner c2, Span span) {
+// Calls draw(const ClippedSpan& run, int64_t y) for every run of the
+// triangle that has pixels on screen, top to bottom.
+template <class Draw> inline void walk_triangle(Corner c0, Corner c1, Corner c2, Draw draw) {
     using namespace triangle_walk_detail;
     if (c1.y < c0.y) std::swap(c0, c1);
     if (c2.y < c0.y) std::swap(c0, c2);
     if (c2.y < c1.y) std::swap(c1, c2);
-
-    const Slope edge0 = edge_slope(c0, c1);
-    const Slope edge1 = edge_slope(c1, c2);
-    const Slope edge2 = edge_slope(c2, c0); // runs upward: the slope of 0 -> 2
-
-    Side a(c0), b(c0);
-    if (!walk_rows(c0.y, c1.y, a, edge0, b, edge2, span)) return;
-    Side lower(c1);
-    walk_rows(c1.y, c2.y, lower, edge1, b, edge2, span);
+    if (on_screen(c0, c1, c2))
+        walk_sorted<Clip::No>(c0, c1, c2, draw);
+    else
+        walk_sorted<Clip::Yes>(c0, c1, c2, draw);
 }
