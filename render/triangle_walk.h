@@ -18,7 +18,6 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
-#include <type_traits>
 #include <utility>
 
 #include "core/screen.h"
@@ -31,27 +30,25 @@ struct Corner {
 
 namespace triangle_walk_detail {
 
-// Per-row change of x, u, v (16.16) and depth along one edge. On-screen
-// triangles keep their sums in 32 bits: every sum lies between two corners'
-// values (see on_screen), which fit.
-template <Clip clip> using WalkInt = int64_t;
-
-template <Clip clip> struct Slope { WalkInt<clip> x = 0, u = 0, v = 0, depth = 0; };
+// Per-row change of x, u, v (16.16) and depth along one edge.
+struct Slope {
+    int64_t x = 0, u = 0, v = 0, depth = 0;
+};
 
 // Position of one side of the triangle on the current row.
-template <Clip clip> struct Side {
-    using Int = WalkInt<clip>;
-    Int x, u, v, depth;
+struct Side {
+    int64_t x, u, v, depth;
 
     explicit Side(const Corner& c)
-        : x(Int{c.x} * 65536), u(Int{c.u} * 65536), v(Int{c.v} * 65536), depth(c.depth) {}
-    void step(const Slope<clip>& s) {
+        : x(int64_t{c.x} * 65536), u(int64_t{c.u} * 65536), v(int64_t{c.v} * 65536),
+          depth(c.depth) {}
+    void step(const Slope& s) {
         x += s.x;
         u += s.u;
         v += s.v;
         depth += s.depth;
     }
-    void step(const Slope<clip>& s, int64_t rows) {
+    void step(const Slope& s, int64_t rows) {
         x += s.x * rows;
         u += s.u * rows;
         v += s.v * rows;
@@ -60,8 +57,8 @@ template <Clip clip> struct Side {
     SpanEnd end() const { return {x >> 16, u >> 16, v >> 16, depth}; }
 };
 
-template <Clip clip> inline Slope<clip> edge_slope(const Corner& from, const Corner& to) {
-    Slope<clip> s;
+template <Clip clip> inline Slope edge_slope(const Corner& from, const Corner& to) {
+    Slope s;
     int64_t dy = int64_t{to.y} - from.y;
     if (dy == 0) return s;
     // a / -b truncates to the same quotient as -a / b.
@@ -76,10 +73,10 @@ template <Clip clip> inline Slope<clip> edge_slope(const Corner& from, const Cor
         s.v = divide_16_16(dv, dy);
         s.depth = divide_plain(ddepth, dy);
     } else {
-        s.x = static_cast<int32_t>(small_divide_16_16(dx, dy));
-        s.u = static_cast<int32_t>(small_divide_16_16(du, dy));
-        s.v = static_cast<int32_t>(small_divide_16_16(dv, dy));
-        s.depth = static_cast<int32_t>(small_divide_plain(ddepth, dy));
+        s.x = small_divide_16_16(dx, dy);
+        s.u = small_divide_16_16(du, dy);
+        s.v = small_divide_16_16(dv, dy);
+        s.depth = small_divide_plain(ddepth, dy);
     }
     return s;
 }
@@ -107,8 +104,8 @@ inline bool on_screen(const Corner& c0, const Corner& c1, const Corner& c2) {
 // walk stopped at the bottom of the frame. Rows above the frame are stepped
 // over in one multiplication: the same sums the row-by-row walk reaches.
 template <Clip clip, class Draw>
-inline bool walk_rows(int64_t first, int64_t last, Side<clip>& a, const Slope<clip>& sa,
-                      Side<clip>& b, const Slope<clip>& sb, Draw& draw) {
+inline bool walk_rows(int64_t first, int64_t last, Side& a, const Slope& sa, Side& b,
+                      const Slope& sb, Draw& draw) {
     int64_t y = first;
     int64_t stop = last;
     if constexpr (clip == Clip::Yes) {
@@ -132,13 +129,13 @@ inline bool walk_rows(int64_t first, int64_t last, Side<clip>& a, const Slope<cl
 
 template <Clip clip, class Draw>
 inline void walk_sorted(const Corner& c0, const Corner& c1, const Corner& c2, Draw& draw) {
-    const Slope<clip> edge0 = edge_slope<clip>(c0, c1);
-    const Slope<clip> edge1 = edge_slope<clip>(c1, c2);
-    const Slope<clip> edge2 = edge_slope<clip>(c2, c0); // runs upward: the slope of 0 -> 2
+    const Slope edge0 = edge_slope<clip>(c0, c1);
+    const Slope edge1 = edge_slope<clip>(c1, c2);
+    const Slope edge2 = edge_slope<clip>(c2, c0); // runs upward: the slope of 0 -> 2
 
-    Side<clip> a(c0), b(c0);
+    Side a(c0), b(c0);
     if (!walk_rows<clip>(c0.y, c1.y, a, edge0, b, edge2, draw)) return;
-    Side<clip> lower(c1);
+    Side lower(c1);
     walk_rows<clip>(c1.y, c2.y, lower, edge1, b, edge2, draw);
 }
 
