@@ -83,13 +83,22 @@ void rotating_texture_fill(uint32_t* frame, const Image& texture, int32_t pivot_
         uint32_t v = v_start;
         int32_t x = 0;
         {
-            // Lane k at column x + k. Shifting right by 2 puts bits 18..25, the
-            // texel's, where texels_at4 reads 16.16 coordinates.
+            // Lane k at column x + k: the four texel indices (row bits 18..25
+            // of V times 256, plus column bits 18..25 of U) are worked out in
+            // the lanes, the texels fetched and stored one by one, which is
+            // faster than putting them back together in a vector.
             using namespace px4;
             Pixels4 u4 = lanes(u, u_step), v4 = lanes(v, v_step);
             const Pixels4 u_step4 = splat(4 * u_step), v_step4 = splat(4 * v_step);
             for (; x + 4 <= kFrameWidth; x += 4, out += 4) {
-                store(out, texels_at4(texels, shift_right32<2>(u4), shift_right32<2>(v4)));
+                uint32_t at[4];
+                to_array((shift_right32<10>(v4) & splat(0xFF00u)) |
+                             (shift_right32<18>(u4) & splat(0xFFu)),
+                         at);
+                out[0] = texels[at[0]];
+                out[1] = texels[at[1]];
+                out[2] = texels[at[2]];
+                out[3] = texels[at[3]];
                 u4 = add32(u4, u_step4);
                 v4 = add32(v4, v_step4);
             }
