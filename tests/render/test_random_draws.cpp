@@ -8,10 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "render/depth.h"
 #include "render/draw.h"
+#include "render/triangle_walk.h"
 #include "render_fixture.h"
 
 namespace {
@@ -148,4 +150,54 @@ TEST(RandomDraws, ObjectsThroughAndAroundTheEyeStayInsideTheFrame) {
     depth_bias = 0;
     EXPECT_TRUE(frame.guards_intact());
     EXPECT_TRUE(depth.guards_intact());
+}
+
+namespace {
+
+// Every run the walk hands its pixel loop, with its row.
+std::vector<std::pair<ClippedSpan, int64_t>> runs_of(const Corner (&c)[3], Clip clip) {
+    std::vector<std::pair<ClippedSpan, int64_t>> runs;
+    auto collect = [&runs](const ClippedSpan& s, int64_t y) { runs.push_back({s, y}); };
+    using namespace triangle_walk_detail;
+    if (clip == Clip::No)
+        walk_sorted<Clip::No>(c[0], c[1], c[2], collect);
+    else
+        walk_sorted<Clip::Yes>(c[0], c[1], c[2], collect);
+    return runs;
+}
+
+} // namespace
+
+// Triangles inside the frame take the walk without clipping: it must hand
+// over exactly the runs the clipping walk does, whatever the corners' order,
+// texture coordinates and depths within its bounds.
+TEST(TriangleWalk, OnScreenWalkGivesTheRunsOfTheClippingWalk) {
+    TestRandom rng(23);
+    int on_screen = 0;
+    for (int i = 0; i < 20000; ++i) {
+        Corner c[3];
+        const int32_t texel = i % 2 ? 255 : (1 << 15) - 1;
+        const int32_t base = static_cast<int32_t>(rng.next());
+        for (Corner& k : c)
+            k = {rng.between(0, kFrameWidth), rng.between(0, kFrameHeight),
+                 rng.between(-texel, texel), rng.between(-texel, texel),
+                 base + rng.between(0, (1 << 21) - 1) * (i % 3 == 0 ? 1 : -1)};
+        if (c[1].y < c[0].y) std::swap(c[0], c[1]);
+        if (c[2].y < c[0].y) std::swap(c[0], c[2]);
+        if (c[2].y < c[1].y) std::swap(c[1], c[2]);
+        if (!triangle_walk_detail::on_screen(c[0], c[1], c[2])) continue;
+        ++on_screen;
+        const auto fast = runs_of(c, Clip::No), clipped = runs_of(c, Clip::Yes);
+        ASSERT_EQ(fast.size(), clipped.size()) << i;
+        for (size_t r = 0; r < fast.size(); ++r) {
+            ASSERT_EQ(fast[r].second, clipped[r].second) << i << " run " << r;
+            const ClippedSpan &f = fast[r].first, &k = clipped[r].first;
+            ASSERT_TRUE(f.x_start == k.x_start && f.x_end == k.x_end && f.u == k.u && f.v == k.v &&
+                        f.u_step == k.u_step && f.v_step == k.v_step &&
+                        f.depth_start == k.depth_start && f.depth_end == k.depth_end &&
+                        f.depth_step == k.depth_step)
+                << i << " run " << r;
+        }
+    }
+    EXPECT_GT(on_screen, 15000);
 }
