@@ -10,8 +10,13 @@
 // over after the last whole group of four.
 //
 //   Pixels4       four 32-bit pixels (lane 0 is the lowest address)
-//   Channels8     eight 16-bit channel values: the red, green, blue and top
-//                 bytes of two pixels, widened (see widen_low / widen_high)
+//   Channels8     eight 16-bit values: the red, green, blue and top bytes of
+//                 two pixels, widened (see widen_low / widen_high), or any
+//                 eight 16-bit numbers (load16, interleave_low / high)
+//
+// Pixels4 also has per-16-bit-half operations (mul16_high, mul16_low,
+// shift_left16, shift_right16): each pixel's two halves are then separate
+// numbers, bits 0..15 and 16..31.
 //   Doubles2      two doubles side by side (the metaball arithmetic of two
 //                 vertices at once); they are rounded to float only where
 //                 round_to_float says so, each lane exactly as a cast would
@@ -107,6 +112,20 @@ inline Pixels4 select(Pixels4 mask, Pixels4 a, Pixels4 b) {
 inline Pixels4 is_zero(Pixels4 a) {
     return {_mm_cmpeq_epi32(a.v, _mm_setzero_si128())};
 }
+inline Pixels4 operator^(Pixels4 a, Pixels4 b) {
+    return {_mm_xor_si128(a.v, b.v)};
+}
+// Each byte (a + b) mod 256.
+inline Pixels4 add_bytes(Pixels4 a, Pixels4 b) {
+    return {_mm_add_epi8(a.v, b.v)};
+}
+// Each 16-bit half shifted on its own; bits leaving a half are dropped.
+template <int n> inline Pixels4 shift_left16(Pixels4 a) {
+    return {_mm_slli_epi16(a.v, n)};
+}
+template <int n> inline Pixels4 shift_right16(Pixels4 a) {
+    return {_mm_srli_epi16(a.v, n)};
+}
 
 // The bytes of pixels 0 and 1 (widen_low) or 2 and 3 (widen_high) as eight
 // 16-bit values, and back: narrow packs sixteen values 0..255 into bytes.
@@ -134,6 +153,37 @@ inline Channels8 operator*(Channels8 a, Channels8 b) {
 }
 template <int n> inline Channels8 shift_right16(Channels8 a) {
     return {_mm_srli_epi16(a.v, n)};
+}
+template <int n> inline Channels8 shift_left16(Channels8 a) {
+    return {_mm_slli_epi16(a.v, n)};
+}
+inline Channels8 load16(const uint16_t* p) {
+    return {_mm_loadu_si128(reinterpret_cast<const __m128i*>(p))};
+}
+inline uint16_t lane16(Channels8 a, int n) {
+    alignas(16) uint16_t out[8];
+    _mm_store_si128(reinterpret_cast<__m128i*>(out), a.v);
+    return out[n];
+}
+inline Channels8 operator&(Channels8 a, Channels8 b) {
+    return {_mm_and_si128(a.v, b.v)};
+}
+// High 16 bits of each unsigned product.
+inline Channels8 mul_high(Channels8 a, Channels8 b) {
+    return {_mm_mulhi_epu16(a.v, b.v)};
+}
+// All ones in each lane where a < b as unsigned numbers, else zero.
+inline Channels8 is_below(Channels8 a, Channels8 b) {
+    const __m128i sign = _mm_set1_epi16(static_cast<short>(0x8000));
+    return {_mm_cmplt_epi16(_mm_xor_si128(a.v, sign), _mm_xor_si128(b.v, sign))};
+}
+// Pixels from pairs of lanes: pixel k is low lane k | high lane k << 16, for
+// lanes 0..3 (interleave_low) or 4..7 (interleave_high).
+inline Pixels4 interleave_low(Channels8 low, Channels8 high) {
+    return {_mm_unpacklo_epi16(low.v, high.v)};
+}
+inline Pixels4 interleave_high(Channels8 low, Channels8 high) {
+    return {_mm_unpackhi_epi16(low.v, high.v)};
 }
 
 struct Doubles2 {
@@ -266,6 +316,31 @@ inline Pixels4 is_zero(Pixels4 a) {
         r.v[i] = a.v[i] == 0 ? 0xFFFFFFFFu : 0u;
     return r;
 }
+inline Pixels4 operator^(Pixels4 a, Pixels4 b) {
+    return {{a.v[0] ^ b.v[0], a.v[1] ^ b.v[1], a.v[2] ^ b.v[2], a.v[3] ^ b.v[3]}};
+}
+inline Pixels4 add_bytes(Pixels4 a, Pixels4 b) {
+    Pixels4 r;
+    for (int i = 0; i < 4; ++i) {
+        uint32_t out = 0;
+        for (int shift = 0; shift < 32; shift += 8)
+            out |= ((((a.v[i] >> shift) & 0xFFu) + ((b.v[i] >> shift) & 0xFFu)) & 0xFFu) << shift;
+        r.v[i] = out;
+    }
+    return r;
+}
+template <int n> inline Pixels4 shift_left16(Pixels4 a) {
+    Pixels4 r;
+    for (int i = 0; i < 4; ++i)
+        r.v[i] = (((a.v[i] & 0xFFFFu) << n) & 0xFFFFu) | (((a.v[i] >> 16) << n) & 0xFFFFu) << 16;
+    return r;
+}
+template <int n> inline Pixels4 shift_right16(Pixels4 a) {
+    Pixels4 r;
+    for (int i = 0; i < 4; ++i)
+        r.v[i] = ((a.v[i] & 0xFFFFu) >> n) | ((a.v[i] >> 16) >> n) << 16;
+    return r;
+}
 
 inline Channels8 widen_low(Pixels4 a) {
     Channels8 r;
@@ -315,6 +390,48 @@ template <int n> inline Channels8 shift_right16(Channels8 a) {
     Channels8 r;
     for (int i = 0; i < 8; ++i)
         r.v[i] = static_cast<uint16_t>(a.v[i] >> n);
+    return r;
+}
+template <int n> inline Channels8 shift_left16(Channels8 a) {
+    Channels8 r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = static_cast<uint16_t>(a.v[i] << n);
+    return r;
+}
+inline Channels8 load16(const uint16_t* p) {
+    return {{p[0], p[1], p[2], p[3], p[4], p[5], p[6], p[7]}};
+}
+inline uint16_t lane16(Channels8 a, int n) {
+    return a.v[n];
+}
+inline Channels8 operator&(Channels8 a, Channels8 b) {
+    Channels8 r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = static_cast<uint16_t>(a.v[i] & b.v[i]);
+    return r;
+}
+inline Channels8 mul_high(Channels8 a, Channels8 b) {
+    Channels8 r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = static_cast<uint16_t>((uint32_t{a.v[i]} * b.v[i]) >> 16);
+    return r;
+}
+inline Channels8 is_below(Channels8 a, Channels8 b) {
+    Channels8 r;
+    for (int i = 0; i < 8; ++i)
+        r.v[i] = a.v[i] < b.v[i] ? 0xFFFFu : 0u;
+    return r;
+}
+inline Pixels4 interleave_low(Channels8 low, Channels8 high) {
+    Pixels4 r;
+    for (int i = 0; i < 4; ++i)
+        r.v[i] = low.v[i] | uint32_t{high.v[i]} << 16;
+    return r;
+}
+inline Pixels4 interleave_high(Channels8 low, Channels8 high) {
+    Pixels4 r;
+    for (int i = 0; i < 4; ++i)
+        r.v[i] = low.v[4 + i] | uint32_t{high.v[4 + i]} << 16;
     return r;
 }
 

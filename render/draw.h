@@ -67,21 +67,40 @@ void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, i
 // Additive sprites of one image drawn one after another, each exactly as
 // draw_additive_sprite draws it. Sprites of a size the batch has drawn before
 // (up to 128 pixels across) reuse its scaled copy of the image, since they
-// read the same texels.
+// read the same texels; a copy knows the box its non-black pixels lie in, and
+// only that box is added. A batch may be kept from frame
+// to frame as long as its image neither moves nor changes (a default batch
+// draws nothing until one is assigned).
 class SpriteBatch {
   public:
+    SpriteBatch() = default;
     explicit SpriteBatch(const Image& sprite) : texels_(sprite.pixels) {}
+    // Whether this batch was made for `sprite`'s pixels.
+    bool draws(const Image& sprite) const { return texels_ != nullptr && texels_ == sprite.pixels; }
     void draw(uint32_t* frame, int32_t width, int32_t height, int32_t centre_x, int32_t centre_y);
 
   private:
     static constexpr int32_t kLargest = 128;
+    static constexpr int32_t kMargin = 4; // black pixels either side of a scaled row
+    // The box of columns [left, right) and rows [top, bottom) outside which a
+    // scaled copy is black (column 0 is the first pixel after the left
+    // margin); empty when left >= right.
+    struct Box {
+        int32_t left, top, right, bottom;
+    };
     struct Scaled {
         int32_t width, height;
-        int64_t columns;
+        int64_t stride; // pixels from one row to the next, margins included
         std::vector<uint32_t> pixels;
+        Box lit;
     };
     const Scaled& scaled(int32_t width, int32_t height);
 
-    const uint32_t* texels_;
+    const uint32_t* texels_ = nullptr;
     std::vector<Scaled> sizes_;
+    int32_t last_of_width_[kLargest + 1] = {}; // 1 + index in sizes_ of the last of that width
 };
+
+// draw_vertex_sprites with the sprites drawn by a batch the caller keeps.
+void draw_vertex_sprites(uint32_t* frame, Object& object, SpriteBatch& batch, int32_t centre_x,
+                         int32_t centre_y, double zoom, int32_t sprite_size);

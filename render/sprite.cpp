@@ -9,7 +9,8 @@
 // which column and row of the whole sprite its first pixel shows; the add
 // loop then reads the texel for each of those sprite columns and rows. A
 // SpriteBatch (draw_vertex_sprites, scene 5) keeps a scaled copy of the image for
-// every size it has drawn, since the sprites of one size read the same texels.
+// every size it has drawn, since the sprites of one size read the same texels,
+// with each row's non-black extent, outside which adding changes nothing.
 #include <algorithm>
 #include <vector>
 
@@ -53,15 +54,6 @@ uint32_t sprite_coordinate(int64_t n, uint32_t step) {
     return static_cast<uint32_t>(n) * step;
 }
 
-// Adds `width` source pixels (colour bits only) onto the frame row.
-void add_row(uint32_t* row, const uint32_t* source, int64_t width) {
-    int64_t i = 0;
-    for (; i + 4 <= width; i += 4)
-        px4::store(row + i, px4::add_bytes_saturate(px4::load(row + i), px4::load(source + i)));
-    for (; i < width; ++i)
-        row[i] = add_saturate(row[i], source[i]);
-}
-
 // The sprite's texels for the clipped part, one sprite row at a time; the
 // texel columns are the same for every row.
 void draw_clipped(uint32_t* frame, const uint32_t* texels, const SpriteClip& c) {
@@ -89,6 +81,7 @@ void draw_clipped(uint32_t* frame, const uint32_t* texels, const SpriteClip& c) 
 
 void SpriteBatch::draw(uint32_t* frame, int32_t width, int32_t height, int32_t centre_x,
                        int32_t centre_y) {
+    if (texels_ == nullptr) return;
     SpriteClip c;
     if (!clip_sprite(width, height, centre_x, centre_y, c)) return;
     if (width > kLargest || height > kLargest) {
@@ -96,34 +89,62 @@ void SpriteBatch::draw(uint32_t* frame, int32_t width, int32_t height, int32_t c
         return;
     }
     const Scaled& s = scaled(width, height);
-    for (int64_t y = c.top; y < c.bottom; ++y) {
-        const uint32_t* source =
-            s.pixels.data() + (c.first_row + (y - c.top)) * s.columns + c.first_column;
-        add_row(frame + y * kFrameWidth + c.left, source, c.right - c.left);
+    // Only the copy's non-black box is added (black adds nothing), widened to
+    // whole groups of four frame pixels (frame columns 0 and 320 are group
+    // edges) that read black from the copy's margins: every row of a sprite
+    // then runs the same whole groups, which keeps the loops predictable.
+    const int64_t shift = c.left - c.first_column; // frame column of sprite column 0
+    const int64_t row_shift = c.top - c.first_row; // frame row of sprite row 0
+    const int64_t first = std::max<int64_t>(s.lit.left + shift, c.left);
+    const int64_t last = std::min<int64_t>(s.lit.right + shift, c.right);
+    const int64_t top = std::max<int64_t>(s.lit.top + row_shift, c.top);
+    const int64_t bottom = std::min<int64_t>(s.lit.bottom + row_shift, c.bottom);
+    if (first >= last || top >= bottom) return;
+    const int64_t x0 = first & ~int64_t{3}, x1 = (last + 3) & ~int64_t{3};
+    // Copy row of frame row `top`, indexed by frame column.
+    const uint32_t* source = s.pixels.data() + (top - row_shift) * s.stride + kMargin - shift;
+    for (int64_t y = top; y < bottom; ++y, source += s.stride) {
+        uint32_t* row = frame + y * kFrameWidth;
+        for (int64_t x = x0; x < x1; x += 4) {
+            using namespace px4;
+            store(row + x, add_bytes_saturate(load(row + x), load(source + x)));
+        }
     }
 }
 
 // The whole (unclipped) sprite of one size, 2 (width / 2) by 2 (height / 2)
-// pixels, colour bits only, built on first use.
+// pixels, colour bits only, with kMargin black pixels left and right of each
+// row, built on first use.
 const SpriteBatch::Scaled& SpriteBatch::scaled(int32_t width, int32_t height) {
+    const int32_t last = last_of_width_[width];
+    if (last > 0 && sizes_[last - 1].height == height) return sizes_[last - 1];
     for (const Scaled& s : sizes_)
         if (s.width == width && s.height == height) return s;
     const uint32_t u_step = static_cast<uint32_t>((int64_t{1} << 24) / width);
     const uint32_t v_step = static_cast<uint32_t>((int64_t{1} << 24) / height);
-    Scaled s{width, height, 2 * (width >> 1), {}};
-    const int64_t rows = 2 * (height >> 1);
-    s.pixels.resize(static_cast<size_t>(s.columns * rows));
+    const int32_t columns = 2 * (width >> 1);
+    const int32_t rows = 2 * (height >> 1);
+    Scaled s{width, height, columns + 2 * kMargin, {}, {columns, rows, 0, 0}};
+    s.pixels.resize(static_cast<size_t>(s.stride * rows));
     uint8_t texel_columns[2 * (kLargest / 2)];
-    for (int64_t col = 0; col < s.columns; ++col)
+    for (int32_t col = 0; col < columns; ++col)
         texel_columns[col] = static_cast<uint8_t>(sprite_coordinate(col, u_step) >> 16);
-    uint32_t* out = s.pixels.data();
-    for (int64_t r = 0; r < rows; ++r) {
+    for (int32_t r = 0; r < rows; ++r) {
+        uint32_t* out = s.pixels.data() + r * s.stride + kMargin;
         const uint32_t v = sprite_coordinate(r, v_step);
         const uint32_t* texel_row = texels_ + ((v >> 8) & 0xFF00u);
-        for (int64_t col = 0; col < s.columns; ++col)
-            *out++ = texel_row[texel_columns[col]] & kColourBits;
+        for (int32_t col = 0; col < columns; ++col) {
+            out[col] = texel_row[texel_columns[col]] & kColourBits;
+            if (out[col] != 0) {
+                s.lit.left = std::min(s.lit.left, col);
+                s.lit.right = std::max(s.lit.right, col + 1);
+                s.lit.top = std::min(s.lit.top, r);
+                s.lit.bottom = r + 1;
+            }
+        }
     }
     sizes_.push_back(std::move(s));
+    last_of_width_[width] = static_cast<int32_t>(sizes_.size());
     return sizes_.back();
 }
 
@@ -133,9 +154,8 @@ void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, i
     if (clip_sprite(width, height, centre_x, centre_y, c)) draw_clipped(frame, sprite.pixels, c);
 }
 
-void draw_vertex_sprites(uint32_t* frame, Object& object, const Image& sprite, int32_t centre_x,
+void draw_vertex_sprites(uint32_t* frame, Object& object, SpriteBatch& batch, int32_t centre_x,
                          int32_t centre_y, double zoom, int32_t sprite_size) {
-    SpriteBatch batch(sprite);
     for (int32_t i = 0; i < object.vertex_count; ++i) {
         const Vec3& m = object.model_vertices[i];
         const Vec3 p = transform_point(m.x, m.y, m.z, object.orientation);
@@ -147,4 +167,10 @@ void draw_vertex_sprites(uint32_t* frame, Object& object, const Image& sprite, i
         const int32_t x = trunc_to_int32(k * zoom * p.x + centre_x);
         batch.draw(frame, size, size, x, y);
     }
+}
+
+void draw_vertex_sprites(uint32_t* frame, Object& object, const Image& sprite, int32_t centre_x,
+                         int32_t centre_y, double zoom, int32_t sprite_size) {
+    SpriteBatch batch(sprite);
+    draw_vertex_sprites(frame, object, batch, centre_x, centre_y, zoom, sprite_size);
 }

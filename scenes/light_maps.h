@@ -5,7 +5,8 @@
 // keeps the channel, lower levels darken it toward 0, higher ones brighten it
 // toward 255. A ShadeLevel holds one column spread out per channel, so a pixel
 // is shaded with three byte-indexed loads and two ORs. The vector loops use
-// the formula the table holds instead, exact in 16-bit lanes: with j = l - 128,
+// the formula the table holds instead, exact in 16-bit products: with
+// j = l - 128,
 //   l < 128:   c * l / 128               (truncated)
 //   l >= 128:  c + (255 - c) * j / 128   (truncated)
 //
@@ -35,20 +36,32 @@ inline uint32_t shade(const ShadeLevel& s, uint32_t pixel) {
     return s.red[(pixel >> 16) & 0xFFu] | s.green[(pixel >> 8) & 0xFFu] | s.blue[pixel & 0xFFu];
 }
 
+// Every byte c of four pixels becomes c * f / 128 truncated, f = 0..127: the
+// even bytes through the high half of the 16-bit product (c * 256) * 2f, the
+// odd ones through the low half of c * 2f, whose high byte is that quotient.
+inline px4::Pixels4 scale_bytes(px4::Pixels4 pixels, uint16_t f) {
+    using namespace px4;
+    const Pixels4 k = splat(uint32_t{f} * 2u * 0x00010001u);
+    const Pixels4 even = mul16_high(shift_left16<8>(pixels), k);
+    const Pixels4 odd = mul16_low(shift_right16<8>(pixels), k) & splat(0xFF00FF00u);
+    return even | odd;
+}
+
+// Four pixels shaded at once, the level's kind known at compile time; the
+// top bytes come out as anything.
+template <bool kBrightens>
+inline px4::Pixels4 shade4_unmasked(uint16_t factor, px4::Pixels4 pixels) {
+    using namespace px4;
+    if (!kBrightens) return scale_bytes(pixels, factor);
+    // c + (255 - c) * j / 128: the bytes' complements darkened, added back.
+    return add_bytes(pixels, scale_bytes(pixels ^ splat(0xFFFFFFFFu), factor));
+}
+
 // Four pixels shaded at once; like shade(), the top bytes come out 0.
 inline px4::Pixels4 shade4(const ShadeLevel& s, px4::Pixels4 pixels) {
-    using namespace px4;
-    const Channels8 k = splat16(s.factor);
-    Channels8 low = widen_low(pixels), high = widen_high(pixels);
-    if (s.brightens) {
-        const Channels8 white = splat16(255);
-        low = low + shift_right16<7>((white - low) * k);
-        high = high + shift_right16<7>((white - high) * k);
-    } else {
-        low = shift_right16<7>(low * k);
-        high = shift_right16<7>(high * k);
-    }
-    return narrow(low, high) & splat(0x00FFFFFFu);
+    const px4::Pixels4 shaded = s.brightens ? shade4_unmasked<true>(s.factor, pixels)
+                                            : shade4_unmasked<false>(s.factor, pixels);
+    return shaded & px4::splat(0x00FFFFFFu);
 }
 
 // The angle (radians, single precision) and the level of a light at `tick`.

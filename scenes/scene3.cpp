@@ -19,14 +19,13 @@ Scene3 scene3;
 namespace {
 
 // One rand() per pixel, in memory order: grey g = rand() % 40 in red, green
-// and blue. The vector loop runs sixteen generators side by side, four lanes
-// of four chains, generator k on the values 16n + k: sixteen single steps
-// make one step with multiplier A^16 and increment
-// C (A^15 + ... + A + 1), mod 2^32, and the four chains step independently.
-// For values below 32768, v % 40 = v - 40 * ((v * 52429) >> 21) exactly;
-// value, quotient and remainder all fit the low 16 bits of a lane.
-constexpr int kChains = 4;
-constexpr int kGenerators = 4 * kChains;
+// and blue. The vector loop runs eight generators side by side, generator k
+// on the values 8n + k: eight single steps make one step with multiplier A^8
+// and increment C (A^7 + ... + A + 1), mod 2^32. A state is kept as two
+// 16-bit halves, so eight of them fit one register pair and a step is a few
+// 16-bit products (see step_states). For values below 32768,
+// v % 40 = v - 40 * ((v * 52429) >> 21) exactly.
+constexpr int kGenerators = 8;
 
 // Multiplier and increment of n single steps of the shared generator.
 struct Steps {
@@ -40,13 +39,35 @@ constexpr Steps steps(int n) {
     return s;
 }
 
-// Greys of four generator states, as pixels.
-px4::Pixels4 noise_pixels(px4::Pixels4 states) {
+// Eight generator states, bits 0..15 in `low` and 16..31 in `high`.
+struct States8 {
+    px4::Channels8 low, high;
+};
+
+// s * m + i mod 2^32 with s = high:low, m = m1:m0 and i = i1:i0 in halves:
+//   low'  = (low * m0 + i0) mod 2^16
+//   high' = (high of low * m0) + high * m0 + low * m1 + i1 + carry of low'
+States8 step_states(States8 s, Steps by) {
     using namespace px4;
-    const Pixels4 value = shift_right32<16>(states) & splat(0x7FFFu);
-    const Pixels4 fortieths = shift_right32<5>(mul16_high(value, splat(52429u)));
-    const Pixels4 g = sub32(value, mul16_low(fortieths, splat(40u)));
-    return mul16_low(g, splat(0x0101u)) | shift_left32<16>(g);
+    const Channels8 m0 = splat16(static_cast<uint16_t>(by.multiplier));
+    const Channels8 m1 = splat16(static_cast<uint16_t>(by.multiplier >> 16));
+    const Channels8 i0 = splat16(static_cast<uint16_t>(by.increment));
+    const Channels8 i1 = splat16(static_cast<uint16_t>(by.increment >> 16));
+    const Channels8 low = s.low * m0 + i0;
+    const Channels8 carry = is_below(low, i0); // all ones (-1) where the add wrapped
+    const Channels8 high = mul_high(s.low, m0) + s.high * m0 + s.low * m1 + i1 - carry;
+    return {low, high};
+}
+
+// Greys of eight generator states, stored as eight pixels.
+void store_noise(uint32_t* out, States8 s) {
+    using namespace px4;
+    const Channels8 value = s.high & splat16(0x7FFFu);
+    const Channels8 fortieths = shift_right16<5>(mul_high(value, splat16(52429u)));
+    const Channels8 g = value - fortieths * splat16(40u);
+    const Channels8 gg = g * splat16(0x0101u); // grey in both bytes
+    store(out, interleave_low(gg, g));
+    store(out + 4, interleave_high(gg, g));
 }
 
 void draw_noise(uint32_t* frame) {
@@ -55,22 +76,24 @@ void draw_noise(uint32_t* frame) {
     uint32_t state = vorn::rand_state();
     int32_t p = 0;
     {
-        using namespace px4;
-        uint32_t first[kGenerators];
-        for (uint32_t& s : first)
-            s = state = state * one.multiplier + one.increment;
-        Pixels4 chains[kChains];
-        for (int k = 0; k < kChains; ++k)
-            chains[k] = load(first + 4 * k);
-        Pixels4 drawn = chains[kChains - 1];
-        for (; p + kGenerators <= kFramePixels; p += kGenerators) {
-            for (int k = 0; k < kChains; ++k)
-                store(frame + p + 4 * k, noise_pixels(chains[k]));
-            drawn = chains[kChains - 1];
-            for (Pixels4& c : chains)
-                c = add32(mul32(c, splat(all.multiplier)), splat(all.increment));
+        uint16_t low[kGenerators], high[kGenerators];
+        for (int k = 0; k < kGenerators; ++k) {
+            state = state * one.multiplier + one.increment;
+            low[k] = static_cast<uint16_t>(state);
+            high[k] = static_cast<uint16_t>(state >> 16);
         }
-        state = p > 0 ? lane(drawn, 3) : vorn::rand_state();
+        States8 states{px4::load16(low), px4::load16(high)};
+        States8 drawn = states;
+        for (; p + kGenerators <= kFramePixels; p += kGenerators) {
+            store_noise(frame + p, states);
+            drawn = states;
+            states = step_states(states, all);
+        }
+        if (p > 0)
+            state = px4::lane16(drawn.low, kGenerators - 1) |
+                    uint32_t{px4::lane16(drawn.high, kGenerators - 1)} << 16;
+        else
+            state = vorn::rand_state();
     }
     vorn::rand_resume(state, static_cast<uint64_t>(p));
     for (; p < kFramePixels; ++p) {
@@ -86,6 +109,7 @@ void scene3_setup() {
     s.sprite = load_picture("part2.pcx", 256, 256);
     s.object = load_object("2plan.lwo", 80.0, 0);
     s.flash = Flash{Fade::Slow};
+    s.sprites = SpriteBatch(s.sprite);
 }
 
 void scene3_render(uint32_t* frame) {
@@ -101,10 +125,12 @@ void scene3_render(uint32_t* frame) {
     s.angles[1] = -1.1 * a;
     s.angles[2] = 0.2 * std::cos(0.007 * t);
     set_orientation(s.object, rotation_matrix(s.angles[0], s.angles[1], s.angles[2]));
-    draw_vertex_sprites(frame, s.object, s.sprite, 160, 120, 1.0, 32);
+    if (!s.sprites.draws(s.sprite)) s.sprites = SpriteBatch(s.sprite);
+    draw_vertex_sprites(frame, s.object, s.sprites, 160, 120, 1.0, 32);
 }
 
 void scene3_release() {
     std::free(scene3.sprite.pixels);
     scene3.sprite = Image{};
+    scene3.sprites = SpriteBatch{};
 }

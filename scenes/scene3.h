@@ -8,6 +8,7 @@
 
 #include "core/colour.h"
 #include "core/image.h"
+#include "render/draw.h"
 #include "render/object.h"
 
 constexpr int32_t kNoiseLevels = 40; // grey 0..39
@@ -17,6 +18,7 @@ struct Scene3 {
     Object object;                // "2plan.lwo", vertices only, scale 80
     Flash flash{Fade::Slow};      // brightens the noise, under the sprites
     double angles[3] = {0, 0, 0}; // rx, ry, rz of this frame
+    SpriteBatch sprites;          // scaled copies of `sprite`, kept between frames
 };
 
 extern Scene3 scene3;

@@ -201,3 +201,34 @@ TEST(TriangleWalk, OnScreenWalkGivesTheRunsOfTheClippingWalk) {
     }
     EXPECT_GT(on_screen, 15000);
 }
+
+// A batch kept over many sprites of repeated sizes draws exactly what single
+// sprites draw, also where its copies are trimmed to their lit box and meet
+// the frame's edges: a sprite image lit only inside a disc (black margins,
+// top bytes set) over a frame with varied pixels and top bytes.
+TEST(RandomDraws, KeptSpriteBatchDrawsWhatSingleSpritesDraw) {
+    TestRandom rng(17);
+    std::vector<uint32_t> texels(256 * 256);
+    for (int32_t v = 0; v < 256; ++v)
+        for (int32_t u = 0; u < 256; ++u) {
+            const int32_t du = u - 120, dv = v - 136;
+            texels[v * 256 + u] = (du * du + dv * dv < 90 * 90 ? rng.next() & 0x001F3F7Fu : 0u) |
+                                  (rng.next() & 0xFF000000u);
+        }
+    const Image sprite{texels.data(), 256, 256};
+    GuardedBuffer batched, single;
+    for (int32_t p = 0; p < kFramePixels; ++p)
+        batched.data()[p] = single.data()[p] = rng.next();
+    SpriteBatch batch(sprite);
+    // Few enough, and dim enough, that most pixels do not saturate.
+    for (int n = 0; n < 400; ++n) {
+        const int32_t width = rng.between(-2, 140);
+        const int32_t height = n % 3 == 0 ? rng.between(-2, 140) : width;
+        const int32_t x = rng.between(-80, 400), y = rng.between(-80, 320);
+        batch.draw(batched.data(), width, height, x, y);
+        draw_additive_sprite(single.data(), sprite, width, height, x, y);
+    }
+    for (int32_t p = 0; p < kFramePixels; ++p)
+        ASSERT_EQ(batched.data()[p], single.data()[p]) << p;
+    EXPECT_TRUE(batched.guards_intact());
+}

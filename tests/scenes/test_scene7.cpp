@@ -99,3 +99,25 @@ TEST_F(Scene7Test, LevelsComeFromSinglePrecisionAngles) {
             EXPECT_EQ(scene7.levels[i], e.levels[i]) << "tick " << e.tick << " light " << i;
     }
 }
+
+// The vector shading of the light maps against the shade table, for every
+// level and every channel value in every byte of a pixel (top byte included,
+// which comes out 0 as shade() gives it).
+TEST(LightMaps, VectorShadingMatchesTheShadeTableEverywhere) {
+    prepare_show();
+    for (int32_t level = 0; level < 256; ++level) {
+        ShadeLevel s;
+        make_shade_level(s, level);
+        for (uint32_t c = 0; c < 256; ++c) {
+            // c in every byte, beside itself and beside its complement.
+            const uint32_t d = 255 - c;
+            const uint32_t in[4] = {c * 0x01010101u, d * 0x01010101u,
+                                    c * 0x00010001u + d * 0x01000100u,
+                                    d * 0x00010001u + c * 0x01000100u};
+            uint32_t out[4];
+            px4::to_array(shade4(s, px4::load(in)), out);
+            for (int k = 0; k < 4; ++k)
+                ASSERT_EQ(out[k], shade(s, in[k])) << "level " << level << " pixel " << in[k];
+        }
+    }
+}
