@@ -35,6 +35,7 @@ void scene1_setup() {
         s.mesh.faces[f].material->fill_kind = kAdditive;
     s.overlay_start = 0;
     s.layout = kMeshInCentre;
+    s.sprites = SpriteBatch(s.sprite);
 }
 
 void scene1_render(uint32_t* frame) {
@@ -62,10 +63,11 @@ void scene1_render(uint32_t* frame) {
     s.pulse = 0.5 * std::cos(beat * kPi / 4200) + 1.5;
 
     const bool ring_in_centre = s.layout == kRingInCentre;
+    if (!s.sprites.draws(s.sprite)) s.sprites = SpriteBatch(s.sprite);
     if (ring_in_centre)
-        draw_vertex_sprites(frame, s.ring, s.sprite, 160, 120, s.pulse, 32);
+        draw_vertex_sprites(frame, s.ring, s.sprites, 160, 120, s.pulse, 32);
     else
-        draw_vertex_sprites(frame, s.ring, s.sprite, 280, 200, 0.3 * s.pulse, 16);
+        draw_vertex_sprites(frame, s.ring, s.sprites, 280, 200, 0.3 * s.pulse, 16);
 
     double jitter = 0.0;
     if (sync_flag(4)) {
@@ -82,6 +84,7 @@ void scene1_render(uint32_t* frame) {
 void scene1_release() {
     std::free(scene1.sprite.pixels);
     scene1.sprite = Image{};
+    scene1.sprites = SpriteBatch{};
     std::free(scene1.overlay.pixels);
     scene1.overlay = Image{};
     std::free(scene1.texture.pixels);

@@ -11,6 +11,7 @@
 
 #include "core/colour.h"
 #include "core/image.h"
+#include "render/draw.h"
 #include "render/object.h"
 
 // Where the two objects sit: 0 = ring cloud in the centre, mesh in the
@@ -29,6 +30,7 @@ struct Scene1 {
     uint32_t overlay_start = 0; // tick the running overlay began; 0 = none
     Flash flash{Fade::Quick};   // brightens the background, under the objects
     double pulse = 2.0;         // this frame's zoom pulse, 1..2
+    SpriteBatch sprites;        // scaled copies of `sprite`, kept between frames
 };
 
 extern Scene1 scene1;

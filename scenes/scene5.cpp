@@ -71,7 +71,8 @@ void draw_faces(uint32_t* frame, Scene5& s) {
 }
 
 void draw_sprites(uint32_t* frame, Scene5& s) {
-    SpriteBatch batch(s.sprite);
+    if (!s.sprites.draws(s.sprite)) s.sprites = SpriteBatch(s.sprite);
+    SpriteBatch& batch = s.sprites;
     for (int32_t i = 0; i < s.grid.vertex_count; ++i) {
         const Vec3& p = s.grid.view_vertices[i];
         if (!in_front(p)) continue;
@@ -117,6 +118,7 @@ void scene5_setup() {
         }
     }
     s.grid.mapping_mode = 1;
+    s.sprites = SpriteBatch(s.sprite);
 }
 
 void scene5_render(uint32_t* frame) {

@@ -12,6 +12,7 @@
 
 #include "core/colour.h"
 #include "core/image.h"
+#include "render/draw.h"
 #include "render/object.h"
 
 constexpr int32_t kScrollerWidth = 100;
@@ -26,6 +27,7 @@ struct Scene5 {
     bool mesh_shown = false;   // set by sync flag 4, never reset
     int32_t previous_tick = 0; // tick of this scene's previous frame
     Flash flash{Fade::Quick};
+    SpriteBatch sprites; // scaled copies of `sprite`, kept between frames
 };
 
 extern Scene5 scene5;
