@@ -43,17 +43,10 @@ void move_blobs(Field& field, int32_t tick) {
 // float per component and |d|^2 = d.x^2 + d.y^2 + d.z^2 is added left to
 // right in double. d.x depends only on the grid column, d.y on the row and
 // d.z on the depth, so d.x^2 + d.y^2 is worked out once per column and row
-// and d.z^2 once per depth: the same sums.
-//
-// Plain form, per point: value = float(value + kFieldStrength / (xy + zz))
-// for each blob in turn. The vector loop keeps the twenty depths of one
-// column and row in ten pairs of lanes and adds blob after blob to all of
-// them, so that the ten running sums (each a chain of add-and-round steps)
-// proceed side by side; every sum still takes its blobs in the same order
-// with the same roundings.
+// and d.z^2 once per depth: the same sums. The vector loop runs two depths
+// side by side, one per lane, with the same roundings.
 void sample_field(Field& field) {
     static_assert(kGridSize % 2 == 0, "depths go in pairs");
-    constexpr int kPairs = kGridSize / 2;
     float xs[kGridSize], ys[kGridSize], zs[kGridSize];
     for (int n = 0; n < kGridSize; ++n) {
         xs[n] = grid_coordinate(n, -1000, 1000);
@@ -66,31 +59,28 @@ void sample_field(Field& field) {
     for (int b = 0; b < kBlobCount; ++b)
         for (int k = 0; k < kGridSize; ++k)
             zz[b][k] = square(difference(zs[k], field.blobs[b].position.z));
-    float depths[kGridSize]; // stored z of each depth, with the offset
-    for (int k = 0; k < kGridSize; ++k)
-        depths[k] = static_cast<float>(double(zs[k]) + kDepthOffset);
 
     for (int i = 0; i < kGridSize; ++i)
         for (int j = 0; j < kGridSize; ++j) {
-            using namespace px4;
-            Doubles2 values[kPairs];
-            for (Doubles2& value : values)
-                value = splat_double(0);
+            double xy[kBlobCount]; // d.x^2 + d.y^2 per blob
             for (int b = 0; b < kBlobCount; ++b) {
                 const FloatVector& c = field.blobs[b].position;
-                const Doubles2 xy =
-                    splat_double(square(difference(xs[i], c.x)) + square(difference(ys[j], c.y)));
-                for (int pair = 0; pair < kPairs; ++pair) {
-                    const int k = 2 * pair;
-                    values[pair] =
-                        round_to_float(values[pair] + splat_double(kFieldStrength) /
-                                                          (xy + doubles(zz[b][k], zz[b][k + 1])));
-                }
+                xy[b] = square(difference(xs[i], c.x)) + square(difference(ys[j], c.y));
             }
-            GridPoint* points = &field.grid[grid_index(i, j, 0)];
-            for (int k = 0; k < kGridSize; ++k) {
-                points[k].position = {xs[i], ys[j], depths[k]};
-                points[k].value = float_lane(values[k / 2], k % 2);
+            for (int k = 0; k < kGridSize; k += 2) {
+                using namespace px4;
+                // Plain form, per depth: value = float(value + kFieldStrength / (xy + zz)).
+                Doubles2 value = splat_double(0);
+                for (int b = 0; b < kBlobCount; ++b)
+                    value = round_to_float(
+                        value + splat_double(kFieldStrength) /
+                                    (splat_double(xy[b]) + doubles(zz[b][k], zz[b][k + 1])));
+                for (int lane = 0; lane < 2; ++lane) {
+                    GridPoint& point = field.grid[grid_index(i, j, k + lane)];
+                    point.position = {xs[i], ys[j],
+                                      static_cast<float>(double(zs[k + lane]) + kDepthOffset)};
+                    point.value = float_lane(value, lane);
+                }
             }
         }
     for (Blob& blob : field.blobs)
