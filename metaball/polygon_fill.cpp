@@ -179,19 +179,19 @@ constexpr uint32_t kFirstLanes[5][4] = {
 // Plain form, per pixel: row[x] = add_saturate(texel(u >> 16, v >> 16),
 // row[x]), then u += du, v += dv.
 //
-// Spans are short, most of them a few pixels, and a branch on their length
-// costs more than the pixels. The vector loop therefore always draws a first
-// group of four pixels and covers the span in whole groups: lanes past the
-// span's end write back the row's own pixels. Groups stay inside the row;
-// pixels next to its right end where a group does not fit go through the
-// plain loop.
+// Most spans are a few pixels long, and a branch on the pixels left costs
+// more than the pixels: the vector loop covers a span of four pixels or more
+// in whole groups of four, the lanes of the last group that lie past the
+// span writing back the row's own pixels. Groups stay inside the row; the
+// plain loop draws the shorter spans and the pixels next to the row's right
+// end where a group does not fit.
 void add_span(uint32_t* row, int64_t x0, int64_t x1, Stepper u, Stepper v, const uint32_t* texels,
               const GroupSteps& steps) {
     auto texel_index = [](uint32_t tu, uint32_t tv) {
         return ((tv >> 16) & 255u) * 256u + ((tu >> 16) & 255u);
     };
     int64_t x = x0;
-    if (x0 <= kFrameWidth - 4) {
+    if (x1 - x0 >= 4 && x0 <= kFrameWidth - 4) {
         using namespace px4;
         const int64_t groups_end = std::min<int64_t>(x1, kFrameWidth - 3);
         Pixels4 us = add32(splat(u.value), steps.u_lanes);
