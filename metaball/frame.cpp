@@ -172,7 +172,7 @@ void metaball_frame(uint32_t* frame) {
     polygon_filler.environment_map = m.environment_map.pixels;
     clear_edge_cache(m.surface);
     move_blobs(m.field, tick_counter);
-    sample_field(m.field);
+    sample_field_near_surface(m.field);
     extract_surface(m.field, m.surface);
     face_normals(m.surface);
     // Normals and environment coordinates only where a triangle that faces
