@@ -185,8 +185,12 @@ void sample_field_near_surface(Field& field) {
             split(pending[m], i, j, k);
             field.grid[pending[m]].value = field_value(s, xy[i][j], k);
         }
-        for (m = 0; m < pending_total; ++m)
+        for (m = 0; m < pending_total; ++m) {
+            int i, j, k;
+            split(pending[m], i, j, k);
             exact[pending[m]] = true;
+            set_position(field.grid[pending[m]], s, i, j, k);
+        }
         pending_total = 0;
     };
 
@@ -206,7 +210,6 @@ void sample_field_near_surface(Field& field) {
             int near_total = 0;
             GridPoint* points = &field.grid[grid_index(i, j, 0)];
             for (int k = 0; k < kGridSize; ++k) {
-                set_position(points[k], s, i, j, k);
                 const bool below = bound[k] < 1 - kBoundMargin;
                 const bool above = bound[k] / 2 > 1 + kBoundMargin;
                 points[k].value = static_cast<float>(below ? bound[k] : bound[k] / 2);
@@ -226,8 +229,10 @@ void sample_field_near_surface(Field& field) {
             if (m < near_total) points[near[m]].value = field_value(s, xy[i][j], near[m]);
             bool* known = &exact[grid_index(i, j, 0)];
             std::fill(known, known + kGridSize, false);
-            for (m = 0; m < near_total; ++m)
+            for (m = 0; m < near_total; ++m) {
                 known[near[m]] = true;
+                set_position(points[near[m]], s, i, j, near[m]);
+            }
             for (int k = 0; k < kGridSize; ++k)
                 below[j][k] |= uint32_t{points[k].value < kSurfaceLevel} << i;
         }

@@ -52,9 +52,10 @@ void move_blobs(Field& field, int32_t tick);
 // offset on z.
 void sample_field(Field& field);
 
-// As sample_field, but with the exact value only where surface extraction
-// reads it: at the points near the surface level and at both ends of every
-// grid edge that crosses the level. Every other point gets a stand-in on the
-// same side of the level (a bound of its value), so that the extracted mesh
-// is the same as from sample_field, for a fraction of the divisions.
+// As sample_field, but with the exact value and the position only where
+// surface extraction reads them: at the points near the surface level and at
+// both ends of every grid edge that crosses the level. Every other point gets
+// a stand-in value on the same side of the level (a bound of its value) and
+// keeps its position as it was, so that the extracted mesh is the same as
+// from sample_field, for a fraction of the divisions.
 void sample_field_near_surface(Field& field);
