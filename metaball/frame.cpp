@@ -178,7 +178,7 @@ void metaball_frame(uint32_t* frame) {
     // Normals and environment coordinates only where a triangle that faces
     // the eye uses them; the other vertices keep those of extraction (zero).
     const int32_t seen = seen_vertices(m.surface, m.seen_vertices);
-    auto seen_vertex = [&m](int32_t n) -> MetaballVertex& {
+    auto seen_vertex = [&](int32_t n) -> MetaballVertex& {
         return m.surface.vertices[m.seen_vertices[static_cast<size_t>(n)]];
     };
     normals_of(m.field, seen, seen_vertex);
