@@ -152,16 +152,26 @@ void environment_coordinates(Surface& surface) {
                    [&surface](int32_t n) -> MetaballVertex& { return surface.vertices[n]; });
 }
 
-void project_vertices(Surface& surface) {
+namespace {
+
+// The 16.16 screen positions of the vertices vertex(0) .. vertex(count - 1).
+template <typename VertexAt> void projection_of(int32_t count, VertexAt vertex) {
     const double w = screen_width;
     const double half_w = screen_width / 2;
     const double half_h = screen_height / 2;
-    for (int32_t n = 0; n < surface.vertex_total; ++n) {
-        MetaballVertex& v = surface.vertices[n];
+    for (int32_t n = 0; n < count; ++n) {
+        MetaballVertex& v = vertex(n);
         const FloatVector& p = v.position;
         v.screen_x = trunc_to_int32((w * p.x / p.z + half_w) * 65536.0);
         v.screen_y = trunc_to_int32((w * p.y / p.z + half_h) * 65536.0);
     }
+}
+
+} // namespace
+
+void project_vertices(Surface& surface) {
+    projection_of(surface.vertex_total,
+                  [&surface](int32_t n) -> MetaballVertex& { return surface.vertices[n]; });
 }
 
 void metaball_frame(uint32_t* frame) {
@@ -175,15 +185,16 @@ void metaball_frame(uint32_t* frame) {
     sample_field_near_surface(m.field);
     extract_surface(m.field, m.surface);
     face_normals(m.surface);
-    // Normals and environment coordinates only where a triangle that faces
-    // the eye uses them; the other vertices keep those of extraction (zero).
+    // Normals, environment coordinates and screen positions only where a
+    // triangle that faces the eye uses them; the other vertices keep those of
+    // extraction (zero).
     const int32_t seen = seen_vertices(m.surface, m.seen_vertices);
     auto seen_vertex = [&](int32_t n) -> MetaballVertex& {
         return m.surface.vertices[m.seen_vertices[static_cast<size_t>(n)]];
     };
     normals_of(m.field, seen, seen_vertex);
     environment_of(seen, seen_vertex);
-    project_vertices(m.surface);
+    projection_of(seen, seen_vertex);
     for (int32_t n = 0; n < m.surface.triangle_total; ++n) {
         const MetaballTriangle& t = m.surface.triangles[n];
         if (t.hidden) continue;
