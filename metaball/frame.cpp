@@ -180,7 +180,6 @@ void metaball_frame(uint32_t* frame) {
     if (!m.surface.vertices || !m.surface.triangles || !m.environment_map.pixels) return;
     polygon_filler.target = frame;
     polygon_filler.environment_map = m.environment_map.pixels;
-    clear_edge_cache(m.surface);
     move_blobs(m.field, tick_counter);
     sample_field_near_surface(m.field);
     extract_surface(m.field, m.surface);

@@ -65,8 +65,10 @@ constexpr std::array<CellEdge, 12> kCellEdges = cell_edges();
 } // namespace
 
 void clear_edge_cache(Surface& surface) {
+    if (surface.edge_cache_empty) return;
     for (int32_t& slot : surface.edge_cache)
         slot = kNoVertex;
+    surface.edge_cache_empty = true;
 }
 
 FloatVector edge_vertex(const GridPoint& a, const GridPoint& b) {
@@ -83,6 +85,8 @@ FloatVector edge_vertex(const GridPoint& a, const GridPoint& b) {
 }
 
 void extract_surface(const Field& field, Surface& surface) {
+    clear_edge_cache(surface);
+    surface.edge_cache_empty = false;
     surface.vertex_total = 0;
     surface.triangle_total = 0;
     // Each grid point's side of the surface, worked out once rather than for
@@ -151,4 +155,20 @@ void extract_surface(const Field& field, Surface& surface) {
                 }
             }
         }
+
+    // The slots used are those of the grid edges that cross the level, each
+    // by its lower grid point: where the side bits of its two ends differ.
+    constexpr uint32_t kLowerEnds = (1u << (kGridSize - 1)) - 1; // i = 0 .. 18
+    for (int j = 0; j < kGridSize; ++j)
+        for (int k = 0; k < kGridSize; ++k) {
+            const uint32_t b = below[j][k];
+            const uint32_t crossing[3] = {(b ^ b >> 1) & kLowerEnds,
+                                          j + 1 < kGridSize ? b ^ below[j + 1][k] : 0,
+                                          k + 1 < kGridSize ? b ^ below[j][k + 1] : 0};
+            for (int direction = 0; direction < 3; ++direction)
+                for (uint32_t ends = crossing[direction]; ends != 0; ends &= ends - 1)
+                    surface.edge_cache[direction * kGridPoints +
+                                       grid_index(std::countr_zero(ends), j, k)] = kNoVertex;
+        }
+    surface.edge_cache_empty = true;
 }
