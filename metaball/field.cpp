@@ -2,6 +2,8 @@
 // the arithmetic between stores runs in double precision.
 #include "metaball/field.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "core/pixels4.h"
@@ -43,46 +45,213 @@ void move_blobs(Field& field, int32_t tick) {
 // float per component and |d|^2 = d.x^2 + d.y^2 + d.z^2 is added left to
 // right in double. d.x depends only on the grid column, d.y on the row and
 // d.z on the depth, so d.x^2 + d.y^2 is worked out once per column and row
-// and d.z^2 once per depth: the same sums. The vector loop runs two depths
-// side by side, one per lane, with the same roundings.
-void sample_field(Field& field) {
-    static_assert(kGridSize % 2 == 0, "depths go in pairs");
-    float xs[kGridSize], ys[kGridSize], zs[kGridSize];
+// and d.z^2 once per depth: the same sums.
+namespace {
+
+struct Squares {
+    float xs[kGridSize], ys[kGridSize], zs[kGridSize]; // coordinates, no depth offset
+    double zz[kBlobCount][kGridSize];                  // d.z^2 per blob and depth
+};
+
+double square(float a) {
+    return double(a) * double(a);
+}
+
+float difference(float a, float b) {
+    return static_cast<float>(double(a) - double(b));
+}
+
+Squares grid_squares(const Field& field) {
+    Squares s;
     for (int n = 0; n < kGridSize; ++n) {
-        xs[n] = grid_coordinate(n, -1000, 1000);
-        ys[n] = grid_coordinate(n, 1000, -1000);
-        zs[n] = grid_coordinate(n, -1000, 1000);
+        s.xs[n] = grid_coordinate(n, -1000, 1000);
+        s.ys[n] = grid_coordinate(n, 1000, -1000);
+        s.zs[n] = grid_coordinate(n, -1000, 1000);
     }
-    auto square = [](float a) { return double(a) * double(a); };
-    auto difference = [](float a, float b) { return static_cast<float>(double(a) - double(b)); };
-    double zz[kBlobCount][kGridSize]; // d.z^2 per blob and depth
     for (int b = 0; b < kBlobCount; ++b)
         for (int k = 0; k < kGridSize; ++k)
-            zz[b][k] = square(difference(zs[k], field.blobs[b].position.z));
+            s.zz[b][k] = square(difference(s.zs[k], field.blobs[b].position.z));
+    return s;
+}
 
+// d.x^2 + d.y^2 of every blob for the points of column i, row j.
+void column_squares(const Field& field, const Squares& s, int i, int j, double (&xy)[kBlobCount]) {
+    for (int b = 0; b < kBlobCount; ++b) {
+        const FloatVector& c = field.blobs[b].position;
+        xy[b] = square(difference(s.xs[i], c.x)) + square(difference(s.ys[j], c.y));
+    }
+}
+
+// The field values of two points side by side, one per lane: lane n of
+// xy[b] holds d.x^2 + d.y^2 of point n and blob b, and point n lies at depth
+// k0 or k1. Plain form, per point: value = float(value + kFieldStrength /
+// (xy + zz)) for each blob in turn (see field_value).
+px4::Doubles2 field_values(const Squares& s, const px4::Doubles2 (&xy)[kBlobCount], int k0,
+                           int k1) {
+    using namespace px4;
+    Doubles2 value = splat_double(0);
+    for (int b = 0; b < kBlobCount; ++b)
+        value = round_to_float(value + splat_double(kFieldStrength) /
+                                           (xy[b] + doubles(s.zz[b][k0], s.zz[b][k1])));
+    return value;
+}
+
+float field_value(const Squares& s, const double (&xy)[kBlobCount], int k) {
+    float value = 0;
+    for (int b = 0; b < kBlobCount; ++b)
+        value = round_to_float(value + kFieldStrength / (xy[b] + s.zz[b][k]));
+    return value;
+}
+
+void set_position(GridPoint& point, const Squares& s, int i, int j, int k) {
+    point.position = {s.xs[i], s.ys[j], static_cast<float>(double(s.zs[k]) + kDepthOffset)};
+}
+
+void offset_blobs(Field& field) {
+    for (Blob& blob : field.blobs)
+        blob.position.z = static_cast<float>(double(blob.position.z) + kDepthOffset);
+}
+
+} // namespace
+
+// Two depths of a column at a time, one per lane.
+void sample_field(Field& field) {
+    static_assert(kGridSize % 2 == 0, "depths go in pairs");
+    const Squares s = grid_squares(field);
     for (int i = 0; i < kGridSize; ++i)
         for (int j = 0; j < kGridSize; ++j) {
-            double xy[kBlobCount]; // d.x^2 + d.y^2 per blob
-            for (int b = 0; b < kBlobCount; ++b) {
-                const FloatVector& c = field.blobs[b].position;
-                xy[b] = square(difference(xs[i], c.x)) + square(difference(ys[j], c.y));
-            }
+            double xy[kBlobCount];
+            column_squares(field, s, i, j, xy);
+            px4::Doubles2 xy2[kBlobCount];
+            for (int b = 0; b < kBlobCount; ++b)
+                xy2[b] = px4::splat_double(xy[b]);
             for (int k = 0; k < kGridSize; k += 2) {
-                using namespace px4;
-                // Plain form, per depth: value = float(value + kFieldStrength / (xy + zz)).
-                Doubles2 value = splat_double(0);
-                for (int b = 0; b < kBlobCount; ++b)
-                    value = round_to_float(
-                        value + splat_double(kFieldStrength) /
-                                    (splat_double(xy[b]) + doubles(zz[b][k], zz[b][k + 1])));
+                const px4::Doubles2 values = field_values(s, xy2, k, k + 1);
                 for (int lane = 0; lane < 2; ++lane) {
                     GridPoint& point = field.grid[grid_index(i, j, k + lane)];
-                    point.position = {xs[i], ys[j],
-                                      static_cast<float>(double(zs[k + lane]) + kDepthOffset)};
-                    point.value = float_lane(value, lane);
+                    set_position(point, s, i, j, k + lane);
+                    point.value = px4::float_lane(values, lane);
                 }
             }
         }
-    for (Blob& blob : field.blobs)
-        blob.position.z = static_cast<float>(double(blob.position.z) + kDepthOffset);
+    offset_blobs(field);
+}
+
+// Each blob's share kFieldStrength / (xy + zz) of a point's value lies
+// between half and all of min(kFieldStrength / xy, kFieldStrength / zz), as
+// xy + zz lies between max(xy, zz) and twice that; so the sum of those
+// minimums, `bound`, puts the value between bound / 2 and bound. The
+// roundings of the sums move the value and the bound by less than
+// kBoundMargin of themselves. A point with bound < 1 - kBoundMargin lies
+// below the surface level, one with bound / 2 > 1 + kBoundMargin above it;
+// the others, close to the level, get their exact values (a column's two
+// depths at a time, as in sample_field), and so do both ends of every grid
+// edge that crosses the level, which extraction interpolates along.
+void sample_field_near_surface(Field& field) {
+    constexpr double kBoundMargin = 1e-5;
+    const Squares s = grid_squares(field);
+    double z_share[kBlobCount][kGridSize];
+    for (int b = 0; b < kBlobCount; ++b)
+        for (int k = 0; k < kGridSize; ++k)
+            z_share[b][k] = kFieldStrength / s.zz[b][k];
+    // Scratch too large for some stacks (the web build's is 64 KiB); the
+    // renderer has one field anyway.
+    static double xy[kGridSize][kGridSize][kBlobCount]; // d.x^2 + d.y^2 per column
+    static bool exact[kGridPoints];
+    static int32_t pending[kGridPoints]; // points whose exact values are due
+    int32_t pending_total = 0;
+
+    // The exact values of the points on the pending list, two at a time.
+    auto work_out_pending = [&] {
+        auto split = [](int32_t n, int& i, int& j, int& k) {
+            i = n / (kGridSize * kGridSize);
+            j = n / kGridSize % kGridSize;
+            k = n % kGridSize;
+        };
+        int32_t m = 0;
+        for (; m + 2 <= pending_total; m += 2) {
+            int i0, j0, k0, i1, j1, k1;
+            split(pending[m], i0, j0, k0);
+            split(pending[m + 1], i1, j1, k1);
+            px4::Doubles2 xy2[kBlobCount];
+            for (int b = 0; b < kBlobCount; ++b)
+                xy2[b] = px4::doubles(xy[i0][j0][b], xy[i1][j1][b]);
+            const px4::Doubles2 values = field_values(s, xy2, k0, k1);
+            field.grid[pending[m]].value = px4::float_lane(values, 0);
+            field.grid[pending[m + 1]].value = px4::float_lane(values, 1);
+        }
+        for (; m < pending_total; ++m) {
+            int i, j, k;
+            split(pending[m], i, j, k);
+            field.grid[pending[m]].value = field_value(s, xy[i][j], k);
+        }
+        for (m = 0; m < pending_total; ++m) {
+            int i, j, k;
+            split(pending[m], i, j, k);
+            exact[pending[m]] = true;
+            set_position(field.grid[pending[m]], s, i, j, k);
+        }
+        pending_total = 0;
+    };
+
+    // Bit i of below[j][k] is set when point (i, j, k) lies below the level.
+    uint32_t below[kGridSize][kGridSize] = {};
+    for (int i = 0; i < kGridSize; ++i)
+        for (int j = 0; j < kGridSize; ++j) {
+            column_squares(field, s, i, j, xy[i][j]);
+            double x_share[kBlobCount];
+            for (int b = 0; b < kBlobCount; ++b)
+                x_share[b] = kFieldStrength / xy[i][j][b];
+            double bound[kGridSize] = {};
+            for (int b = 0; b < kBlobCount; ++b)
+                for (int k = 0; k < kGridSize; ++k)
+                    bound[k] += std::min(x_share[b], z_share[b][k]);
+            int near[kGridSize]; // depths close to the level
+            int near_total = 0;
+            GridPoint* points = &field.grid[grid_index(i, j, 0)];
+            for (int k = 0; k < kGridSize; ++k) {
+                const bool below = bound[k] < 1 - kBoundMargin;
+                const bool above = bound[k] / 2 > 1 + kBoundMargin;
+                points[k].value = static_cast<float>(below ? bound[k] : bound[k] / 2);
+                near[near_total] = k;
+                near_total += !(below || above);
+            }
+            // Their exact values, two at a time, as in sample_field.
+            px4::Doubles2 xy2[kBlobCount];
+            for (int b = 0; b < kBlobCount; ++b)
+                xy2[b] = px4::splat_double(xy[i][j][b]);
+            int m = 0;
+            for (; m + 2 <= near_total; m += 2) {
+                const px4::Doubles2 values = field_values(s, xy2, near[m], near[m + 1]);
+                points[near[m]].value = px4::float_lane(values, 0);
+                points[near[m + 1]].value = px4::float_lane(values, 1);
+            }
+            if (m < near_total) points[near[m]].value = field_value(s, xy[i][j], near[m]);
+            bool* known = &exact[grid_index(i, j, 0)];
+            std::fill(known, known + kGridSize, false);
+            for (m = 0; m < near_total; ++m) {
+                known[near[m]] = true;
+                set_position(points[near[m]], s, i, j, near[m]);
+            }
+            for (int k = 0; k < kGridSize; ++k)
+                below[j][k] |= uint32_t{points[k].value < kSurfaceLevel} << i;
+        }
+
+    // A grid edge crosses the level where its two ends' bits differ.
+    for (int j = 0; j < kGridSize; ++j)
+        for (int k = 0; k < kGridSize; ++k) {
+            const uint32_t b = below[j][k];
+            const uint32_t along_i = (b ^ b >> 1) & ((1u << (kGridSize - 1)) - 1);
+            uint32_t ends = along_i | along_i << 1;
+            if (j > 0) ends |= b ^ below[j - 1][k];
+            if (j + 1 < kGridSize) ends |= b ^ below[j + 1][k];
+            if (k > 0) ends |= b ^ below[j][k - 1];
+            if (k + 1 < kGridSize) ends |= b ^ below[j][k + 1];
+            for (; ends != 0; ends &= ends - 1) {
+                const int32_t n = grid_index(std::countr_zero(ends), j, k);
+                if (!exact[n]) pending[pending_total++] = n;
+            }
+        }
+    work_out_pending();
+    offset_blobs(field);
 }

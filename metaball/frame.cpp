@@ -2,22 +2,29 @@
 // computed in double precision; screen positions are truncated toward zero.
 #include "metaball/frame.h"
 
+#include <vector>
+
 #include "core/pixels4.h"
 #include "core/screen.h"
 #include "metaball/metaball.h"
 #include "metaball/polygon_fill.h"
 #include "render/truncate.h"
 
-// Per vertex v and blob B, in this order: d = v - B rounded to float per
-// component; q = d.x^2 + d.y^2 + d.z^2 rounded to float; each component of
-// the normal becomes float(normal + d / q). The vector loop runs two vertices
-// side by side, one per lane, with the same roundings.
-void vertex_normals(Surface& surface, const Field& field) {
+namespace {
+
+// The normals of the vertices vertex(0) .. vertex(count - 1), where vertex(n)
+// returns a MetaballVertex&. Per vertex v and blob B, in this order: d = v - B
+// rounded to float per component; q = d.x^2 + d.y^2 + d.z^2 rounded to float;
+// each component of the normal becomes float(normal + d / q). The vector loop
+// runs two vertices side by side, one per lane, with the same roundings.
+template <typename VertexAt> void normals_of(const Field& field, int32_t count, VertexAt vertex) {
     int32_t n = 0;
-    for (; n + 2 <= surface.vertex_total; n += 2) {
+    for (; n + 2 <= count; n += 2) {
         using namespace px4;
-        const FloatVector& p0 = surface.vertices[n].position;
-        const FloatVector& p1 = surface.vertices[n + 1].position;
+        MetaballVertex& v0 = vertex(n);
+        MetaballVertex& v1 = vertex(n + 1);
+        const FloatVector& p0 = v0.position;
+        const FloatVector& p1 = v1.position;
         const Doubles2 px = doubles(p0.x, p1.x), py = doubles(p0.y, p1.y);
         const Doubles2 pz = doubles(p0.z, p1.z);
         Doubles2 nx = splat_double(0), ny = splat_double(0), nz = splat_double(0);
@@ -30,12 +37,11 @@ void vertex_normals(Surface& surface, const Field& field) {
             ny = round_to_float(ny + dy / q);
             nz = round_to_float(nz + dz / q);
         }
-        for (int lane = 0; lane < 2; ++lane)
-            surface.vertices[n + lane].normal = {float_lane(nx, lane), float_lane(ny, lane),
-                                                 float_lane(nz, lane)};
+        v0.normal = {float_lane(nx, 0), float_lane(ny, 0), float_lane(nz, 0)};
+        v1.normal = {float_lane(nx, 1), float_lane(ny, 1), float_lane(nz, 1)};
     }
-    for (; n < surface.vertex_total; ++n) {
-        MetaballVertex& v = surface.vertices[n];
+    for (; n < count; ++n) {
+        MetaballVertex& v = vertex(n);
         FloatVector normal{0, 0, 0};
         for (const Blob& blob : field.blobs) {
             const FloatVector d = vector_difference(v.position, blob.position);
@@ -47,6 +53,13 @@ void vertex_normals(Surface& surface, const Field& field) {
         }
         v.normal = normal;
     }
+}
+
+} // namespace
+
+void vertex_normals(Surface& surface, const Field& field) {
+    normals_of(field, surface.vertex_total,
+               [&surface](int32_t n) -> MetaballVertex& { return surface.vertices[n]; });
 }
 
 void face_normals(Surface& surface) {
@@ -74,17 +87,16 @@ Vectors2 normalised(const Vectors2& a) {
             round_to_float(a.z / length)};
 }
 
-} // namespace
-
+// The environment coordinates of the vertices vertex(0) .. vertex(count - 1).
 // Per vertex: r = normalise(normalise(normal) - 2 normalise(position)), z
 // taken from the normal alone; env = (r + 1) * kEnvScale for x and y. The
 // vector loop runs two vertices side by side with the same roundings.
-void environment_coordinates(Surface& surface) {
+template <typename VertexAt> void environment_of(int32_t count, VertexAt vertex) {
     int32_t n = 0;
-    for (; n + 2 <= surface.vertex_total; n += 2) {
+    for (; n + 2 <= count; n += 2) {
         using namespace px4;
-        MetaballVertex& v0 = surface.vertices[n];
-        MetaballVertex& v1 = surface.vertices[n + 1];
+        MetaballVertex& v0 = vertex(n);
+        MetaballVertex& v1 = vertex(n + 1);
         const Vectors2 normal =
             normalised({doubles(v0.normal.x, v1.normal.x), doubles(v0.normal.y, v1.normal.y),
                         doubles(v0.normal.z, v1.normal.z)});
@@ -96,13 +108,13 @@ void environment_coordinates(Surface& surface) {
                                        round_to_float(normal.y - two * view.y), normal.z});
         const Doubles2 one = splat_double(1.0), scale = splat_double(kEnvScale);
         const Doubles2 u = (r.x + one) * scale, v = (r.y + one) * scale;
-        for (int lane = 0; lane < 2; ++lane) {
-            surface.vertices[n + lane].env_u = float_lane(u, lane);
-            surface.vertices[n + lane].env_v = float_lane(v, lane);
-        }
+        v0.env_u = float_lane(u, 0);
+        v0.env_v = float_lane(v, 0);
+        v1.env_u = float_lane(u, 1);
+        v1.env_v = float_lane(v, 1);
     }
-    for (; n < surface.vertex_total; ++n) {
-        MetaballVertex& v = surface.vertices[n];
+    for (; n < count; ++n) {
+        MetaballVertex& v = vertex(n);
         const FloatVector normal = normalise(v.normal);
         const FloatVector view = normalise(v.position);
         const FloatVector r = normalise({static_cast<float>(normal.x - 2.0 * view.x),
@@ -112,16 +124,54 @@ void environment_coordinates(Surface& surface) {
     }
 }
 
-void project_vertices(Surface& surface) {
+// The vertices of the triangles that face the eye, in ascending order, into
+// `seen` (resized to the vertex total; the list fills its front): the only
+// vertices whose normals and environment coordinates the drawing uses.
+int32_t seen_vertices(const Surface& surface, std::vector<int32_t>& seen) {
+    seen.assign(static_cast<size_t>(surface.vertex_total), 0);
+    for (int32_t n = 0; n < surface.triangle_total; ++n) {
+        const MetaballTriangle& t = surface.triangles[n];
+        if (t.hidden) continue;
+        for (int32_t corner : t.corners)
+            seen[static_cast<size_t>(corner)] = 1;
+    }
+    // In place: entry `count` is written after entry n >= count was read.
+    int32_t count = 0;
+    for (int32_t n = 0; n < surface.vertex_total; ++n) {
+        const int32_t is_seen = seen[static_cast<size_t>(n)];
+        seen[static_cast<size_t>(count)] = n;
+        count += is_seen;
+    }
+    return count;
+}
+
+} // namespace
+
+void environment_coordinates(Surface& surface) {
+    environment_of(surface.vertex_total,
+                   [&surface](int32_t n) -> MetaballVertex& { return surface.vertices[n]; });
+}
+
+namespace {
+
+// The 16.16 screen positions of the vertices vertex(0) .. vertex(count - 1).
+template <typename VertexAt> void projection_of(int32_t count, VertexAt vertex) {
     const double w = screen_width;
     const double half_w = screen_width / 2;
     const double half_h = screen_height / 2;
-    for (int32_t n = 0; n < surface.vertex_total; ++n) {
-        MetaballVertex& v = surface.vertices[n];
+    for (int32_t n = 0; n < count; ++n) {
+        MetaballVertex& v = vertex(n);
         const FloatVector& p = v.position;
         v.screen_x = trunc_to_int32((w * p.x / p.z + half_w) * 65536.0);
         v.screen_y = trunc_to_int32((w * p.y / p.z + half_h) * 65536.0);
     }
+}
+
+} // namespace
+
+void project_vertices(Surface& surface) {
+    projection_of(surface.vertex_total,
+                  [&surface](int32_t n) -> MetaballVertex& { return surface.vertices[n]; });
 }
 
 void metaball_frame(uint32_t* frame) {
@@ -130,14 +180,20 @@ void metaball_frame(uint32_t* frame) {
     if (!m.surface.vertices || !m.surface.triangles || !m.environment_map.pixels) return;
     polygon_filler.target = frame;
     polygon_filler.environment_map = m.environment_map.pixels;
-    clear_edge_cache(m.surface);
     move_blobs(m.field, tick_counter);
-    sample_field(m.field);
+    sample_field_near_surface(m.field);
     extract_surface(m.field, m.surface);
-    vertex_normals(m.surface, m.field);
     face_normals(m.surface);
-    environment_coordinates(m.surface);
-    project_vertices(m.surface);
+    // Normals, environment coordinates and screen positions only where a
+    // triangle that faces the eye uses them; the other vertices keep those of
+    // extraction (zero).
+    const int32_t seen = seen_vertices(m.surface, m.seen_vertices);
+    auto seen_vertex = [&](int32_t n) -> MetaballVertex& {
+        return m.surface.vertices[m.seen_vertices[static_cast<size_t>(n)]];
+    };
+    normals_of(m.field, seen, seen_vertex);
+    environment_of(seen, seen_vertex);
+    projection_of(seen, seen_vertex);
     for (int32_t n = 0; n < m.surface.triangle_total; ++n) {
         const MetaballTriangle& t = m.surface.triangles[n];
         if (t.hidden) continue;

@@ -1,6 +1,8 @@
-// The per-frame pipeline of the metaball renderer: extraction, vertex
-// normals from the blob directions, back-face test, environment coordinates,
-// projection and additive drawing.
+// The per-frame pipeline of the metaball renderer: extraction, back-face
+// test, vertex normals from the blob directions, environment coordinates and
+// projection (a frame works these three out only for the vertices of
+// triangles that face the eye; the functions below do every vertex), and
+// additive drawing.
 //
 // View space: eye at the origin looking along +z, x to the right, y down the
 // screen, focal length = screen width. Screen coordinates are 16.16 pixels,

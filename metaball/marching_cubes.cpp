@@ -1,6 +1,7 @@
 // Marching cubes over the field grid (see marching_cubes.h).
 #include "metaball/marching_cubes.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -39,11 +40,35 @@ constexpr std::array<uint8_t, 256> cell_indices() {
 }
 constexpr std::array<uint8_t, 256> kCellIndex = cell_indices();
 
+// Each cell edge as offsets from its cell's grid index: the grid points of
+// its two corners, in the order its vertex is interpolated, and its cache
+// slot.
+struct CellEdge {
+    int32_t from, to, slot;
+};
+constexpr int32_t grid_offset(int di, int dj, int dk) {
+    return di * kGridSize * kGridSize + dj * kGridSize + dk;
+}
+constexpr std::array<CellEdge, 12> cell_edges() {
+    std::array<CellEdge, 12> t{};
+    for (int e = 0; e < 12; ++e) {
+        const int* a = kCornerOffsets[kEdgeCorners[e][0]];
+        const int* b = kCornerOffsets[kEdgeCorners[e][1]];
+        const EdgeSlot& s = kEdgeSlots[e];
+        t[static_cast<size_t>(e)] = {grid_offset(a[0], a[1], a[2]), grid_offset(b[0], b[1], b[2]),
+                                     s.direction * kGridPoints + grid_offset(s.di, s.dj, s.dk)};
+    }
+    return t;
+}
+constexpr std::array<CellEdge, 12> kCellEdges = cell_edges();
+
 } // namespace
 
 void clear_edge_cache(Surface& surface) {
+    if (surface.edge_cache_empty) return;
     for (int32_t& slot : surface.edge_cache)
         slot = kNoVertex;
+    surface.edge_cache_empty = true;
 }
 
 FloatVector edge_vertex(const GridPoint& a, const GridPoint& b) {
@@ -60,6 +85,8 @@ FloatVector edge_vertex(const GridPoint& a, const GridPoint& b) {
 }
 
 void extract_surface(const Field& field, Surface& surface) {
+    clear_edge_cache(surface);
+    surface.edge_cache_empty = false;
     surface.vertex_total = 0;
     surface.triangle_total = 0;
     // Each grid point's side of the surface, worked out once rather than for
@@ -93,24 +120,20 @@ void extract_surface(const Field& field, Surface& surface) {
                 const int index = kCellIndex[column(i - 1) | column(i) << 4];
                 const uint16_t mask = kEdgeTable[index];
                 if (mask == 0) continue;
-                const GridPoint* corners[8];
-                for (int n = 0; n < 8; ++n)
-                    corners[n] =
-                        &field.grid[grid_index(i + kCornerOffsets[n][0], j + kCornerOffsets[n][1],
-                                               k + kCornerOffsets[n][2])];
-
+                // The vertex on each crossed edge: from the cache, or made
+                // now by the first cell to need it.
+                const int32_t cell = grid_index(i, j, k);
                 int32_t edge_vertices[12];
-                for (int e = 0; e < 12; ++e) {
-                    edge_vertices[e] = kNoVertex;
-                    if (!(mask & (1u << e))) continue;
-                    const EdgeSlot& s = kEdgeSlots[e];
-                    int32_t& slot = surface.edge_cache[s.direction * kGridPoints +
-                                                       grid_index(i + s.di, j + s.dj, k + s.dk)];
+                std::fill(std::begin(edge_vertices), std::end(edge_vertices), kNoVertex);
+                for (uint32_t edges = mask; edges != 0; edges &= edges - 1) {
+                    const int e = std::countr_zero(edges);
+                    const CellEdge& edge = kCellEdges[static_cast<size_t>(e)];
+                    int32_t& slot = surface.edge_cache[cell + edge.slot];
                     if (slot == kNoVertex && surface.vertex_total < surface.vertex_capacity) {
                         MetaballVertex& v = surface.vertices[surface.vertex_total];
                         v = MetaballVertex{};
                         v.position =
-                            edge_vertex(*corners[kEdgeCorners[e][0]], *corners[kEdgeCorners[e][1]]);
+                            edge_vertex(field.grid[cell + edge.from], field.grid[cell + edge.to]);
                         slot = surface.vertex_total++;
                     }
                     edge_vertices[e] = slot;
@@ -121,7 +144,8 @@ void extract_surface(const Field& field, Surface& surface) {
                     const int32_t a = edge_vertices[row[n]];
                     const int32_t b = edge_vertices[row[n + 1]];
                     const int32_t c = edge_vertices[row[n + 2]];
-                    if (a == kNoVertex || b == kNoVertex || c == kNoVertex) continue;
+                    static_assert(kNoVertex < 0, "vertex indices are not negative");
+                    if ((a | b | c) < 0) continue; // a vertex that did not fit
                     if (surface.triangle_total >= surface.triangle_capacity) continue;
                     MetaballTriangle& t = surface.triangles[surface.triangle_total++];
                     t = MetaballTriangle{};
@@ -131,4 +155,20 @@ void extract_surface(const Field& field, Surface& surface) {
                 }
             }
         }
+
+    // The slots used are those of the grid edges that cross the level, each
+    // by its lower grid point: where the side bits of its two ends differ.
+    constexpr uint32_t kLowerEnds = (1u << (kGridSize - 1)) - 1; // i = 0 .. 18
+    for (int j = 0; j < kGridSize; ++j)
+        for (int k = 0; k < kGridSize; ++k) {
+            const uint32_t b = below[j][k];
+            const uint32_t crossing[3] = {(b ^ b >> 1) & kLowerEnds,
+                                          j + 1 < kGridSize ? b ^ below[j + 1][k] : 0,
+                                          k + 1 < kGridSize ? b ^ below[j][k + 1] : 0};
+            for (int direction = 0; direction < 3; ++direction)
+                for (uint32_t ends = crossing[direction]; ends != 0; ends &= ends - 1)
+                    surface.edge_cache[direction * kGridPoints +
+                                       grid_index(std::countr_zero(ends), j, k)] = kNoVertex;
+        }
+    surface.edge_cache_empty = true;
 }

@@ -32,13 +32,16 @@ struct Surface {
     int32_t vertex_total = 0;
     int32_t triangle_total = 0;
     int32_t edge_cache[kEdgeCacheSlots]; // vertex index or kNoVertex
+    bool edge_cache_empty = false;       // every slot known to hold kNoVertex
 };
 
-// Empties every slot of the edge vertex cache.
+// Empties every slot of the edge vertex cache (nothing to do when it is
+// known to be empty).
 void clear_edge_cache(Surface& surface);
 
 // Rebuilds vertices (positions only) and triangles (corners only) from the
-// field grid. The cache must have been emptied for this frame.
+// field grid. Empties the edge vertex cache first, and leaves it empty: the
+// slots it used are emptied again at the end, which is far less than all.
 void extract_surface(const Field& field, Surface& surface);
 
 // The point on the edge from a to b where the field crosses the surface level.

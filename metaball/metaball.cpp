@@ -45,4 +45,5 @@ void metaball_release() {
     surface.triangle_total = 0;
     std::free(metaballs.environment_map.pixels);
     metaballs.environment_map = Image{};
+    metaballs.seen_vertices = {};
 }

@@ -11,6 +11,7 @@
 // All of the renderer's state is in the one global below.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "core/image.h"
 #include "metaball/field.h"
@@ -20,6 +21,7 @@ struct Metaballs {
     Field field;
     Surface surface;
     Image environment_map;
+    std::vector<int32_t> seen_vertices; // scratch of each frame (frame.cpp)
 };
 
 extern Metaballs metaballs;

@@ -11,21 +11,15 @@
 // run clockwise on the screen (y down) draw anything.
 //
 // Whatever the corner coordinates, only rows 0..239 and columns 0..319 of
-// the target frame and rows 0..1023 of the edge tables are written.
+// the target frame are written.
 #pragma once
 #include <cstdint>
 
 #include "metaball/mesh.h"
 
-constexpr int32_t kEdgeTableRows = 1024;
-
 struct PolygonFiller {
     const uint32_t* environment_map = nullptr; // 256 x 256 texels, 0x00RRGGBB
     uint32_t* target = nullptr;                // 320 x 240 frame
-    int32_t start_x[kEdgeTableRows] = {};      // 16.16 pixels
-    int32_t start_u[kEdgeTableRows] = {};      // 16.16 texels
-    int32_t start_v[kEdgeTableRows] = {};      // 16.16 texels
-    int32_t end_x[kEdgeTableRows] = {};        // 16.16 pixels
 };
 
 extern PolygonFiller polygon_filler;

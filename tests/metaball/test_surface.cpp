@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <random>
@@ -53,10 +54,13 @@ struct OwnedSurface {
 
 // Blobs at the given positions (around the origin, no depth offset); the
 // rest parked far outside the grid, where they add next to nothing.
+FloatVector blob_or_parked(const std::vector<FloatVector>& centres, int k) {
+    return k < int(centres.size()) ? centres[k] : FloatVector{1e7f, 0, 0};
+}
 std::unique_ptr<Field> field_with(std::vector<FloatVector> centres) {
     auto field = std::make_unique<Field>();
     for (int k = 0; k < kBlobCount; ++k)
-        field->blobs[k].position = k < int(centres.size()) ? centres[k] : FloatVector{1e7f, 0, 0};
+        field->blobs[k].position = blob_or_parked(centres, k);
     sample_field(*field);
     return field;
 }
@@ -155,6 +159,56 @@ TEST(MetaballField, GridAndValuesInViewSpace) {
     const double x = grid_coordinate(9, -1000, 1000), y = grid_coordinate(10, 1000, -1000);
     EXPECT_FLOAT_EQ(p.value, float(62500 / (2 * x * x + y * y)));
     EXPECT_GT(p.value, 1.0f);
+}
+
+// The field sampled only near the surface gives the mesh of the fully
+// sampled field, bit for bit: over the blobs' paths, blobs on grid points or
+// on a grid point's level-1.0 distance, merged at the origin and far away.
+// The surfaces are reused from case to case, as frames reuse theirs.
+TEST(MetaballField, SamplingNearTheSurfaceGivesTheSameMesh) {
+    std::vector<std::vector<FloatVector>> cases = {
+        {},
+        {{0, 0, 0}},
+        {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}},
+        {{grid_coordinate(7, -1000, 1000), grid_coordinate(9, 1000, -1000),
+          grid_coordinate(12, -1000, 1000)}},
+        {{grid_coordinate(4, -1000, 1000) + 250, grid_coordinate(4, 1000, -1000),
+          grid_coordinate(4, -1000, 1000)}},
+        {{-1000, 1000, -1000}, {1000, -1000, 1000}, {3e4f, 0, 0}},
+    };
+    auto paths = std::make_unique<Field>();
+    draw_blob_parameters(*paths);
+    for (int32_t tick = 0; tick < 126000; tick += 211) {
+        move_blobs(*paths, tick);
+        std::vector<FloatVector> centres;
+        for (const Blob& blob : paths->blobs)
+            centres.push_back(blob.position);
+        cases.push_back(centres);
+    }
+    OwnedSurface full, near;
+    for (size_t c = 0; c < cases.size(); ++c) {
+        auto field = field_with(cases[c]); // sampled in full
+        auto near_field = std::make_unique<Field>();
+        for (int b = 0; b < kBlobCount; ++b)
+            near_field->blobs[b].position = blob_or_parked(cases[c], b);
+        sample_field_near_surface(*near_field);
+        full.extract(*field);
+        near.extract(*near_field);
+        const Surface &a = *full.surface, &b = *near.surface;
+        ASSERT_EQ(a.vertex_total, b.vertex_total) << c;
+        ASSERT_EQ(a.triangle_total, b.triangle_total) << c;
+        for (int32_t n = 0; n < a.vertex_total; ++n) {
+            const FloatVector &p = a.vertices[n].position, &q = b.vertices[n].position;
+            ASSERT_TRUE(std::memcmp(&p, &q, sizeof p) == 0) << c << " " << n;
+        }
+        for (int32_t n = 0; n < a.triangle_total; ++n)
+            for (int corner = 0; corner < 3; ++corner)
+                ASSERT_EQ(a.triangles[n].corners[corner], b.triangles[n].corners[corner]) << c;
+        // Extraction leaves its edge vertex cache empty for the next frame.
+        ASSERT_TRUE(std::all_of(std::begin(b.edge_cache), std::end(b.edge_cache), [](int32_t slot) {
+            return slot == kNoVertex;
+        })) << c;
+    }
 }
 
 TEST(MetaballSurface, EmptyWhereTheFieldNeverCrossesTheLevel) {
