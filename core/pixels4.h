@@ -14,9 +14,9 @@
 //                 two pixels, widened (see widen_low / widen_high), or any
 //                 eight 16-bit numbers (load16, interleave_low / high)
 //
-// Pixels4 also has per-16-bit-half operations (mul16_high, mul16_low,
-// shift_left16, shift_right16): each pixel's two halves are then separate
-// numbers, bits 0..15 and 16..31.
+// Pixels4 also has per-16-bit-half operations (add16, mul16_high, mul16_low,
+// shift_left16, shift_right16, low16): each pixel's two halves are then
+// separate numbers, bits 0..15 and 16..31.
 //   Doubles2      two doubles side by side (the metaball arithmetic of two
 //                 vertices at once); they are rounded to float only where
 //                 round_to_float says so, each lane exactly as a cast would
@@ -118,6 +118,14 @@ inline Pixels4 operator^(Pixels4 a, Pixels4 b) {
 // Each byte (a + b) mod 256.
 inline Pixels4 add_bytes(Pixels4 a, Pixels4 b) {
     return {_mm_add_epi8(a.v, b.v)};
+}
+// Each 16-bit half (a + b) mod 65536.
+inline Pixels4 add16(Pixels4 a, Pixels4 b) {
+    return {_mm_add_epi16(a.v, b.v)};
+}
+// Bits 0..15 of lane n.
+template <int n> inline uint32_t low16(Pixels4 a) {
+    return static_cast<uint32_t>(_mm_extract_epi16(a.v, 2 * n));
 }
 // Each 16-bit half shifted on its own; bits leaving a half are dropped.
 template <int n> inline Pixels4 shift_left16(Pixels4 a) {
@@ -328,6 +336,15 @@ inline Pixels4 add_bytes(Pixels4 a, Pixels4 b) {
         r.v[i] = out;
     }
     return r;
+}
+inline Pixels4 add16(Pixels4 a, Pixels4 b) {
+    Pixels4 r;
+    for (int i = 0; i < 4; ++i)
+        r.v[i] = ((a.v[i] + b.v[i]) & 0xFFFFu) | ((a.v[i] >> 16) + (b.v[i] >> 16)) << 16;
+    return r;
+}
+template <int n> inline uint32_t low16(Pixels4 a) {
+    return a.v[n] & 0xFFFFu;
 }
 template <int n> inline Pixels4 shift_left16(Pixels4 a) {
     Pixels4 r;
