@@ -14,9 +14,10 @@
 //                 two pixels, widened (see widen_low / widen_high), or any
 //                 eight 16-bit numbers (load16, interleave_low / high)
 //
-// Pixels4 also has per-16-bit-half operations (add16, mul16_high, mul16_low,
-// shift_left16, shift_right16, low16): each pixel's two halves are then
-// separate numbers, bits 0..15 and 16..31.
+// Pixels4 also has per-16-bit-half operations (mul16_high, mul16_low,
+// shift_left16, shift_right16): each pixel's two halves are then separate
+// numbers, bits 0..15 and 16..31. low64 and high64 hand two lanes at once to
+// scalar code (two table indices, say).
 //   Doubles2      two doubles side by side (the metaball arithmetic of two
 //                 vertices at once); they are rounded to float only where
 //                 round_to_float says so, each lane exactly as a cast would
@@ -119,13 +120,17 @@ inline Pixels4 operator^(Pixels4 a, Pixels4 b) {
 inline Pixels4 add_bytes(Pixels4 a, Pixels4 b) {
     return {_mm_add_epi8(a.v, b.v)};
 }
-// Each 16-bit half (a + b) mod 65536.
-inline Pixels4 add16(Pixels4 a, Pixels4 b) {
-    return {_mm_add_epi16(a.v, b.v)};
+// Lanes 0 and 1 (low64) or 2 and 3 (high64) as one number, the lower
+// lane in bits 0..31.
+inline uint64_t low64(Pixels4 a) {
+    uint64_t r;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&r), a.v);
+    return r;
 }
-// Bits 0..15 of lane n.
-template <int n> inline uint32_t low16(Pixels4 a) {
-    return static_cast<uint32_t>(_mm_extract_epi16(a.v, 2 * n));
+inline uint64_t high64(Pixels4 a) {
+    uint64_t r;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&r), _mm_unpackhi_epi64(a.v, a.v));
+    return r;
 }
 // Each 16-bit half shifted on its own; bits leaving a half are dropped.
 template <int n> inline Pixels4 shift_left16(Pixels4 a) {
@@ -337,14 +342,11 @@ inline Pixels4 add_bytes(Pixels4 a, Pixels4 b) {
     }
     return r;
 }
-inline Pixels4 add16(Pixels4 a, Pixels4 b) {
-    Pixels4 r;
-    for (int i = 0; i < 4; ++i)
-        r.v[i] = ((a.v[i] + b.v[i]) & 0xFFFFu) | ((a.v[i] >> 16) + (b.v[i] >> 16)) << 16;
-    return r;
+inline uint64_t low64(Pixels4 a) {
+    return a.v[0] | uint64_t{a.v[1]} << 32;
 }
-template <int n> inline uint32_t low16(Pixels4 a) {
-    return a.v[n] & 0xFFFFu;
+inline uint64_t high64(Pixels4 a) {
+    return a.v[2] | uint64_t{a.v[3]} << 32;
 }
 template <int n> inline Pixels4 shift_left16(Pixels4 a) {
     Pixels4 r;

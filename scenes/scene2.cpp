@@ -58,15 +58,18 @@ void draw_window(uint32_t* frame, const uint32_t* picture, int32_t s1, int32_t s
         const int32_t j0 = k / 3;
         const uint32_t* row_shifts = shifts[k % 3] + j0;
         // Added byte by byte: u = x + du in byte 0, v = y + dv in byte 1, so
-        // bits 0..15 are the texel's index v * 256 + u.
+        // each lane is the texel's index v * 256 + u.
         const px4::Pixels4 origin = px4::splat((static_cast<uint32_t>(kWindowLeft - j0) & 255u) |
                                                (static_cast<uint32_t>(y) & 255u) << 8);
         int32_t x = kWindowLeft;
         for (; x + 4 <= kWindowRight + 1; x += 4, row_shifts += 4) {
             using namespace px4;
             const Pixels4 at = add_bytes(load(row_shifts), origin);
-            const Pixels4 texels = gather(picture[low16<0>(at)], picture[low16<1>(at)],
-                                          picture[low16<2>(at)], picture[low16<3>(at)]);
+            // Two indices per 64-bit move: bits 16..31 of every lane are 0.
+            const uint64_t first = low64(at), second = high64(at);
+            const Pixels4 texels =
+                gather(picture[static_cast<uint32_t>(first)], picture[first >> 32],
+                       picture[static_cast<uint32_t>(second)], picture[second >> 32]);
             store(row + x, add_bytes_saturate(load(row + x), texels & splat(0x00FFFFFFu)));
         }
         for (; x <= kWindowRight; ++x) {
