@@ -16,7 +16,8 @@
 //
 // Pixels4 also has per-16-bit-half operations (mul16_high, mul16_low,
 // shift_left16, shift_right16): each pixel's two halves are then separate
-// numbers, bits 0..15 and 16..31.
+// numbers, bits 0..15 and 16..31. low64 and high64 hand two lanes at once to
+// scalar code (two table indices, say).
 //   Doubles2      two doubles side by side (the metaball arithmetic of two
 //                 vertices at once); they are rounded to float only where
 //                 round_to_float says so, each lane exactly as a cast would
@@ -118,6 +119,18 @@ inline Pixels4 operator^(Pixels4 a, Pixels4 b) {
 // Each byte (a + b) mod 256.
 inline Pixels4 add_bytes(Pixels4 a, Pixels4 b) {
     return {_mm_add_epi8(a.v, b.v)};
+}
+// Lanes 0 and 1 (low64) or 2 and 3 (high64) as one number, the lower
+// lane in bits 0..31.
+inline uint64_t low64(Pixels4 a) {
+    uint64_t r;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&r), a.v);
+    return r;
+}
+inline uint64_t high64(Pixels4 a) {
+    uint64_t r;
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(&r), _mm_unpackhi_epi64(a.v, a.v));
+    return r;
 }
 // Each 16-bit half shifted on its own; bits leaving a half are dropped.
 template <int n> inline Pixels4 shift_left16(Pixels4 a) {
@@ -328,6 +341,12 @@ inline Pixels4 add_bytes(Pixels4 a, Pixels4 b) {
         r.v[i] = out;
     }
     return r;
+}
+inline uint64_t low64(Pixels4 a) {
+    return a.v[0] | uint64_t{a.v[1]} << 32;
+}
+inline uint64_t high64(Pixels4 a) {
+    return a.v[2] | uint64_t{a.v[3]} << 32;
 }
 template <int n> inline Pixels4 shift_left16(Pixels4 a) {
     Pixels4 r;

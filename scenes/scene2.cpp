@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "assets/pcx.h"
+#include "core/pixels4.h"
 #include "core/rand.h"
 #include "core/screen.h"
 #include "core/sync.h"
@@ -19,11 +20,59 @@ namespace {
 // Each window pixel adds the picture texel displaced by two sine-table
 // lookups; the displacement pattern runs 102 table steps per column and -136
 // per row, and the phases swing it over time.
+//
+// As 102 = 34 * 3 and 136 = 34 * 4, a pixel's lookups are s + 34m with
+// m = 3(x - 170) - 4(y - 10): the two displacements of every m the window
+// meets are tabulated once per frame. The table keeps the m of each residue
+// mod 3 apart, so that a row, whose m steps by 3, reads consecutive entries.
+constexpr int32_t kLowestM = 3 * (kWindowLeft - 170) - 4 * (kWindowBottom - 10); // -873
+constexpr int32_t kHighestM = 3 * (kWindowRight - 170) - 4 * (kWindowTop - 10);  // 413
+constexpr int32_t kThirdOfMs = (kHighestM - kLowestM + 1) / 3;                   // 429
+static_assert(kLowestM % 3 == 0 && (kHighestM - kLowestM + 1) % 3 == 0);
+
+// shifts[r][j], for m = kLowestM + 3j + r: (j + du) mod 256 in bits 0..7 and
+// dv mod 256 in bits 8..15 (bits 16..31 are 0). With j folded in, the column
+// a row meets at entry j is j plus a constant of the row, so one byte-wise add
+// of (that constant, y) gives u and v, which are wanted mod 256 anyway.
+using Displacements = uint32_t[3][kThirdOfMs];
+
+void tabulate_displacements(Displacements& shifts, int32_t s1, int32_t s2) {
+    for (int32_t k = 0; k < 3 * kThirdOfMs; ++k) {
+        const int32_t m = kLowestM + k;
+        const int32_t du = sine_table[(s1 + 34 * m) & 65535] >> 9;
+        const int32_t dv = sine_table[(s2 + 34 * m) & 65535] >> 9;
+        const int32_t j = k / 3;
+        shifts[k % 3][j] =
+            (static_cast<uint32_t>(j + du) & 255u) | (static_cast<uint32_t>(dv) & 255u) << 8;
+    }
+}
+
 void draw_window(uint32_t* frame, const uint32_t* picture, int32_t s1, int32_t s2) {
+    Displacements shifts;
+    tabulate_displacements(shifts, s1, s2);
     for (int32_t y = kWindowTop; y <= kWindowBottom; ++y) {
         const int32_t p = 136 * (y - 10);
         uint32_t* row = frame + y * kFrameWidth;
-        for (int32_t x = kWindowLeft; x <= kWindowRight; ++x) {
+        // Column kWindowLeft + i reads entry j0 + i of its residue's table.
+        const int32_t k = 3 * (kWindowLeft - 170) - 4 * (y - 10) - kLowestM;
+        const int32_t j0 = k / 3;
+        const uint32_t* row_shifts = shifts[k % 3] + j0;
+        // Added byte by byte: u = x + du in byte 0, v = y + dv in byte 1, so
+        // each lane is the texel's index v * 256 + u.
+        const px4::Pixels4 origin = px4::splat((static_cast<uint32_t>(kWindowLeft - j0) & 255u) |
+                                               (static_cast<uint32_t>(y) & 255u) << 8);
+        int32_t x = kWindowLeft;
+        for (; x + 4 <= kWindowRight + 1; x += 4, row_shifts += 4) {
+            using namespace px4;
+            const Pixels4 at = add_bytes(load(row_shifts), origin);
+            // Two indices per 64-bit move: bits 16..31 of every lane are 0.
+            const uint64_t first = low64(at), second = high64(at);
+            const Pixels4 texels =
+                gather(picture[static_cast<uint32_t>(first)], picture[first >> 32],
+                       picture[static_cast<uint32_t>(second)], picture[second >> 32]);
+            store(row + x, add_bytes_saturate(load(row + x), texels & splat(0x00FFFFFFu)));
+        }
+        for (; x <= kWindowRight; ++x) {
             const int32_t q = 102 * (x - 170);
             const int32_t du = sine_table[(s1 + q - p) & 65535] >> 9;
             const int32_t dv = sine_table[(s2 + q - p) & 65535] >> 9;
@@ -53,7 +102,13 @@ void draw_greeting(uint32_t* frame, const uint32_t* greeting, int32_t index) {
     for (int32_t j = 0; j < kGreetingRows; ++j) {
         const uint32_t* src = greeting + j * kGreetingWidth;
         uint32_t* row = frame + (yo + j + 20 * index) * kFrameWidth + xo;
-        for (int32_t i = 0; i < kGreetingWidth; ++i)
+        int32_t i = 0;
+        for (; i + 4 <= kGreetingWidth; i += 4) {
+            using namespace px4;
+            // add_saturate keeps the frame's top byte: the greeting's is cleared.
+            store(row + i, add_bytes_saturate(load(row + i), load(src + i) & splat(0x00FFFFFFu)));
+        }
+        for (; i < kGreetingWidth; ++i)
             row[i] = add_saturate(row[i], src[i]);
     }
 }
