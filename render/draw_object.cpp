@@ -124,33 +124,44 @@ void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t 
 void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                            int32_t centre_y, double amount_x, double amount_y, double amount_z,
                            int32_t mode) {
-    // Mode 0 draws fresh random numbers for every corner of every face, so
-    // each corner is transformed, distorted and projected on its own, the
-    // last face to use a vertex leaving its view position. Any other mode
-    // gives a vertex the same point every time: it is worked out the first
-    // time a face uses the vertex and reused after.
     std::vector<ScreenCorner>& corners = corner_store(object.vertex_count);
-    static thread_local std::vector<uint8_t> done;
-    done.assign(corners.size(), 0);
-    for (int32_t f = 0; f < object.face_count; ++f) {
-        const Face& face = object.faces[f];
-        ScreenCorner c[3];
-        for (int j = 0; j < 3; ++j) {
-            const int32_t i = face.vertex_index[j];
-            if (mode != 0 && done[static_cast<size_t>(i)]) {
-                c[j] = corners[static_cast<size_t>(i)];
-                continue;
+    if (mode == 0) {
+        // Fresh random numbers for every corner of every face: each corner
+        // is transformed, distorted and projected on its own, the last face
+        // to use a vertex leaving its view position.
+        for (int32_t f = 0; f < object.face_count; ++f) {
+            ScreenCorner c[3];
+            for (int j = 0; j < 3; ++j) {
+                const int32_t i = object.faces[f].vertex_index[j];
+                Vec3& p = object.view_vertices[i];
+                p = transformed(object, i);
+                distort(p, amount_x, amount_y, amount_z, mode);
+                c[j] = project(p, centre_x, centre_y);
             }
+            object.screen_faces[f] = screen_face(c[0], c[1], c[2]);
+        }
+    } else {
+        // Any other mode gives a vertex the same point every time: each
+        // vertex some face uses is worked out once, then the faces take
+        // their corners from there. (Unused vertices stay untouched.)
+        static thread_local std::vector<uint8_t> used;
+        used.assign(corners.size(), 0);
+        for (int32_t f = 0; f < object.face_count; ++f)
+            for (const int32_t i : object.faces[f].vertex_index)
+                used[static_cast<size_t>(i)] = 1;
+        for (int32_t i = 0; i < object.vertex_count; ++i) {
+            if (!used[static_cast<size_t>(i)]) continue;
             Vec3& p = object.view_vertices[i];
             p = transformed(object, i);
             distort(p, amount_x, amount_y, amount_z, mode);
-            c[j] = project(p, centre_x, centre_y);
-            if (mode != 0) {
-                corners[static_cast<size_t>(i)] = c[j];
-                done[static_cast<size_t>(i)] = 1;
-            }
+            corners[static_cast<size_t>(i)] = project(p, centre_x, centre_y);
         }
-        object.screen_faces[f] = screen_face(c[0], c[1], c[2]);
+        for (int32_t f = 0; f < object.face_count; ++f) {
+            const int32_t* v = object.faces[f].vertex_index;
+            object.screen_faces[f] =
+                screen_face(corners[static_cast<size_t>(v[0])], corners[static_cast<size_t>(v[1])],
+                            corners[static_cast<size_t>(v[2])]);
+        }
     }
 
     compute_normals(object);
