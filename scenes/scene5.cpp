@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 #include "assets/lwo.h"
 #include "assets/pcx.h"
@@ -45,42 +46,48 @@ void ripple(Object& grid, int32_t t) {
     }
 }
 
+// Each vertex on the screen: k = 256 / z, then position and sprite size.
 // Nothing here guards against the eye: a point at z <= 0 (or NaN) is not
-// drawn, and a face with such a corner is skipped.
-bool in_front(const Vec3& p) {
-    return p.z > 0.0;
+// drawn (front false), and a face with such a corner is skipped.
+struct Projected {
+    bool front;
+    int32_t x, y, sprite_size;
+};
+
+const std::vector<Projected>& project_vertices(const Object& grid) {
+    static thread_local std::vector<Projected> points;
+    points.resize(static_cast<size_t>(std::max(grid.vertex_count, 0)));
+    for (int32_t i = 0; i < grid.vertex_count; ++i) {
+        const Vec3& p = grid.view_vertices[i];
+        const double k = 256.0 / p.z;
+        points[static_cast<size_t>(i)] = {p.z > 0.0, trunc_to_int32(k * p.x + kCentreX),
+                                          trunc_to_int32(k * p.y + kCentreY),
+                                          trunc_to_int32(kSpriteSize * k)};
+    }
+    return points;
 }
 
-void draw_faces(uint32_t* frame, Scene5& s) {
+void draw_faces(uint32_t* frame, Scene5& s, const std::vector<Projected>& points) {
     Object& grid = s.grid;
     for (int32_t f = 0; f < grid.face_count; ++f) {
         const Face& face = grid.faces[f];
+        const Projected& a = points[static_cast<size_t>(face.vertex_index[0])];
+        const Projected& b = points[static_cast<size_t>(face.vertex_index[1])];
+        const Projected& c = points[static_cast<size_t>(face.vertex_index[2])];
         ScreenFace& screen = grid.screen_faces[f];
-        int32_t* xs[3] = {&screen.x0, &screen.x1, &screen.x2};
-        int32_t* ys[3] = {&screen.y0, &screen.y1, &screen.y2};
-        bool visible = true;
-        for (int n = 0; n < 3; ++n) {
-            const Vec3& p = grid.view_vertices[face.vertex_index[n]];
-            visible = visible && in_front(p);
-            const double k = 256.0 / p.z;
-            *xs[n] = trunc_to_int32(k * p.x + kCentreX);
-            *ys[n] = trunc_to_int32(k * p.y + kCentreY);
-        }
-        if (visible) fill_textured_triangle(frame, screen, face, s.texture, grid);
+        screen.x0 = a.x, screen.y0 = a.y;
+        screen.x1 = b.x, screen.y1 = b.y;
+        screen.x2 = c.x, screen.y2 = c.y;
+        if (a.front && b.front && c.front)
+            fill_textured_triangle(frame, screen, face, s.texture, grid);
     }
 }
 
-void draw_sprites(uint32_t* frame, Scene5& s) {
+void draw_sprites(uint32_t* frame, Scene5& s, const std::vector<Projected>& points) {
     if (!s.sprites.draws(s.sprite)) s.sprites = SpriteBatch(s.sprite);
     SpriteBatch& batch = s.sprites;
-    for (int32_t i = 0; i < s.grid.vertex_count; ++i) {
-        const Vec3& p = s.grid.view_vertices[i];
-        if (!in_front(p)) continue;
-        const double k = 256.0 / p.z;
-        const int32_t size = trunc_to_int32(kSpriteSize * k);
-        batch.draw(frame, size, size, trunc_to_int32(k * p.x + kCentreX),
-                   trunc_to_int32(k * p.y + kCentreY));
-    }
+    for (const Projected& p : points)
+        if (p.front) batch.draw(frame, p.sprite_size, p.sprite_size, p.x, p.y);
 }
 
 void draw_scroller(uint32_t* frame, const Image& scroller, int32_t t) {
@@ -138,8 +145,9 @@ void scene5_render(uint32_t* frame) {
     s.previous_tick = t;
     ripple(s.grid, t);
 
-    if (s.mesh_shown) draw_faces(frame, s);
-    draw_sprites(frame, s);
+    const std::vector<Projected>& points = project_vertices(s.grid);
+    if (s.mesh_shown) draw_faces(frame, s, points);
+    draw_sprites(frame, s, points);
     draw_scroller(frame, s.scroller, t);
 
     flash_on_cue(s.flash, frame, t);
