@@ -143,13 +143,16 @@ inline void walk_sorted(const Corner& c0, const Corner& c1, const Corner& c2, Dr
 
 // Calls draw(const ClippedSpan& run, int64_t y) for every run of the
 // triangle that has pixels on screen, top to bottom.
-template <class Draw> inline void walk_triangle(Corner c0, Corner c1, Corner c2, Draw draw) {
+template <class Draw>
+inline void walk_triangle(const Corner& c0, const Corner& c1, const Corner& c2, Draw draw) {
     using namespace triangle_walk_detail;
-    if (c1.y < c0.y) std::swap(c0, c1);
-    if (c2.y < c0.y) std::swap(c0, c2);
-    if (c2.y < c1.y) std::swap(c1, c2);
-    if (on_screen(c0, c1, c2))
-        walk_sorted<Clip::No>(c0, c1, c2, draw);
+    // Sorted by y: the corners stay where they are, their addresses move.
+    const Corner *p0 = &c0, *p1 = &c1, *p2 = &c2;
+    if (p1->y < p0->y) std::swap(p0, p1);
+    if (p2->y < p0->y) std::swap(p0, p2);
+    if (p2->y < p1->y) std::swap(p1, p2);
+    if (on_screen(*p0, *p1, *p2))
+        walk_sorted<Clip::No>(*p0, *p1, *p2, draw);
     else
-        walk_sorted<Clip::Yes>(c0, c1, c2, draw);
+        walk_sorted<Clip::Yes>(*p0, *p1, *p2, draw);
 }
