@@ -151,6 +151,7 @@ inline void walk_triangle(const Corner& c0, const Corner& c1, const Corner& c2, 
     if (p1->y < p0->y) std::swap(p0, p1);
     if (p2->y < p0->y) std::swap(p0, p2);
     if (p2->y < p1->y) std::swap(p1, p2);
+    if (p0->y == p2->y) return; // no rows: the bottom row is never drawn
     if (on_screen(*p0, *p1, *p2))
         walk_sorted<Clip::No>(*p0, *p1, *p2, draw);
     else
