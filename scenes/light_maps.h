@@ -73,11 +73,3 @@ int32_t light_level(float angle, int32_t boost);
 // levels[2]). The lights are 320 x 240 images; levels lie in 0..255.
 void draw_light_maps(uint32_t* frame, const Image (&lights)[kLightCount],
                      const int32_t (&levels)[kLightCount]);
-
-// The same pixels drawn run by run with a fourth image over them in the same
-// pass: pixels start .. start + count - 1 of the frame become draw_light_maps'
-// pixel, then `over[i]` shaded with `over_level` saturating-added on top (top
-// bytes 0). `shades` are make_shade_level of the three levels.
-void draw_light_run(uint32_t* frame, const Image (&lights)[kLightCount],
-                    const ShadeLevel (&shades)[kLightCount], int32_t start, int32_t count,
-                    const uint32_t* over, const ShadeLevel& over_level);

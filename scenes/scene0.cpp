@@ -13,19 +13,6 @@
 
 Scene0 scene0;
 
-namespace {
-
-// The strip over black: `count` pixels of `src` shaded, top bytes 0.
-void shade_over_black(uint32_t* out, const uint32_t* src, int32_t count, const ShadeLevel& level) {
-    int32_t i = 0;
-    for (; i + 4 <= count; i += 4)
-        px4::store(out + i, shade4(level, px4::load(src + i)));
-    for (; i < count; ++i)
-        out[i] = add_saturate(0u, shade(level, src[i]));
-}
-
-} // namespace
-
 int8_t boost_after(uint32_t elapsed, int8_t previous) {
     // The ramp is an 8-bit value that would wrap to -128 after 120 ticks and
     // push the levels out of the shade table; it stays white instead. The
@@ -54,9 +41,9 @@ void scene0_render(uint32_t* frame) {
     const int32_t t = tick_counter;
 
     s.text_level = (vorn::rand() >> 9) + 30;
-    // The light maps write every pixel; without them the frame is black under
-    // the strip.
+    // The light maps write every pixel; without them the frame starts black.
     const bool lights_on = sync_flag(4);
+    if (!lights_on) std::memset(frame, 0, sizeof(uint32_t) * kFramePixels);
 
     if (sync_flag(3)) {
         s.boost_start = t;
@@ -67,13 +54,13 @@ void scene0_render(uint32_t* frame) {
         s.boost =
             boost_after(static_cast<uint32_t>(t) - static_cast<uint32_t>(s.boost_start), s.boost);
 
-    ShadeLevel lights[kLightCount];
-    if (lights_on)
+    if (lights_on) {
         for (int i = 0; i < kLightCount; ++i) {
             s.angles[i] = light_angle(s.speeds[i], t);
             s.levels[i] = light_level(s.angles[i], s.boost);
-            make_shade_level(lights[i], s.levels[i]);
         }
+        draw_light_maps(frame, s.lights, s.levels);
+    }
 
     ShadeLevel text;
     make_shade_level(text, s.text_level);
@@ -84,20 +71,19 @@ void scene0_render(uint32_t* frame) {
         const uint32_t* strip_row = s.strip.pixels + y * kStripWidth;
         uint32_t* row = frame + y * kFrameWidth;
         // The row reads the strip from column `first` on, wrapping to column
-        // 0 at most once: two runs of consecutive strip pixels, each added
-        // over the light maps in the pass that draws them.
+        // 0 at most once: two runs of consecutive strip pixels.
         int32_t x = 0;
         int32_t u = first;
         while (x < kFrameWidth) {
-            const int32_t run = std::min(kFrameWidth - x, kStripWidth - u);
-            if (lights_on) {
-                draw_light_run(frame, s.lights, lights, y * kFrameWidth + x, run, strip_row + u,
-                               text);
-            } else {
-                shade_over_black(row + x, strip_row + u, run, text);
+            const int32_t run_end = std::min(kFrameWidth, x + (kStripWidth - u));
+            for (; x + 4 <= run_end; x += 4, u += 4) {
+                using namespace px4;
+                store(row + x,
+                      add_bytes_saturate(load(row + x), shade4(text, load(strip_row + u))));
             }
-            x += run;
-            u = 0;
+            for (; x < run_end; ++x, ++u)
+                row[x] = add_saturate(row[x], shade(text, strip_row[u]));
+            if (u == kStripWidth) u = 0;
         }
     }
 }
