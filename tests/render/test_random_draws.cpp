@@ -177,7 +177,8 @@ TEST(TriangleWalk, OnScreenWalkGivesTheRunsOfTheClippingWalk) {
     for (int i = 0; i < 20000; ++i) {
         Corner c[3];
         const int32_t texel = i % 2 ? 255 : (1 << 15) - 1;
-        const int32_t base = static_cast<int32_t>(rng.next());
+        // Depths anywhere in the 32-bit range but 2^21 from either end.
+        const int32_t base = rng.between(INT32_MIN + (1 << 21), INT32_MAX - (1 << 21));
         for (Corner& k : c)
             k = {rng.between(0, kFrameWidth), rng.between(0, kFrameHeight),
                  rng.between(-texel, texel), rng.between(-texel, texel),
