@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/colour.h"
+#include "core/pixels4.h"
 #include "core/screen.h"
 #include "render/tables.h"
 

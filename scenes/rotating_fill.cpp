@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "core/angles.h"
+#include "core/pixels4.h"
 #include "core/screen.h"
 #include "render/pixel.h"
 #include "render/tables.h"

@@ -7,6 +7,7 @@
 
 #include "assets/pcx.h"
 #include "core/colour.h"
+#include "core/pixels4.h"
 #include "core/rand.h"
 #include "core/screen.h"
 #include "core/sync.h"
