@@ -21,8 +21,8 @@
 //                      than the depth buffer, which then takes the run's depth
 //
 // set_up_run<Clip::No> is the same set-up for runs the triangle walker knows
-// to lie on screen with small coordinate differences (see OnScreen below);
-// it leaves out the clipping and the range checks of the division.
+// to lie on screen with small coordinate differences (see on_screen in
+// triangle_walk.h): no clipping, and its quotients come from small_divide.h.
 //
 // Arguments are 64-bit so that the triangle walker can pass the ends of
 // triangles with coordinates anywhere in the 32-bit range; their magnitudes
@@ -64,9 +64,9 @@ template <Clip clip> inline bool set_up_run(SpanEnd a, SpanEnd b, int64_t y, Cli
     if (len == 0) return false;
     int64_t u_step, v_step, depth_step;
     if constexpr (clip == Clip::Yes) {
-        u_step = divide_16_16(b.u - a.u, len);
-        v_step = divide_16_16(b.v - a.v, len);
-        depth_step = divide_plain(b.depth - a.depth, len);
+        u_step = ((b.u - a.u) * 65536) / len;
+        v_step = ((b.v - a.v) * 65536) / len;
+        depth_step = (b.depth - a.depth) / len;
         // A run ending left of the frame draws nothing; deciding that before
         // the left clip keeps the clip's products bounded by the run's own
         // extent.

@@ -68,10 +68,10 @@ template <Clip clip> inline Slope edge_slope(const Corner& from, const Corner& t
                   dv = sign * (int64_t{to.v} - from.v),
                   ddepth = sign * (int64_t{to.depth} - from.depth);
     if constexpr (clip == Clip::Yes) {
-        s.x = divide_16_16(dx, dy);
-        s.u = divide_16_16(du, dy);
-        s.v = divide_16_16(dv, dy);
-        s.depth = divide_plain(ddepth, dy);
+        s.x = (dx * 65536) / dy;
+        s.u = (du * 65536) / dy;
+        s.v = (dv * 65536) / dy;
+        s.depth = ddepth / dy;
     } else {
         s.x = small_divide_16_16(dx, dy);
         s.u = small_divide_16_16(du, dy);

@@ -41,23 +41,15 @@ struct DepthBufferScope {
 
 } // namespace
 
-// Every divisor the reciprocal paths take, with every numerator they take
-// (every 97th for the plain quotient) and a few on each side of their bounds,
-// against the divide instruction.
+// Every divisor and every numerator the reciprocal quotients take (every
+// 97th for the plain one), against the divide instruction.
 TEST(SmallDivide, GivesTheQuotientOfTheDivideInstruction) {
-    const int64_t edges[] = {(1 << 16) - 1, 1 << 16, (1 << 21) - 1, 1 << 21, int64_t{1} << 39};
     int64_t wrong = 0;
-    for (int64_t d = 1; d <= 1100; ++d) {
-        const bool small = d <= 1024;
-        for (int64_t a = -(1 << 16) + 1; a < (1 << 16); ++a) {
-            const int64_t q = (a * 65536) / d;
-            wrong += (divide_16_16(a, d) != q) + (small && small_divide_16_16(a, d) != q);
-        }
+    for (int64_t d = 1; d <= 1024; ++d) {
+        for (int64_t a = -(1 << 16) + 1; a < (1 << 16); ++a)
+            wrong += small_divide_16_16(a, d) != (a * 65536) / d;
         for (int64_t a = -(1 << 21) + 1; a < (1 << 21); a += 97)
-            wrong += (divide_plain(a, d) != a / d) + (small && small_divide_plain(a, d) != a / d);
-        for (int64_t e : edges)
-            for (int64_t a : {e, -e, e - 1, 1 - e})
-                wrong += (divide_16_16(a, d) != (a * 65536) / d) + (divide_plain(a, d) != a / d);
+            wrong += small_divide_plain(a, d) != a / d;
     }
     EXPECT_EQ(wrong, 0);
 }
