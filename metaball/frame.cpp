@@ -2,8 +2,10 @@
 // computed in double precision; screen positions are truncated toward zero.
 #include "metaball/frame.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "core/bands.h"
 #include "core/pixels4.h"
 #include "core/screen.h"
 #include "metaball/metaball.h"
@@ -63,14 +65,16 @@ void vertex_normals(Surface& surface, const Field& field) {
 }
 
 void face_normals(Surface& surface) {
-    for (int32_t n = 0; n < surface.triangle_total; ++n) {
-        MetaballTriangle& t = surface.triangles[n];
-        const FloatVector& p0 = surface.vertices[t.corners[0]].position;
-        const FloatVector d1 = vector_difference(surface.vertices[t.corners[1]].position, p0);
-        const FloatVector d2 = vector_difference(surface.vertices[t.corners[2]].position, p0);
-        t.face_normal = cross_product(d1, d2);
-        t.hidden = dot_product(p0, t.face_normal) > 0 ? 1 : 0;
-    }
+    for_each_part(surface.triangle_total, [&surface](int32_t first, int32_t end) {
+        for (int32_t n = first; n < end; ++n) {
+            MetaballTriangle& t = surface.triangles[n];
+            const FloatVector& p0 = surface.vertices[t.corners[0]].position;
+            const FloatVector d1 = vector_difference(surface.vertices[t.corners[1]].position, p0);
+            const FloatVector d2 = vector_difference(surface.vertices[t.corners[2]].position, p0);
+            t.face_normal = cross_product(d1, d2);
+            t.hidden = dot_product(p0, t.face_normal) > 0 ? 1 : 0;
+        }
+    });
 }
 
 namespace {
@@ -191,15 +195,37 @@ void metaball_frame(uint32_t* frame) {
     auto seen_vertex = [&](int32_t n) -> MetaballVertex& {
         return m.surface.vertices[m.seen_vertices[static_cast<size_t>(n)]];
     };
-    normals_of(m.field, seen, seen_vertex);
-    environment_of(seen, seen_vertex);
-    projection_of(seen, seen_vertex);
-    for (int32_t n = 0; n < m.surface.triangle_total; ++n) {
-        const MetaballTriangle& t = m.surface.triangles[n];
-        if (t.hidden) continue;
-        const MetaballVertex* corners[3] = {&m.surface.vertices[t.corners[0]],
-                                            &m.surface.vertices[t.corners[1]],
-                                            &m.surface.vertices[t.corners[2]]};
-        fill_metaball_polygon(corners, 3);
+    for_each_part(seen, [&](int32_t first, int32_t end) {
+        auto vertex = [&](int32_t n) -> MetaballVertex& { return seen_vertex(first + n); };
+        normals_of(m.field, end - first, vertex);
+        environment_of(end - first, vertex);
+        projection_of(end - first, vertex);
+    });
+    // The triangles in two bands at once where there are two (core/bands.h).
+    int32_t split = kFrameHeight;
+    if (band_count() == 2) {
+        RowWork work;
+        for (int32_t n = 0; n < m.surface.triangle_total; ++n) {
+            const MetaballTriangle& t = m.surface.triangles[n];
+            if (t.hidden) continue;
+            const int32_t y0 = m.surface.vertices[t.corners[0]].screen_y;
+            const int32_t y1 = m.surface.vertices[t.corners[1]].screen_y;
+            const int32_t y2 = m.surface.vertices[t.corners[2]].screen_y;
+            work.add(int64_t{std::min({y0, y1, y2})} >> 16,
+                     (int64_t{std::max({y0, y1, y2})} >> 16) + 1);
+        }
+        split = work.split();
     }
+    for_each_band(
+        [&](const Band& band) {
+            for (int32_t n = 0; n < m.surface.triangle_total; ++n) {
+                const MetaballTriangle& t = m.surface.triangles[n];
+                if (t.hidden) continue;
+                const MetaballVertex* corners[3] = {&m.surface.vertices[t.corners[0]],
+                                                    &m.surface.vertices[t.corners[1]],
+                                                    &m.surface.vertices[t.corners[2]]};
+                fill_metaball_polygon(corners, 3, band);
+            }
+        },
+        split);
 }

@@ -222,7 +222,7 @@ void add_span(uint32_t* row, int64_t x0, int64_t x1, Stepper u, Stepper v, const
 
 } // namespace
 
-void fill_metaball_polygon(const MetaballVertex* const* corners, int n) {
+void fill_metaball_polygon(const MetaballVertex* const* corners, int n, const Band& band) {
     if (n < 3) return;
     int top = 0, bottom = 0;
     for (int i = 1; i < n; ++i) {
@@ -231,9 +231,10 @@ void fill_metaball_polygon(const MetaballVertex* const* corners, int n) {
         else if (corners[i]->screen_y > corners[bottom]->screen_y)
             bottom = i;
     }
-    const int64_t y_first = ceil16(corners[top]->screen_y);
-    const int64_t y_last = ceil16(corners[bottom]->screen_y);
-    if (y_first >= y_last) return;
+    // Rows inside the band.
+    const int64_t rows_first = std::max<int64_t>(ceil16(corners[top]->screen_y), band.top);
+    const int64_t rows_end = std::min<int64_t>(ceil16(corners[bottom]->screen_y), band.bottom);
+    if (rows_first >= rows_end) return;
 
     const MetaballVertex& c0 = *corners[0];
     const MetaballVertex& c1 = *corners[1];
@@ -247,9 +248,6 @@ void fill_metaball_polygon(const MetaballVertex* const* corners, int n) {
     const int32_t du = gradient(c0.env_u, c1.env_u, c2.env_u, dy1, dy2, area);
     const int32_t dv = gradient(c0.env_v, c1.env_v, c2.env_v, dy1, dy2, area);
 
-    // Rows inside the frame.
-    const int64_t rows_first = std::max<int64_t>(y_first, 0);
-    const int64_t rows_end = std::min<int64_t>(y_last, kFrameHeight);
     const GroupSteps steps(du, dv);
     Side<StartEdge> start(corners, n, top, bottom, -1);
     Side<EndEdge> end(corners, n, top, bottom, +1);

@@ -15,6 +15,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/bands.h"
 #include "metaball/mesh.h"
 
 struct PolygonFiller {
@@ -24,5 +25,7 @@ struct PolygonFiller {
 
 extern PolygonFiller polygon_filler;
 
-// Draws the polygon of n corners (n >= 3, convex) into polygon_filler.target.
-void fill_metaball_polygon(const MetaballVertex* const* corners, int n);
+// Draws the polygon of n corners (n >= 3, convex) into polygon_filler.target,
+// only its rows in `band` (core/bands.h).
+void fill_metaball_polygon(const MetaballVertex* const* corners, int n,
+                           const Band& band = kWholeFrame);

@@ -10,9 +10,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/bands.h"
 #include "core/rand.h"
 #include "render/depth.h"
+#include "render/depth_seam.h"
 #include "render/draw.h"
+#include "render/face_bands.h"
 #include "render/face_corners.h"
 #include "render/truncate.h"
 #include "render/vector.h"
@@ -49,10 +52,22 @@ ScreenFace screen_face(const ScreenCorner& a, const ScreenCorner& b, const Scree
     return sf;
 }
 
+// Each face's screen face from its vertices' projected corners.
+void set_screen_faces(Object& object, const std::vector<ScreenCorner>& corners) {
+    for_each_part(object.face_count, [&](int32_t first, int32_t end) {
+        for (int32_t f = first; f < end; ++f) {
+            const int32_t* v = object.faces[f].vertex_index;
+            object.screen_faces[f] =
+                screen_face(corners[static_cast<size_t>(v[0])], corners[static_cast<size_t>(v[1])],
+                            corners[static_cast<size_t>(v[2])]);
+        }
+    });
+}
+
 // Per-vertex working space kept between calls, so that a frame does not
 // allocate; grows to the largest object seen.
 std::vector<ScreenCorner>& corner_store(int32_t vertex_count) {
-    static thread_local std::vector<ScreenCorner> corners;
+    static std::vector<ScreenCorner> corners;
     corners.resize(static_cast<size_t>(vertex_count > 0 ? vertex_count : 0));
     return corners;
 }
@@ -77,26 +92,43 @@ void distort(Vec3& p, double amount_x, double amount_y, double amount_z, int32_t
     }
 }
 
-// Fills every face with the filler its material asks for. With environment
-// mapping each vertex's texture point is worked out once, not once for every
-// face that uses it.
+// Fills every face with the filler its material asks for, in two bands at
+// once where there are two (core/bands.h). With environment mapping each
+// vertex's texture point is worked out once, not once for every face that
+// uses it.
 void fill_faces(uint32_t* frame, Object& object, const Image& texture) {
-    static thread_local std::vector<TexturePoint> points;
+    static std::vector<TexturePoint> points;
     if (object.mapping_mode == 0) {
         points.resize(static_cast<size_t>(std::max(object.vertex_count, 0)));
         for (int32_t i = 0; i < object.vertex_count; ++i)
             points[static_cast<size_t>(i)] = environment_point(object.vertex_normals[i]);
     }
-    for (int32_t f = 0; f < object.face_count; ++f) {
-        const Face& face = object.faces[f];
-        const FaceCorners corners =
-            gather_corners(object.screen_faces[f], face, object,
-                           [](int32_t vertex) { return points[static_cast<size_t>(vertex)]; });
-        if (face.material && face.material->fill_kind == 2)
-            fill_depth_tested_corners(frame, corners, texture.pixels);
-        else
-            fill_additive_corners(frame, corners, texture.pixels);
+    static DepthSeam seam;
+    int32_t split = kFrameHeight;
+    if (band_count() == 2) {
+        split = balanced_split(object.screen_faces, object.face_count);
+        if (depth_buffer) seam.start(depth_buffer, split, object.face_count);
     }
+    for_each_band(
+        [&](const Band& band) {
+            DepthSeam* shared = band.count == 2 ? &seam : nullptr;
+            for (int32_t f = 0; f < object.face_count; ++f) {
+                const ScreenFace& sf = object.screen_faces[f];
+                if (face_reaches(sf, band)) {
+                    const Face& face = object.faces[f];
+                    const FaceCorners corners =
+                        gather_corners(sf, face, object, [point = points.data()](int32_t vertex) {
+                            return point[vertex];
+                        });
+                    if (face.material && face.material->fill_kind == 2)
+                        fill_depth_tested_corners(frame, corners, texture.pixels, band, shared, f);
+                    else
+                        fill_additive_corners(frame, corners, texture.pixels, band);
+                }
+                if (shared && band.has_band_above()) shared->faces_done(f + 1);
+            }
+        },
+        split);
 }
 
 } // namespace
@@ -105,17 +137,13 @@ void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t 
                  int32_t centre_y) {
     // Every vertex is turned and projected once; faces share their corners.
     std::vector<ScreenCorner>& corners = corner_store(object.vertex_count);
-    for (int32_t i = 0; i < object.vertex_count; ++i) {
-        object.view_vertices[i] = transformed(object, i);
-        corners[static_cast<size_t>(i)] = project(object.view_vertices[i], centre_x, centre_y);
-    }
-
-    for (int32_t f = 0; f < object.face_count; ++f) {
-        const int32_t* v = object.faces[f].vertex_index;
-        object.screen_faces[f] =
-            screen_face(corners[static_cast<size_t>(v[0])], corners[static_cast<size_t>(v[1])],
-                        corners[static_cast<size_t>(v[2])]);
-    }
+    for_each_part(object.vertex_count, [&](int32_t first, int32_t end) {
+        for (int32_t i = first; i < end; ++i) {
+            object.view_vertices[i] = transformed(object, i);
+            corners[static_cast<size_t>(i)] = project(object.view_vertices[i], centre_x, centre_y);
+        }
+    });
+    set_screen_faces(object, corners);
 
     compute_normals(object);
     fill_faces(frame, object, texture);
@@ -144,24 +172,21 @@ void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture
         // Any other mode gives a vertex the same point every time: each
         // vertex some face uses is worked out once, then the faces take
         // their corners from there. (Unused vertices stay untouched.)
-        static thread_local std::vector<uint8_t> used;
+        static std::vector<uint8_t> used;
         used.assign(corners.size(), 0);
         for (int32_t f = 0; f < object.face_count; ++f)
             for (const int32_t i : object.faces[f].vertex_index)
                 used[static_cast<size_t>(i)] = 1;
-        for (int32_t i = 0; i < object.vertex_count; ++i) {
-            if (!used[static_cast<size_t>(i)]) continue;
-            Vec3& p = object.view_vertices[i];
-            p = transformed(object, i);
-            distort(p, amount_x, amount_y, amount_z, mode);
-            corners[static_cast<size_t>(i)] = project(p, centre_x, centre_y);
-        }
-        for (int32_t f = 0; f < object.face_count; ++f) {
-            const int32_t* v = object.faces[f].vertex_index;
-            object.screen_faces[f] =
-                screen_face(corners[static_cast<size_t>(v[0])], corners[static_cast<size_t>(v[1])],
-                            corners[static_cast<size_t>(v[2])]);
-        }
+        for_each_part(object.vertex_count, [&](int32_t first, int32_t end) {
+            for (int32_t i = first; i < end; ++i) {
+                if (!used[static_cast<size_t>(i)]) continue;
+                Vec3& p = object.view_vertices[i];
+                p = transformed(object, i);
+                distort(p, amount_x, amount_y, amount_z, mode);
+                corners[static_cast<size_t>(i)] = project(p, centre_x, centre_y);
+            }
+        });
+        set_screen_faces(object, corners);
     }
 
     compute_normals(object);

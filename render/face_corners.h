@@ -10,9 +10,12 @@
 #pragma once
 #include <cstdint>
 
+#include "core/bands.h"
 #include "render/object.h"
 #include "render/triangle_walk.h"
 #include "render/truncate.h"
+
+class DepthSeam;
 
 struct FaceCorners {
     Corner c[3];
@@ -50,8 +53,14 @@ inline FaceCorners face_corners(const ScreenFace& sf, const Face& face, const Ob
     });
 }
 
-// The three fillers of fill.h for gathered corners; texture: 256 x 256.
-void fill_additive_corners(uint32_t* frame, const FaceCorners& corners, const uint32_t* texture);
-void fill_textured_corners(uint32_t* frame, const FaceCorners& corners, const uint32_t* texture);
-void fill_depth_tested_corners(uint32_t* frame, const FaceCorners& corners,
-                               const uint32_t* texture);
+// The three fillers of fill.h for gathered corners, drawing only the rows of
+// `band` (core/bands.h); texture: 256 x 256. When two bands draw one list of
+// depth-tested faces at once, each passes the list's shared `seam` and the
+// face's place in the list (render/depth_seam.h).
+void fill_additive_corners(uint32_t* frame, const FaceCorners& corners, const uint32_t* texture,
+                           const Band& band = kWholeFrame);
+void fill_textured_corners(uint32_t* frame, const FaceCorners& corners, const uint32_t* texture,
+                           const Band& band = kWholeFrame);
+void fill_depth_tested_corners(uint32_t* frame, const FaceCorners& corners, const uint32_t* texture,
+                               const Band& band = kWholeFrame, DepthSeam* seam = nullptr,
+                               int32_t face = 0);

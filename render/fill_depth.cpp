@@ -4,18 +4,41 @@
 // Only the texture reaches the picture: no per-corner light level is worked
 // out, since no span would read it.
 #include "render/depth.h"
+#include "render/depth_seam.h"
 #include "render/face_corners.h"
 #include "render/fill.h"
 #include "render/spans.h"
 #include "render/triangle_walk.h"
 
-void fill_depth_tested_corners(uint32_t* frame, const FaceCorners& fc, const uint32_t* texture) {
+void fill_depth_tested_corners(uint32_t* frame, const FaceCorners& fc, const uint32_t* texture,
+                               const Band& band, DepthSeam* seam, int32_t face) {
     uint32_t* depth = depth_buffer;
     if (!depth) return;
-    walk_triangle(fc.c[0], fc.c[1], fc.c[2],
-                  [frame, depth, texture](const ClippedSpan& run, int64_t y) {
-                      depth_pixels(frame, depth, run, y, texture);
-                  });
+    if (!seam) {
+        walk_triangle(
+            fc.c[0], fc.c[1], fc.c[2],
+            [frame, depth, texture](const ClippedSpan& run, int64_t y) {
+                depth_pixels(frame, depth, run, y, texture);
+            },
+            band.top, band.bottom);
+        return;
+    }
+    // Two bands at once: the upper band's last row asks the seam for the
+    // entry below its right border; the lower band's top row tells the seam
+    // what it leaves in its first entry.
+    const int64_t asks_row = band.has_band_below() ? band.bottom - 1 : -1;
+    const int64_t tells_row = band.has_band_above() ? band.top : -1;
+    walk_triangle(
+        fc.c[0], fc.c[1], fc.c[2],
+        [=](const ClippedSpan& run, int64_t y) {
+            if (y == asks_row && run.x_end == kFrameWidth) {
+                depth_pixels(frame, depth, run, y, texture, [=] { return seam->before(face); });
+                return;
+            }
+            depth_pixels(frame, depth, run, y, texture);
+            if (y == tells_row && run.x_start == 0) seam->note(face, depth[y * kFrameWidth]);
+        },
+        band.top, band.bottom);
 }
 
 void fill_depth_tested_triangle(uint32_t* frame, ScreenFace corners, const Face& face,

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/bands.h"
 #include "render/vector.h"
 
 Vec3 transform_point(double x, double y, double z, const double m[3][3]) {
@@ -13,30 +14,41 @@ Vec3 transform_point(double x, double y, double z, const double m[3][3]) {
 void compute_normals(Object& object) {
     // Kept between calls so that a frame does not allocate; grows to the
     // largest object seen.
-    static thread_local std::vector<int32_t> counters;
+    static std::vector<int32_t> counters;
     const int32_t vertex_count = object.vertex_count > 0 ? object.vertex_count : 0;
-    counters.assign(static_cast<size_t>(vertex_count), 0);
-    for (int32_t v = 0; v < vertex_count; ++v)
-        object.vertex_normals[v] = {0.0, 0.0, 0.0};
+    counters.resize(static_cast<size_t>(vertex_count));
 
-    for (int32_t f = 0; f < object.face_count; ++f) {
-        Face& face = object.faces[f];
-        const Vec3 p0 = object.view_vertices[face.vertex_index[0]];
-        const Vec3 p1 = object.view_vertices[face.vertex_index[1]];
-        const Vec3 p2 = object.view_vertices[face.vertex_index[2]];
-        const Vec3 e1 = vec_sub(p2, p1);
-        const Vec3 e2 = vec_sub(p2, p0);
-        face.face_normal = vec_normalise(vec_cross(e1, e2));
-        for (int corner = 0; corner < 3; ++corner) {
-            const int32_t v = face.vertex_index[corner];
-            object.vertex_normals[v] = vec_add(object.vertex_normals[v], face.face_normal);
-            ++counters[static_cast<size_t>(v)];
+    for_each_part(object.face_count, [&object](int32_t first, int32_t end) {
+        for (int32_t f = first; f < end; ++f) {
+            Face& face = object.faces[f];
+            const Vec3 p0 = object.view_vertices[face.vertex_index[0]];
+            const Vec3 p1 = object.view_vertices[face.vertex_index[1]];
+            const Vec3 p2 = object.view_vertices[face.vertex_index[2]];
+            const Vec3 e1 = vec_sub(p2, p1);
+            const Vec3 e2 = vec_sub(p2, p0);
+            face.face_normal = vec_normalise(vec_cross(e1, e2));
         }
-    }
+    });
 
-    for (int32_t v = 0; v < vertex_count; ++v) {
-        const double count = static_cast<double>(counters[static_cast<size_t>(v)]);
-        Vec3& n = object.vertex_normals[v];
-        n = {n.x / count, n.y / count, n.z / count};
-    }
+    // Each vertex's normal is the mean of its faces' normals, added in face
+    // order; a part of the vertices picks its own out of every face.
+    for_each_part(vertex_count, [&object](int32_t first, int32_t end) {
+        for (int32_t v = first; v < end; ++v) {
+            object.vertex_normals[v] = {0.0, 0.0, 0.0};
+            counters[static_cast<size_t>(v)] = 0;
+        }
+        for (int32_t f = 0; f < object.face_count; ++f) {
+            const Face& face = object.faces[f];
+            for (const int32_t v : face.vertex_index) {
+                if (v < first || v >= end) continue;
+                object.vertex_normals[v] = vec_add(object.vertex_normals[v], face.face_normal);
+                ++counters[static_cast<size_t>(v)];
+            }
+        }
+        for (int32_t v = first; v < end; ++v) {
+            const double count = static_cast<double>(counters[static_cast<size_t>(v)]);
+            Vec3& n = object.vertex_normals[v];
+            n = {n.x / count, n.y / count, n.z / count};
+        }
+    });
 }

@@ -127,13 +127,16 @@ inline void opaque_pixels(uint32_t* frame, const ClippedSpan& s, int64_t y,
 // exclusive end column, which for a run reaching the right border is the next
 // row's first entry. Only on the last row would that entry lie past the
 // buffer; there the last entry of the buffer stands in for it.
+//
+// far_end() gives the buffer's value at the far end, read only when the near
+// end alone would not draw; the plain form below reads the buffer itself.
+template <class FarEnd>
 inline void depth_pixels(uint32_t* frame, uint32_t* depth, const ClippedSpan& s, int64_t y,
-                         const uint32_t* texture) {
+                         const uint32_t* texture, FarEnd far_end) {
     uint32_t* row = frame + y * kFrameWidth;
     uint32_t* depth_row = depth + y * kFrameWidth;
-    const int64_t end_entry = std::min<int64_t>(y * kFrameWidth + s.x_end, kFramePixels - 1);
     if (static_cast<uint32_t>(s.depth_start) < depth_row[s.x_start] &&
-        static_cast<uint32_t>(s.depth_end) < depth[end_entry])
+        static_cast<uint32_t>(s.depth_end) < far_end())
         return;
     uint32_t u = s.u, v = s.v;
     uint32_t d = static_cast<uint32_t>(s.depth_start);
@@ -146,6 +149,13 @@ inline void depth_pixels(uint32_t* frame, uint32_t* depth, const ClippedSpan& s,
         v += s.v_step;
         d += s.depth_step;
     }
+}
+
+inline void depth_pixels(uint32_t* frame, uint32_t* depth, const ClippedSpan& s, int64_t y,
+                         const uint32_t* texture) {
+    depth_pixels(frame, depth, s, y, texture, [depth, &s, y] {
+        return depth[std::min<int64_t>(y * kFrameWidth + s.x_end, kFramePixels - 1)];
+    });
 }
 
 // One run from end a to end b on row y, clipped to the frame.

@@ -12,9 +12,10 @@
 // The walk is template code over the pixel loop so that each filler's row
 // loop inlines it. Sums are 64-bit, which holds any 32-bit corner exactly.
 // A triangle that lies inside the frame (the common case) is walked without
-// any clipping; any other is walked with every run clipped (spans.h), rows
-// above the frame stepped over at once and the walk stopped at the frame's
-// last row, so corners a million rows away cost nothing.
+// any clipping; any other is walked with every run clipped (spans.h). Either
+// walk keeps to a range of rows (the frame, or one band of it): rows above
+// are stepped over at once and the walk stops at the range's last row, so
+// corners a million rows away cost nothing.
 #pragma once
 #include <algorithm>
 #include <cstdint>
@@ -99,25 +100,28 @@ inline bool on_screen(const Corner& c0, const Corner& c1, const Corner& c2) {
     return high - low < (1 << 21);
 }
 
-// Draws rows first .. last - 1 between sides a and b. Returns true when b has
-// reached row `last` (so a following part can continue it), false when the
-// walk stopped at the bottom of the frame. Rows above the frame are stepped
-// over in one multiplication: the same sums the row-by-row walk reaches.
+// Rows top .. bottom - 1 of the frame: the part a walk may draw.
+struct RowRange {
+    int64_t top, bottom;
+};
+
+// Draws rows first .. last - 1 between sides a and b, as far as they lie in
+// `rows`. Returns true when b has reached row `last` (so a following part can
+// continue it), false when the walk stopped at the bottom of `rows`. Rows
+// above are stepped over in one multiplication: the same sums the row-by-row
+// walk reaches.
 template <Clip clip, class Draw>
-inline bool walk_rows(int64_t first, int64_t last, Side& a, const Slope& sa, Side& b,
+inline bool walk_rows(int64_t first, int64_t last, RowRange rows, Side& a, const Slope& sa, Side& b,
                       const Slope& sb, Draw& draw) {
     int64_t y = first;
-    int64_t stop = last;
-    if constexpr (clip == Clip::Yes) {
-        if (y >= last) return true;
-        if (y < 0) {
-            const int64_t skip = std::min(-y, last - y);
-            a.step(sa, skip);
-            b.step(sb, skip);
-            y += skip;
-        }
-        stop = std::min<int64_t>(last, kFrameHeight);
+    if (y >= last) return true;
+    if (y < rows.top) {
+        const int64_t skip = std::min(rows.top - y, last - y);
+        a.step(sa, skip);
+        b.step(sb, skip);
+        y += skip;
     }
+    const int64_t stop = std::min(last, rows.bottom);
     for (; y < stop; ++y) {
         ClippedSpan run;
         if (set_up_run<clip>(a.end(), b.end(), y, run)) draw(run, y);
@@ -128,32 +132,37 @@ inline bool walk_rows(int64_t first, int64_t last, Side& a, const Slope& sa, Sid
 }
 
 template <Clip clip, class Draw>
-inline void walk_sorted(const Corner& c0, const Corner& c1, const Corner& c2, Draw& draw) {
+inline void walk_sorted(const Corner& c0, const Corner& c1, const Corner& c2, RowRange rows,
+                        Draw& draw) {
     const Slope edge0 = edge_slope<clip>(c0, c1);
     const Slope edge1 = edge_slope<clip>(c1, c2);
     const Slope edge2 = edge_slope<clip>(c2, c0); // runs upward: the slope of 0 -> 2
 
     Side a(c0), b(c0);
-    if (!walk_rows<clip>(c0.y, c1.y, a, edge0, b, edge2, draw)) return;
+    if (!walk_rows<clip>(c0.y, c1.y, rows, a, edge0, b, edge2, draw)) return;
     Side lower(c1);
-    walk_rows<clip>(c1.y, c2.y, lower, edge1, b, edge2, draw);
+    walk_rows<clip>(c1.y, c2.y, rows, lower, edge1, b, edge2, draw);
 }
 
 } // namespace triangle_walk_detail
 
 // Calls draw(const ClippedSpan& run, int64_t y) for every run of the
-// triangle that has pixels on screen, top to bottom.
+// triangle that has pixels on screen in rows top .. bottom - 1 (a part of the
+// frame, 0 <= top <= bottom <= 240), top to bottom. A run comes out the same
+// whatever rows are asked for.
 template <class Draw>
-inline void walk_triangle(const Corner& c0, const Corner& c1, const Corner& c2, Draw draw) {
+inline void walk_triangle(const Corner& c0, const Corner& c1, const Corner& c2, Draw draw,
+                          int64_t top = 0, int64_t bottom = kFrameHeight) {
     using namespace triangle_walk_detail;
     // Sorted by y: the corners stay where they are, their addresses move.
     const Corner *p0 = &c0, *p1 = &c1, *p2 = &c2;
     if (p1->y < p0->y) std::swap(p0, p1);
     if (p2->y < p0->y) std::swap(p0, p2);
     if (p2->y < p1->y) std::swap(p1, p2);
-    if (p0->y == p2->y) return; // no rows: the bottom row is never drawn
+    // No rows in the range (the bottom row y2 is never drawn).
+    if (p2->y <= top || p0->y >= bottom || p0->y == p2->y) return;
     if (on_screen(*p0, *p1, *p2))
-        walk_sorted<Clip::No>(*p0, *p1, *p2, draw);
+        walk_sorted<Clip::No>(*p0, *p1, *p2, {top, bottom}, draw);
     else
-        walk_sorted<Clip::Yes>(*p0, *p1, *p2, draw);
+        walk_sorted<Clip::Yes>(*p0, *p1, *p2, {top, bottom}, draw);
 }

@@ -11,6 +11,8 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "render/draw.h"
+#include "render/face_bands.h"
+#include "render/face_corners.h"
 #include "render/fill.h"
 #include "render/truncate.h"
 #include "render/vector.h"
@@ -36,14 +38,16 @@ void slide_texture(Object& grid, int32_t delta) {
 // Each vertex from its model position: rippled in three steps, each using the
 // coordinates the steps before it changed, then turned and pushed 256 away.
 void ripple(Object& grid, int32_t t) {
-    for (int32_t i = 0; i < grid.vertex_count; ++i) {
-        const Vec3& m = grid.model_vertices[i];
-        const double x = m.x + 5 * std::sin(0.01 * t + 0.07 * m.y);
-        const double y = m.y + 5 * std::cos(0.013 * t + 0.053 * x);
-        const double z =
-            m.z - 40 * (std::sin(0.04 * t + 0.03 * x) + std::cos(0.026 * y - 0.06 * t));
-        grid.view_vertices[i] = transform_point(x, y, z, grid.orientation);
-    }
+    for_each_part(grid.vertex_count, [&grid, t](int32_t first, int32_t end) {
+        for (int32_t i = first; i < end; ++i) {
+            const Vec3& m = grid.model_vertices[i];
+            const double x = m.x + 5 * std::sin(0.01 * t + 0.07 * m.y);
+            const double y = m.y + 5 * std::cos(0.013 * t + 0.053 * x);
+            const double z =
+                m.z - 40 * (std::sin(0.04 * t + 0.03 * x) + std::cos(0.026 * y - 0.06 * t));
+            grid.view_vertices[i] = transform_point(x, y, z, grid.orientation);
+        }
+    });
 }
 
 // Each vertex on the screen: k = 256 / z, then position and sprite size.
@@ -55,32 +59,49 @@ struct Projected {
 };
 
 const std::vector<Projected>& project_vertices(const Object& grid) {
-    static thread_local std::vector<Projected> points;
+    static std::vector<Projected> points;
     points.resize(static_cast<size_t>(std::max(grid.vertex_count, 0)));
-    for (int32_t i = 0; i < grid.vertex_count; ++i) {
-        const Vec3& p = grid.view_vertices[i];
-        const double k = 256.0 / p.z;
-        points[static_cast<size_t>(i)] = {p.z > 0.0, trunc_to_int32(k * p.x + kCentreX),
-                                          trunc_to_int32(k * p.y + kCentreY),
-                                          trunc_to_int32(kSpriteSize * k)};
-    }
+    for_each_part(grid.vertex_count, [&grid](int32_t first, int32_t end) {
+        for (int32_t i = first; i < end; ++i) {
+            const Vec3& p = grid.view_vertices[i];
+            const double k = 256.0 / p.z;
+            points[static_cast<size_t>(i)] = {p.z > 0.0, trunc_to_int32(k * p.x + kCentreX),
+                                              trunc_to_int32(k * p.y + kCentreY),
+                                              trunc_to_int32(kSpriteSize * k)};
+        }
+    });
     return points;
 }
 
 void draw_faces(uint32_t* frame, Scene5& s, const std::vector<Projected>& points) {
     Object& grid = s.grid;
     for (int32_t f = 0; f < grid.face_count; ++f) {
-        const Face& face = grid.faces[f];
-        const Projected& a = points[static_cast<size_t>(face.vertex_index[0])];
-        const Projected& b = points[static_cast<size_t>(face.vertex_index[1])];
-        const Projected& c = points[static_cast<size_t>(face.vertex_index[2])];
+        const int32_t* v = grid.faces[f].vertex_index;
+        const Projected& a = points[static_cast<size_t>(v[0])];
+        const Projected& b = points[static_cast<size_t>(v[1])];
+        const Projected& c = points[static_cast<size_t>(v[2])];
         ScreenFace& screen = grid.screen_faces[f];
         screen.x0 = a.x, screen.y0 = a.y;
         screen.x1 = b.x, screen.y1 = b.y;
         screen.x2 = c.x, screen.y2 = c.y;
-        if (a.front && b.front && c.front)
-            fill_textured_triangle(frame, screen, face, s.texture, grid);
     }
+    // The faces in two bands at once where there are two (core/bands.h).
+    const int32_t split =
+        band_count() == 2 ? balanced_split(grid.screen_faces, grid.face_count) : kFrameHeight;
+    for_each_band(
+        [&](const Band& band) {
+            for (int32_t f = 0; f < grid.face_count; ++f) {
+                const Face& face = grid.faces[f];
+                const int32_t* v = face.vertex_index;
+                const ScreenFace& screen = grid.screen_faces[f];
+                if (points[static_cast<size_t>(v[0])].front &&
+                    points[static_cast<size_t>(v[1])].front &&
+                    points[static_cast<size_t>(v[2])].front && face_reaches(screen, band))
+                    fill_textured_corners(frame, face_corners(screen, face, grid), s.texture.pixels,
+                                          band);
+            }
+        },
+        split);
 }
 
 void draw_sprites(uint32_t* frame, Scene5& s, const std::vector<Projected>& points) {

@@ -11,7 +11,8 @@ add_test(NAME driver.signal_during_a_dialog
                  ${VORN_DATA_DIR})
 set_tests_properties(driver.signal_during_a_dialog PROPERTIES TIMEOUT 120 SKIP_RETURN_CODE 77)
 
-# The live path's threaded tests once more under ThreadSanitizer, built from
+# The live path's threaded tests and the two-band drawing (core/bands.h) once
+# more under ThreadSanitizer, built from
 # only the sources they need so that the build stays short. Configure with
 # -DVORN_TSAN=ON and build the target test_threads_tsan (.ci/run does).
 if(VORN_TSAN)
@@ -25,7 +26,9 @@ if(VORN_TSAN)
     ${root}/driver/xm_sync.cpp ${root}/driver/show.cpp ${root}/driver/display_sdl.cpp
     ${root}/driver/frame_layout.cpp ${root}/driver/frame_pacer.cpp
     ${root}/core/sync.cpp ${root}/core/clock.cpp ${root}/core/screen.cpp ${root}/render/tables.cpp
-    ${root}/assets/file_bytes.cpp)
+    ${root}/assets/file_bytes.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/render/test_bands.cpp ${root}/core/bands.cpp
+    ${root}/render/fill_depth.cpp ${root}/render/depth.cpp)
   target_include_directories(test_threads_tsan PRIVATE ${root} ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_options(test_threads_tsan PRIVATE -fsanitize=thread -g -O1)
   target_link_options(test_threads_tsan PRIVATE -fsanitize=thread)

@@ -160,9 +160,9 @@ std::vector<std::pair<ClippedSpan, int64_t>> runs_of(const Corner (&c)[3], Clip 
     auto collect = [&runs](const ClippedSpan& s, int64_t y) { runs.push_back({s, y}); };
     using namespace triangle_walk_detail;
     if (clip == Clip::No)
-        walk_sorted<Clip::No>(c[0], c[1], c[2], collect);
+        walk_sorted<Clip::No>(c[0], c[1], c[2], {0, kFrameHeight}, collect);
     else
-        walk_sorted<Clip::Yes>(c[0], c[1], c[2], collect);
+        walk_sorted<Clip::Yes>(c[0], c[1], c[2], {0, kFrameHeight}, collect);
     return runs;
 }
 

@@ -10,6 +10,6 @@ add_executable(test_frames_plain ${plain_srcs})
 target_include_directories(test_frames_plain PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(test_frames_plain PRIVATE VORN_PLAIN_VECTORS
   VORN_TEST_DATA_DIR="${VORN_DATA_DIR}")
-target_link_libraries(test_frames_plain PRIVATE GTest::gtest_main)
+target_link_libraries(test_frames_plain PRIVATE GTest::gtest_main Threads::Threads)
 add_dependencies(test_frames_plain data)
 add_test(NAME FrameChecksums.PlainVectorPath COMMAND test_frames_plain)

@@ -1,0 +1,157 @@
+// The helper thread behind for_each_band (see bands.h).
+#include "core/bands.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+#define VORN_BANDS_THREADED 0
+#else
+#define VORN_BANDS_THREADED 1
+#include <system_error>
+#include <thread>
+#endif
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#endif
+
+namespace {
+
+#if VORN_BANDS_THREADED
+
+int32_t default_count() {
+    return std::thread::hardware_concurrency() >= 2 ? 2 : 1;
+}
+
+// Waits until `a` no longer holds `old` and returns what it holds: spins for
+// up to `spin`, then sleeps on the atomic.
+uint32_t wait_for_change(const std::atomic<uint32_t>& a, uint32_t old,
+                         std::chrono::microseconds spin) {
+    const auto give_up = std::chrono::steady_clock::now() + spin;
+    for (uint32_t i = 1;; ++i) {
+        const uint32_t now = a.load(std::memory_order_acquire);
+        if (now != old) return now;
+        if (i % 64 == 0 && std::chrono::steady_clock::now() > give_up) break;
+        spin_pause();
+    }
+    for (;;) {
+        a.wait(old, std::memory_order_acquire);
+        const uint32_t now = a.load(std::memory_order_acquire);
+        if (now != old) return now;
+    }
+}
+
+// The helper thread: runs the lower band of each posted job. It is never
+// stopped; it sleeps between frames and ends with the process.
+class Helper {
+  public:
+    // Starts the thread; false when the system gives none.
+    bool start() {
+        try {
+            std::thread(&Helper::loop, this).detach();
+            return true;
+        } catch (const std::system_error&) {
+            return false;
+        }
+    }
+
+    void run(bands_detail::Job job, void* context, int32_t split) {
+        job_ = job;
+        context_ = context;
+        split_ = split;
+        const uint32_t ticket = posted_.load(std::memory_order_relaxed) + 1;
+        posted_.store(ticket, std::memory_order_release);
+        posted_.notify_one();
+        job(context, Band{0, split, 0, 2});
+        uint32_t done = done_.load(std::memory_order_acquire);
+        while (done != ticket)
+            done = wait_for_change(done_, done, std::chrono::microseconds(200));
+    }
+
+  private:
+    void loop() {
+        uint32_t seen = 0;
+        for (;;) {
+            seen = wait_for_change(posted_, seen, std::chrono::microseconds(200));
+            job_(context_, Band{split_, kFrameHeight, 1, 2});
+            done_.store(seen, std::memory_order_release);
+            done_.notify_one();
+        }
+    }
+
+    // Written before posted_ is released, read after it is acquired.
+    bands_detail::Job job_ = nullptr;
+    void* context_ = nullptr;
+    int32_t split_ = 0;
+    std::atomic<uint32_t> posted_{0}, done_{0};
+};
+
+Helper* helper = nullptr; // started on the first two-band call, never freed
+
+#else
+
+int32_t default_count() {
+    return 1;
+}
+
+#endif
+
+int32_t count_setting = 0; // 0: not yet decided
+
+} // namespace
+
+void RowWork::add(int64_t top, int64_t bottom) {
+    top = std::max<int64_t>(top, 0);
+    bottom = std::min<int64_t>(bottom, kFrameHeight);
+    if (top >= bottom) return;
+    change_[top] += 3; // the first row and the set-up
+    change_[top + 1] -= 2;
+    change_[bottom] -= 1;
+    total_ += bottom - top + 2;
+}
+
+int32_t RowWork::split() const {
+    int64_t done = 0, per_row = 0;
+    for (int32_t y = 0; y < kFrameHeight; ++y) {
+        per_row += change_[y];
+        done += per_row;
+        if (2 * done >= total_) return y + 1;
+    }
+    return kFrameHeight;
+}
+
+void spin_pause() {
+#if defined(__SSE2__) || defined(_M_X64)
+    _mm_pause();
+#endif
+}
+
+void set_band_count(int32_t count) {
+    count_setting = std::clamp(count, 1, VORN_BANDS_THREADED ? 2 : 1);
+}
+
+int32_t band_count() {
+    if (count_setting == 0) count_setting = default_count();
+    return count_setting;
+}
+
+void bands_detail::run(Job job, void* context, [[maybe_unused]] int32_t split) {
+#if VORN_BANDS_THREADED
+    if (band_count() == 2 && split > 0 && split < kFrameHeight) {
+        if (!helper) {
+            helper = new Helper;
+            if (!helper->start()) {
+                delete helper;
+                helper = nullptr;
+                count_setting = 1;
+            }
+        }
+        if (helper) {
+            helper->run(job, context, split);
+            return;
+        }
+    }
+#endif
+    job(context, kWholeFrame);
+}

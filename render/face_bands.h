@@ -1,0 +1,16 @@
+// Splitting a list of screen faces between the two bands of core/bands.h.
+//
+//   face_reaches(sf, band)   true when the triangle has a row to draw in
+//                            the band (rows min y .. max y - 1)
+//   balanced_split(faces, n) the row at which to split the frame so that
+//                            each band gets about half the work of drawing
+//                            the faces: each face counts its rows on screen
+//                            and two more for its set-up
+#pragma once
+#include <cstdint>
+
+#include "core/bands.h"
+#include "render/object.h"
+
+bool face_reaches(const ScreenFace& sf, const Band& band);
+int32_t balanced_split(const ScreenFace* faces, int32_t count);

@@ -1,0 +1,105 @@
+// Two bands drawing one list of depth-tested faces on two threads at once must
+// leave exactly the frame and depth buffer one pass leaves, wherever the frame
+// is split: a run that reaches the right border on the upper band's last row
+// judges its far end by the lower band's first entry, which it gets through
+// the seam. Faces are large, overlapping and often cross the right border, so
+// that the seam entry changes many times while the upper band reads it.
+// (Built into the ThreadSanitizer target as well.)
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <thread>
+#include <vector>
+
+#include "core/bands.h"
+#include "core/screen.h"
+#include "render/depth.h"
+#include "render/depth_seam.h"
+#include "render/face_corners.h"
+
+TEST(Bands, DepthTestedFacesInTwoBandsMatchOnePass) {
+    uint64_t state = 99;
+    auto between = [&state](int32_t lo, int32_t hi) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<int32_t>(lo +
+                                    static_cast<int64_t>((state >> 33) % uint64_t(hi - lo + 1)));
+    };
+    std::vector<uint32_t> texture(256 * 256);
+    for (size_t i = 0; i < texture.size(); ++i)
+        texture[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
+    const uint32_t* tex = texture.data();
+    for (const int32_t split : {1, 61, 119, 120, 200, 239}) {
+        // Faces anywhere, and slivers across the whole width on the two rows
+        // around the split, with depths that rise or fall along each row.
+        std::vector<FaceCorners> faces(800);
+        for (size_t f = 0; f < faces.size(); ++f) {
+            for (Corner& c : faces[f].c)
+                c = {between(0, 1) ? kFrameWidth : between(-60, 380), between(-30, 270),
+                     between(0, 255), between(0, 255), between(-1000, 1 << 16)};
+            if (f % 2) {
+                faces[f].c[0].x = between(-30, 0), faces[f].c[0].y = split - 1;
+                faces[f].c[1].x = between(kFrameWidth, 400), faces[f].c[1].y = split - 1;
+                faces[f].c[2].x = between(-30, 400), faces[f].c[2].y = split + 1;
+            }
+        }
+        std::vector<uint32_t> frame_one(kFramePixels, 7), depth_one(kFramePixels);
+        std::vector<uint32_t> frame_two(kFramePixels, 7), depth_two(kFramePixels);
+        // Far entries everywhere but column 0, which no face can pass, except
+        // on the lower band's top row: so the upper band's runs along the
+        // split start behind, and whether they draw rests on the seam entry.
+        for (int32_t i = 0; i < kFramePixels; ++i) {
+            const bool wall = i % kFrameWidth == 0 && i != split * kFrameWidth;
+            depth_one[static_cast<size_t>(i)] = depth_two[static_cast<size_t>(i)] =
+                wall ? 1u << 20 : static_cast<uint32_t>(between(0, 1000));
+        }
+
+        depth_buffer = depth_one.data();
+        for (const FaceCorners& fc : faces)
+            fill_depth_tested_corners(frame_one.data(), fc, tex);
+
+        depth_buffer = depth_two.data();
+        DepthSeam seam;
+        seam.start(depth_two.data(), split, static_cast<int32_t>(faces.size()));
+        auto draw_band = [&](const Band band) {
+            for (int32_t f = 0; f < static_cast<int32_t>(faces.size()); ++f) {
+                fill_depth_tested_corners(frame_two.data(), faces[static_cast<size_t>(f)], tex,
+                                          band, &seam, f);
+                if (band.has_band_above()) seam.faces_done(f + 1);
+            }
+        };
+        std::thread lower(draw_band, Band{split, kFrameHeight, 1, 2});
+        draw_band(Band{0, split, 0, 2});
+        lower.join();
+        depth_buffer = nullptr;
+
+        EXPECT_TRUE(frame_one == frame_two) << "split " << split;
+        EXPECT_TRUE(depth_one == depth_two) << "split " << split;
+    }
+}
+
+// The helper hands over each band and each part exactly once, and the caller
+// sees everything the helper wrote once for_each_band has returned.
+TEST(Bands, EveryRowAndEveryIndexOnce) {
+    const int32_t bands_before = band_count();
+    set_band_count(2);
+    for (int round = 0; round < 50; ++round) {
+        const int32_t split = 1 + round * 4;
+        std::vector<int32_t> rows(kFrameHeight, 0), indices(1000, 0);
+        for_each_band(
+            [&rows](const Band& band) {
+                for (int32_t y = band.top; y < band.bottom; ++y)
+                    rows[static_cast<size_t>(y)] += 1 + 10 * band.index;
+            },
+            split);
+        for_each_part(static_cast<int32_t>(indices.size()), [&indices](int32_t first, int32_t end) {
+            for (int32_t i = first; i < end; ++i)
+                ++indices[static_cast<size_t>(i)];
+        });
+        const int32_t lower = band_count() == 2 ? 11 : 1;
+        for (int32_t y = 0; y < kFrameHeight; ++y)
+            ASSERT_EQ(rows[static_cast<size_t>(y)], y < split ? 1 : lower) << split << " " << y;
+        for (const int32_t n : indices)
+            ASSERT_EQ(n, 1);
+    }
+    set_band_count(bands_before);
+}
