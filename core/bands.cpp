@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstring>
 
 #if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
 #define VORN_BANDS_THREADED 0
@@ -119,6 +120,14 @@ int32_t RowWork::split() const {
         if (2 * done >= total_) return y + 1;
     }
     return kFrameHeight;
+}
+
+void copy_frame(uint32_t* to, const uint32_t* from) {
+    for_each_band([to, from](const Band& band) {
+        const size_t first = size_t(band.top) * kFrameWidth;
+        std::memcpy(to + first, from + first,
+                    sizeof(uint32_t) * kFrameWidth * size_t(band.bottom - band.top));
+    });
 }
 
 void spin_pause() {

@@ -15,11 +15,13 @@
 //                       where the build has threads and the machine two or
 //                       more cores, else 1.
 //   band_count()        the count the next for_each_band uses.
-//   for_each_part(count, job)
+//   copy_frame(to, from) copies a whole frame, each band its own rows.
+//   for_each_part(count, job, smallest = 64)
 //                       calls job(begin, end) for parts of the indices
 //                       0 .. count - 1 that together cover each once: with
 //                       two bands the first half on the calling thread and the
-//                       second on the helper, otherwise all in one call. For
+//                       second on the helper, otherwise (or for fewer than
+//                       `smallest` indices) all in one call. For
 //                       loops whose iterations are independent of each other
 //                       (each writes only what belongs to its own index).
 //
@@ -62,6 +64,8 @@ class RowWork {
     int64_t total_ = 0;
 };
 
+void copy_frame(uint32_t* to, const uint32_t* from);
+
 // One beat of a spin-wait: tells the processor the thread is waiting.
 void spin_pause();
 
@@ -76,9 +80,9 @@ template <class Job> void for_each_band(Job&& job, int32_t split = kFrameHeight 
                       const_cast<void*>(static_cast<const void*>(&job)), split);
 }
 
-template <class Job> void for_each_part(int32_t count, Job&& job) {
-    constexpr int32_t kSmallest = 64; // fewer are not worth a hand-over
-    if (count < kSmallest || band_count() < 2) {
+template <class Job> void for_each_part(int32_t count, Job&& job, int32_t smallest = 64) {
+    // Fewer than `smallest` iterations are not worth a hand-over.
+    if (count < smallest || count < 2 || band_count() < 2) {
         job(int32_t{0}, count);
         return;
     }

@@ -6,6 +6,7 @@
 #include <bit>
 #include <cmath>
 
+#include "core/bands.h"
 #include "core/pixels4.h"
 #include "core/rand.h"
 
@@ -161,15 +162,15 @@ void sample_field_near_surface(Field& field) {
     static int32_t pending[kGridPoints]; // points whose exact values are due
     int32_t pending_total = 0;
 
-    // The exact values of the points on the pending list, two at a time.
-    auto work_out_pending = [&] {
+    // The exact values of pending points first .. end - 1, two at a time.
+    auto work_out_pending = [&](int32_t first, int32_t end) {
         auto split = [](int32_t n, int& i, int& j, int& k) {
             i = n / (kGridSize * kGridSize);
             j = n / kGridSize % kGridSize;
             k = n % kGridSize;
         };
-        int32_t m = 0;
-        for (; m + 2 <= pending_total; m += 2) {
+        int32_t m = first;
+        for (; m + 2 <= end; m += 2) {
             int i0, j0, k0, i1, j1, k1;
             split(pending[m], i0, j0, k0);
             split(pending[m + 1], i1, j1, k1);
@@ -180,62 +181,72 @@ void sample_field_near_surface(Field& field) {
             field.grid[pending[m]].value = px4::float_lane(values, 0);
             field.grid[pending[m + 1]].value = px4::float_lane(values, 1);
         }
-        for (; m < pending_total; ++m) {
+        for (; m < end; ++m) {
             int i, j, k;
             split(pending[m], i, j, k);
             field.grid[pending[m]].value = field_value(s, xy[i][j], k);
         }
-        for (m = 0; m < pending_total; ++m) {
+        for (m = first; m < end; ++m) {
             int i, j, k;
             split(pending[m], i, j, k);
             exact[pending[m]] = true;
             set_position(field.grid[pending[m]], s, i, j, k);
         }
-        pending_total = 0;
     };
 
     // Bit i of below[j][k] is set when point (i, j, k) lies below the level.
     uint32_t below[kGridSize][kGridSize] = {};
-    for (int i = 0; i < kGridSize; ++i)
-        for (int j = 0; j < kGridSize; ++j) {
-            column_squares(field, s, i, j, xy[i][j]);
-            double x_share[kBlobCount];
-            for (int b = 0; b < kBlobCount; ++b)
-                x_share[b] = kFieldStrength / xy[i][j][b];
-            double bound[kGridSize] = {};
-            for (int b = 0; b < kBlobCount; ++b)
-                for (int k = 0; k < kGridSize; ++k)
-                    bound[k] += std::min(x_share[b], z_share[b][k]);
-            int near[kGridSize]; // depths close to the level
-            int near_total = 0;
-            GridPoint* points = &field.grid[grid_index(i, j, 0)];
-            for (int k = 0; k < kGridSize; ++k) {
-                const bool below = bound[k] < 1 - kBoundMargin;
-                const bool above = bound[k] / 2 > 1 + kBoundMargin;
-                points[k].value = static_cast<float>(below ? bound[k] : bound[k] / 2);
-                near[near_total] = k;
-                near_total += !(below || above);
-            }
-            // Their exact values, two at a time, as in sample_field.
-            px4::Doubles2 xy2[kBlobCount];
-            for (int b = 0; b < kBlobCount; ++b)
-                xy2[b] = px4::splat_double(xy[i][j][b]);
-            int m = 0;
-            for (; m + 2 <= near_total; m += 2) {
-                const px4::Doubles2 values = field_values(s, xy2, near[m], near[m + 1]);
-                points[near[m]].value = px4::float_lane(values, 0);
-                points[near[m + 1]].value = px4::float_lane(values, 1);
-            }
-            if (m < near_total) points[near[m]].value = field_value(s, xy[i][j], near[m]);
-            bool* known = &exact[grid_index(i, j, 0)];
-            std::fill(known, known + kGridSize, false);
-            for (m = 0; m < near_total; ++m) {
-                known[near[m]] = true;
-                set_position(points[near[m]], s, i, j, near[m]);
-            }
+    // One column of points: bounds for all, exact values for those near the
+    // level. Columns are independent of each other.
+    auto sample_column = [&](int i, int j) {
+        column_squares(field, s, i, j, xy[i][j]);
+        double x_share[kBlobCount];
+        for (int b = 0; b < kBlobCount; ++b)
+            x_share[b] = kFieldStrength / xy[i][j][b];
+        double bound[kGridSize] = {};
+        for (int b = 0; b < kBlobCount; ++b)
             for (int k = 0; k < kGridSize; ++k)
-                below[j][k] |= uint32_t{points[k].value < kSurfaceLevel} << i;
+                bound[k] += std::min(x_share[b], z_share[b][k]);
+        int near[kGridSize]; // depths close to the level
+        int near_total = 0;
+        GridPoint* points = &field.grid[grid_index(i, j, 0)];
+        for (int k = 0; k < kGridSize; ++k) {
+            const bool below = bound[k] < 1 - kBoundMargin;
+            const bool above = bound[k] / 2 > 1 + kBoundMargin;
+            points[k].value = static_cast<float>(below ? bound[k] : bound[k] / 2);
+            near[near_total] = k;
+            near_total += !(below || above);
         }
+        // Their exact values, two at a time, as in sample_field.
+        px4::Doubles2 xy2[kBlobCount];
+        for (int b = 0; b < kBlobCount; ++b)
+            xy2[b] = px4::splat_double(xy[i][j][b]);
+        int m = 0;
+        for (; m + 2 <= near_total; m += 2) {
+            const px4::Doubles2 values = field_values(s, xy2, near[m], near[m + 1]);
+            points[near[m]].value = px4::float_lane(values, 0);
+            points[near[m + 1]].value = px4::float_lane(values, 1);
+        }
+        if (m < near_total) points[near[m]].value = field_value(s, xy[i][j], near[m]);
+        bool* known = &exact[grid_index(i, j, 0)];
+        std::fill(known, known + kGridSize, false);
+        for (m = 0; m < near_total; ++m) {
+            known[near[m]] = true;
+            set_position(points[near[m]], s, i, j, near[m]);
+        }
+        for (int k = 0; k < kGridSize; ++k)
+            below[j][k] |= uint32_t{points[k].value < kSurfaceLevel} << i;
+    };
+    // Two parts take the rows j apart, so that each writes its own words of
+    // `below`.
+    for_each_part(
+        kGridSize,
+        [&](int32_t j_first, int32_t j_end) {
+            for (int i = 0; i < kGridSize; ++i)
+                for (int j = j_first; j < j_end; ++j)
+                    sample_column(i, j);
+        },
+        2);
 
     // A grid edge crosses the level where its two ends' bits differ.
     for (int j = 0; j < kGridSize; ++j)
@@ -252,6 +263,6 @@ void sample_field_near_surface(Field& field) {
                 if (!exact[n]) pending[pending_total++] = n;
             }
         }
-    work_out_pending();
+    for_each_part(pending_total, work_out_pending);
     offset_blobs(field);
 }

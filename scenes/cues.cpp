@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/bands.h"
 #include "core/screen.h"
 #include "core/sync.h"
 
@@ -15,7 +16,7 @@ void flash_on_cue(Flash& flash, uint32_t* frame, int32_t tick) {
 void backdrop_with_overlay_cue(uint32_t* frame, const Image& background, const Image& overlay,
                                uint32_t& overlay_start, int32_t tick) {
     if (!sync_flag(5)) {
-        std::memcpy(frame, background.pixels, sizeof(uint32_t) * kFramePixels);
+        copy_frame(frame, background.pixels);
         return;
     }
     if (overlay_start == 0) overlay_start = static_cast<uint32_t>(tick);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "assets/pcx.h"
+#include "core/bands.h"
 #include "core/pixels4.h"
 #include "core/screen.h"
 #include "core/sync.h"
@@ -45,7 +46,7 @@ void scene6_render(uint32_t* frame) {
     Scene6& s = scene6;
     const int32_t t = tick_counter;
 
-    std::memcpy(frame, s.background.pixels, sizeof(uint32_t) * kFramePixels);
+    copy_frame(frame, s.background.pixels);
     metaball_frame(frame);
 
     if (sync_flag(5)) {
