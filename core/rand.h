@@ -11,7 +11,9 @@
 // steps at a time: it reads rand_state(), steps it with the two constants
 // below (value = (state >> 16) & 0x7FFF after each step) and hands back the
 // state after its last step with rand_resume(), so every later rand() gives
-// what it would have given after as many single calls.
+// what it would have given after as many single calls. rand_skip(state, n)
+// gives the state n steps on at once, so that several loops can each start
+// where the one before them would have ended.
 #pragma once
 #include <cstdint>
 
@@ -24,4 +26,5 @@ int rand();
 uint64_t rand_calls();
 uint32_t rand_state();
 void rand_resume(uint32_t state, uint64_t values_drawn);
+uint32_t rand_skip(uint32_t state, uint64_t steps);
 } // namespace vorn

@@ -77,15 +77,17 @@ Vec3 transformed(const Object& object, int32_t vertex) {
     return transform_point(m.x, m.y, m.z, object.orientation);
 }
 
-void distort(Vec3& p, double amount_x, double amount_y, double amount_z, int32_t mode) {
-    if (mode == 0) {
-        const int r1 = vorn::rand();
-        const int r2 = vorn::rand();
-        const int r3 = vorn::rand();
-        p.x = p.x + (32768 - r1) * p.x * amount_x / 32768;
-        p.y = p.y + (32768 - r2) * amount_y * p.y / 32768;
-        p.z = p.z + (32768 - r3) * p.z * amount_z / 32768;
-    } else if (mode == 1) {
+// Mode 0's distortion with the three random values r1, r2, r3 drawn for
+// this corner.
+void jitter(Vec3& p, double amount_x, double amount_y, double amount_z, int r1, int r2, int r3) {
+    p.x = p.x + (32768 - r1) * p.x * amount_x / 32768;
+    p.y = p.y + (32768 - r2) * amount_y * p.y / 32768;
+    p.z = p.z + (32768 - r3) * p.z * amount_z / 32768;
+}
+
+// Any other mode's distortion: a stretch (mode 1) or none.
+void stretch(Vec3& p, double amount_x, double amount_y, double amount_z, int32_t mode) {
+    if (mode == 1) {
         p.x = (1 + amount_x) * p.x;
         p.y = (1 + amount_y) * p.y;
         p.z = (1 - amount_z) * p.z;
@@ -154,20 +156,41 @@ void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture
                            int32_t mode) {
     std::vector<ScreenCorner>& corners = corner_store(object.vertex_count);
     if (mode == 0) {
-        // Fresh random numbers for every corner of every face: each corner
-        // is transformed, distorted and projected on its own, the last face
-        // to use a vertex leaving its view position.
-        for (int32_t f = 0; f < object.face_count; ++f) {
-            ScreenCorner c[3];
-            for (int j = 0; j < 3; ++j) {
-                const int32_t i = object.faces[f].vertex_index[j];
-                Vec3& p = object.view_vertices[i];
-                p = transformed(object, i);
-                distort(p, amount_x, amount_y, amount_z, mode);
-                c[j] = project(p, centre_x, centre_y);
+        // Fresh random numbers for every corner of every face, three in turn
+        // from the shared generator (x, y, z): each corner is transformed,
+        // distorted and projected on its own. A part of the faces starts the
+        // generator where the faces before it leave it.
+        constexpr uint64_t kPerFace = 9;
+        const uint32_t state = vorn::rand_state();
+        static std::vector<Vec3> corner_points;
+        corner_points.resize(3 * static_cast<size_t>(std::max(object.face_count, 0)));
+        for_each_part(object.face_count, [&](int32_t first, int32_t end) {
+            uint32_t seed = vorn::rand_skip(state, kPerFace * static_cast<uint64_t>(first));
+            auto next = [&seed] {
+                seed = seed * vorn::kRandMultiplier + vorn::kRandIncrement;
+                return static_cast<int>((seed >> 16) & 0x7FFFu);
+            };
+            for (int32_t f = first; f < end; ++f) {
+                ScreenCorner c[3];
+                for (int j = 0; j < 3; ++j) {
+                    Vec3& p = corner_points[3 * static_cast<size_t>(f) + static_cast<size_t>(j)];
+                    p = transformed(object, object.faces[f].vertex_index[j]);
+                    const int r1 = next();
+                    const int r2 = next();
+                    const int r3 = next();
+                    jitter(p, amount_x, amount_y, amount_z, r1, r2, r3);
+                    c[j] = project(p, centre_x, centre_y);
+                }
+                object.screen_faces[f] = screen_face(c[0], c[1], c[2]);
             }
-            object.screen_faces[f] = screen_face(c[0], c[1], c[2]);
-        }
+        });
+        const uint64_t drawn = kPerFace * static_cast<uint64_t>(std::max(object.face_count, 0));
+        vorn::rand_resume(vorn::rand_skip(state, drawn), drawn);
+        // The last face to use a vertex leaves its view position.
+        for (int32_t f = 0; f < object.face_count; ++f)
+            for (int j = 0; j < 3; ++j)
+                object.view_vertices[object.faces[f].vertex_index[j]] =
+                    corner_points[3 * static_cast<size_t>(f) + static_cast<size_t>(j)];
     } else {
         // Any other mode gives a vertex the same point every time: each
         // vertex some face uses is worked out once, then the faces take
@@ -182,7 +205,7 @@ void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture
                 if (!used[static_cast<size_t>(i)]) continue;
                 Vec3& p = object.view_vertices[i];
                 p = transformed(object, i);
-                distort(p, amount_x, amount_y, amount_z, mode);
+                stretch(p, amount_x, amount_y, amount_z, mode);
                 corners[static_cast<size_t>(i)] = project(p, centre_x, centre_y);
             }
         });

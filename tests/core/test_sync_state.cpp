@@ -53,4 +53,13 @@ TEST(ShowRandom, FifteenBitSequenceIsTheSameEverywhere) {
     EXPECT_EQ(vorn::rand_calls() - before, 100000u);
     EXPECT_EQ(lo, 0);
     EXPECT_EQ(hi, vorn::kRandMax);
+
+    // A jump of n steps lands where n single steps do.
+    uint32_t state = vorn::rand_state();
+    uint64_t stepped = 0;
+    for (const uint64_t n : {0u, 1u, 2u, 3u, 64u, 1000u, 99999u}) {
+        for (; stepped < n; ++stepped)
+            state = state * vorn::kRandMultiplier + vorn::kRandIncrement;
+        EXPECT_EQ(vorn::rand_skip(vorn::rand_state(), n), state) << n;
+    }
 }
