@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cassert>
 #include <chrono>
 #include <cstring>
 
@@ -146,6 +147,15 @@ int32_t band_count() {
 }
 
 void bands_detail::run(Job job, void* context, [[maybe_unused]] int32_t split) {
+#ifndef NDEBUG
+    // A job that called for_each_band again would wait for the helper it
+    // may be running on.
+    static std::atomic<bool> running{false};
+    assert(!running.exchange(true) && "for_each_band does not nest");
+    struct Done {
+        ~Done() { running = false; }
+    } done;
+#endif
 #if VORN_BANDS_THREADED
     if (band_count() == 2 && split > 0 && split < kFrameHeight) {
         if (!helper) {

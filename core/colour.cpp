@@ -3,29 +3,36 @@
 
 #include <cmath>
 
+#include "core/bands.h"
 #include "core/pixels4.h"
 #include "core/screen.h"
 
 void brighten(uint32_t* frame, uint32_t amount) {
     const uint32_t add = (amount & 0xFFu) * 0x00010101u;
-    int32_t p = 0;
-    for (; p + 4 <= kFramePixels; p += 4)
-        px4::store(frame + p, px4::add_bytes_saturate(px4::load(frame + p), px4::splat(add)));
-    for (; p < kFramePixels; ++p)
-        frame[p] = add_saturate(frame[p], add);
+    for_each_band([frame, add](const Band& band) {
+        int32_t p = band.top * kFrameWidth;
+        const int32_t end = band.bottom * kFrameWidth;
+        for (; p + 4 <= end; p += 4)
+            px4::store(frame + p, px4::add_bytes_saturate(px4::load(frame + p), px4::splat(add)));
+        for (; p < end; ++p)
+            frame[p] = add_saturate(frame[p], add);
+    });
 }
 
 void keyed_overlay(uint32_t* frame, const uint32_t* overlay, const uint32_t* background) {
-    int32_t p = 0;
-    for (; p + 4 <= kFramePixels; p += 4) {
-        using namespace px4;
-        const Pixels4 o = load(overlay + p);
-        store(frame + p, select(is_zero(o & splat(0x00FFFFFFu)), load(background + p), o));
-    }
-    for (; p < kFramePixels; ++p) {
-        const uint32_t o = overlay[p];
-        frame[p] = (o & 0x00FFFFFFu) != 0 ? o : background[p];
-    }
+    for_each_band([=](const Band& band) {
+        int32_t p = band.top * kFrameWidth;
+        const int32_t end = band.bottom * kFrameWidth;
+        for (; p + 4 <= end; p += 4) {
+            using namespace px4;
+            const Pixels4 o = load(overlay + p);
+            store(frame + p, select(is_zero(o & splat(0x00FFFFFFu)), load(background + p), o));
+        }
+        for (; p < end; ++p) {
+            const uint32_t o = overlay[p];
+            frame[p] = (o & 0x00FFFFFFu) != 0 ? o : background[p];
+        }
+    });
 }
 
 uint32_t flash_fade(Fade fade, int32_t tick, uint32_t start_tick) {

@@ -31,13 +31,14 @@ int32_t light_level(float angle, int32_t boost) {
 
 namespace {
 
-// One pass over the frame, each light's kind of level fixed at compile time.
+// One pass over pixels first .. end - 1 of the frame, each light's kind of
+// level fixed at compile time.
 template <bool kBright0, bool kBright1, bool kBright2>
 void draw_shaded(uint32_t* frame, const uint32_t* l0, const uint32_t* l1, const uint32_t* l2,
-                 const ShadeLevel (&s)[kLightCount]) {
+                 const ShadeLevel (&s)[kLightCount], int32_t first, int32_t end) {
     const uint16_t f0 = s[0].factor, f1 = s[1].factor, f2 = s[2].factor;
-    int32_t p = 0;
-    for (; p + 4 <= kFramePixels; p += 4) {
+    int32_t p = first;
+    for (; p + 4 <= end; p += 4) {
         using namespace px4;
         // Each byte saturates on its own, so the top bytes are cleared once, at the end.
         const Pixels4 pair = add_bytes_saturate(shade4_unmasked<kBright1>(f1, load(l1 + p)),
@@ -45,14 +46,14 @@ void draw_shaded(uint32_t* frame, const uint32_t* l0, const uint32_t* l1, const 
         const Pixels4 all = add_bytes_saturate(pair, shade4_unmasked<kBright0>(f0, load(l0 + p)));
         store(frame + p, all & splat(0x00FFFFFFu));
     }
-    for (; p < kFramePixels; ++p) {
+    for (; p < end; ++p) {
         const uint32_t pair = add_saturate(shade(s[1], l1[p]), shade(s[2], l2[p]));
         frame[p] = add_saturate(pair, shade(s[0], l0[p]));
     }
 }
 
 using ShadedPass = void (*)(uint32_t*, const uint32_t*, const uint32_t*, const uint32_t*,
-                            const ShadeLevel (&)[kLightCount]);
+                            const ShadeLevel (&)[kLightCount], int32_t, int32_t);
 // Indexed by brightens: bit 0 for light 0, bit 1 for light 1, bit 2 for light 2.
 constexpr ShadedPass kShadedPasses[8] = {
     draw_shaded<false, false, false>, draw_shaded<true, false, false>,
@@ -63,11 +64,17 @@ constexpr ShadedPass kShadedPasses[8] = {
 
 } // namespace
 
-void draw_light_maps(uint32_t* frame, const Image (&lights)[kLightCount],
-                     const int32_t (&levels)[kLightCount]) {
+void draw_light_map_rows(uint32_t* frame, const Image (&lights)[kLightCount],
+                         const int32_t (&levels)[kLightCount], const Band& band) {
     ShadeLevel s[kLightCount];
     for (int i = 0; i < kLightCount; ++i)
         make_shade_level(s[i], levels[i]);
     const int kind = (s[0].brightens ? 1 : 0) | (s[1].brightens ? 2 : 0) | (s[2].brightens ? 4 : 0);
-    kShadedPasses[kind](frame, lights[0].pixels, lights[1].pixels, lights[2].pixels, s);
+    kShadedPasses[kind](frame, lights[0].pixels, lights[1].pixels, lights[2].pixels, s,
+                        band.top * kFrameWidth, band.bottom * kFrameWidth);
+}
+
+void draw_light_maps(uint32_t* frame, const Image (&lights)[kLightCount],
+                     const int32_t (&levels)[kLightCount]) {
+    for_each_band([&](const Band& band) { draw_light_map_rows(frame, lights, levels, band); });
 }

@@ -15,6 +15,7 @@
 #pragma once
 #include <cstdint>
 
+#include "core/bands.h"
 #include "core/image.h"
 #include "core/pixels4.h"
 
@@ -71,5 +72,10 @@ int32_t light_level(float angle, int32_t boost);
 // Every pixel p of the 320 x 240 frame becomes light 0 shaded with levels[0],
 // saturating-added to (light 1 shaded with levels[1] + light 2 shaded with
 // levels[2]). The lights are 320 x 240 images; levels lie in 0..255.
+// It draws in two bands at once where there are two (core/bands.h);
+// draw_light_map_rows draws only the rows of one band, for a caller that is
+// already inside for_each_band.
 void draw_light_maps(uint32_t* frame, const Image (&lights)[kLightCount],
                      const int32_t (&levels)[kLightCount]);
+void draw_light_map_rows(uint32_t* frame, const Image (&lights)[kLightCount],
+                         const int32_t (&levels)[kLightCount], const Band& band);

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "assets/pcx.h"
+#include "core/bands.h"
 #include "core/colour.h"
 #include "core/pixels4.h"
 #include "core/rand.h"
@@ -23,6 +24,29 @@ int8_t boost_after(uint32_t elapsed, int8_t previous) {
     const uint32_t ramp = elapsed * 127u / 120u;
     return static_cast<int8_t>(ramp >= static_cast<uint32_t>(kBoostMax) ? kBoostMax : ramp);
 }
+
+namespace {
+
+// The text strip's row, shaded to `text`, added onto one frame row: strip
+// columns from `first` on, wrapping to column 0 at most once, so two runs of
+// consecutive strip pixels.
+void add_strip_row(uint32_t* row, const uint32_t* strip_row, int32_t first,
+                   const ShadeLevel& text) {
+    int32_t x = 0;
+    int32_t u = first;
+    while (x < kFrameWidth) {
+        const int32_t run_end = std::min(kFrameWidth, x + (kStripWidth - u));
+        for (; x + 4 <= run_end; x += 4, u += 4) {
+            using namespace px4;
+            store(row + x, add_bytes_saturate(load(row + x), shade4(text, load(strip_row + u))));
+        }
+        for (; x < run_end; ++x, ++u)
+            row[x] = add_saturate(row[x], shade(text, strip_row[u]));
+        if (u == kStripWidth) u = 0;
+    }
+}
+
+} // namespace
 
 void scene0_setup() {
     scene0.lights[0] = load_picture("a1txt.pcx", kFrameWidth, kFrameHeight);
@@ -44,7 +68,6 @@ void scene0_render(uint32_t* frame) {
     s.text_level = (vorn::rand() >> 9) + 30;
     // The light maps write every pixel; without them the frame starts black.
     const bool lights_on = sync_flag(4);
-    if (!lights_on) std::memset(frame, 0, sizeof(uint32_t) * kFramePixels);
 
     if (sync_flag(3)) {
         s.boost_start = t;
@@ -55,38 +78,27 @@ void scene0_render(uint32_t* frame) {
         s.boost =
             boost_after(static_cast<uint32_t>(t) - static_cast<uint32_t>(s.boost_start), s.boost);
 
-    if (lights_on) {
+    if (lights_on)
         for (int i = 0; i < kLightCount; ++i) {
             s.angles[i] = light_angle(s.speeds[i], t);
             s.levels[i] = light_level(s.angles[i], s.boost);
         }
-        draw_light_maps(frame, s.lights, s.levels);
-    }
 
     ShadeLevel text;
     make_shade_level(text, s.text_level);
     // Positive modulo: the column stays inside the strip for any tick.
     int32_t first = (t / 4) % kStripWidth;
     if (first < 0) first += kStripWidth;
-    for (int32_t y = 0; y < kFrameHeight; ++y) {
-        const uint32_t* strip_row = s.strip.pixels + y * kStripWidth;
-        uint32_t* row = frame + y * kFrameWidth;
-        // The row reads the strip from column `first` on, wrapping to column
-        // 0 at most once: two runs of consecutive strip pixels.
-        int32_t x = 0;
-        int32_t u = first;
-        while (x < kFrameWidth) {
-            const int32_t run_end = std::min(kFrameWidth, x + (kStripWidth - u));
-            for (; x + 4 <= run_end; x += 4, u += 4) {
-                using namespace px4;
-                store(row + x,
-                      add_bytes_saturate(load(row + x), shade4(text, load(strip_row + u))));
-            }
-            for (; x < run_end; ++x, ++u)
-                row[x] = add_saturate(row[x], shade(text, strip_row[u]));
-            if (u == kStripWidth) u = 0;
-        }
-    }
+    for_each_band([&](const Band& band) {
+        if (lights_on)
+            draw_light_map_rows(frame, s.lights, s.levels, band);
+        else
+            std::memset(frame + band.top * kFrameWidth, 0,
+                        sizeof(uint32_t) * kFrameWidth *
+                            static_cast<size_t>(band.bottom - band.top));
+        for (int32_t y = band.top; y < band.bottom; ++y)
+            add_strip_row(frame + y * kFrameWidth, s.strip.pixels + y * kStripWidth, first, text);
+    });
 }
 
 void scene0_release() {

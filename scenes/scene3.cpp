@@ -7,6 +7,7 @@
 #include "assets/lwo.h"
 #include "assets/pcx.h"
 #include "core/angles.h"
+#include "core/bands.h"
 #include "core/pixels4.h"
 #include "core/rand.h"
 #include "core/screen.h"
@@ -70,36 +71,42 @@ void store_noise(uint32_t* out, States8 s) {
     store(out + 4, interleave_high(gg, g));
 }
 
-void draw_noise(uint32_t* frame) {
-    static_assert(kNoiseLevels == 40, "the division below is by 40");
+// Pixels first .. end - 1 of the noise; `state` is the generator's state
+// before pixel first's value is drawn.
+void noise_pixels(uint32_t* frame, uint32_t state, int32_t first, int32_t end) {
     constexpr Steps one = steps(1), all = steps(kGenerators);
-    uint32_t state = vorn::rand_state();
-    int32_t p = 0;
-    {
-        uint16_t low[kGenerators], high[kGenerators];
-        for (int k = 0; k < kGenerators; ++k) {
-            state = state * one.multiplier + one.increment;
-            low[k] = static_cast<uint16_t>(state);
-            high[k] = static_cast<uint16_t>(state >> 16);
-        }
-        States8 states{px4::load16(low), px4::load16(high)};
-        States8 drawn = states;
-        for (; p + kGenerators <= kFramePixels; p += kGenerators) {
-            store_noise(frame + p, states);
-            drawn = states;
-            states = step_states(states, all);
-        }
-        if (p > 0)
-            state = px4::lane16(drawn.low, kGenerators - 1) |
-                    uint32_t{px4::lane16(drawn.high, kGenerators - 1)} << 16;
-        else
-            state = vorn::rand_state();
+    uint16_t low[kGenerators], high[kGenerators];
+    uint32_t lane = state;
+    for (int k = 0; k < kGenerators; ++k) {
+        lane = lane * one.multiplier + one.increment;
+        low[k] = static_cast<uint16_t>(lane);
+        high[k] = static_cast<uint16_t>(lane >> 16);
     }
-    vorn::rand_resume(state, static_cast<uint64_t>(p));
-    for (; p < kFramePixels; ++p) {
-        const uint32_t g = static_cast<uint32_t>(vorn::rand() % kNoiseLevels);
+    States8 states{px4::load16(low), px4::load16(high)};
+    int32_t p = first;
+    for (; p + kGenerators <= end; p += kGenerators) {
+        store_noise(frame + p, states);
+        states = step_states(states, all);
+    }
+    // The last few one at a time, the plain form of the arithmetic above.
+    uint32_t rest = vorn::rand_skip(state, static_cast<uint64_t>(p - first));
+    for (; p < end; ++p) {
+        rest = rest * one.multiplier + one.increment;
+        const uint32_t g = ((rest >> 16) & 0x7FFFu) % kNoiseLevels;
         frame[p] = g * 0x00010101u;
     }
+}
+
+void draw_noise(uint32_t* frame) {
+    static_assert(kNoiseLevels == 40, "the division in store_noise is by 40");
+    // Each band starts the generator where the rows above it leave it.
+    const uint32_t state = vorn::rand_state();
+    for_each_band([state, frame](const Band& band) {
+        const int32_t first = band.top * kFrameWidth;
+        noise_pixels(frame, vorn::rand_skip(state, static_cast<uint64_t>(first)), first,
+                     band.bottom * kFrameWidth);
+    });
+    vorn::rand_resume(vorn::rand_skip(state, kFramePixels), kFramePixels);
 }
 
 } // namespace
