@@ -44,8 +44,11 @@ uint32_t wait_for_change(const std::atomic<uint32_t>& a, uint32_t old,
     }
 }
 
-// The helper thread: runs the lower band of each posted job. It is never
-// stopped; it sleeps between frames and ends with the process.
+// The helper thread: runs the lower band of each posted job, unless another
+// thread has taken it first. The caller takes it itself when it has drawn
+// its own band and the helper has not started, so a busy machine that keeps
+// the helper waiting for a core costs no more than drawing in one band. It
+// is never stopped; it sleeps between frames and ends with the process.
 class Helper {
   public:
     // Starts the thread; false when the system gives none.
@@ -66,27 +69,43 @@ class Helper {
         posted_.store(ticket, std::memory_order_release);
         posted_.notify_one();
         job(context, Band{0, split, 0, 2});
+        if (take(ticket)) return;
         uint32_t done = done_.load(std::memory_order_acquire);
         while (done != ticket)
             done = wait_for_change(done_, done, std::chrono::microseconds(200));
     }
 
+    // Runs the lower band of the job in hand on the calling thread if no
+    // thread has taken it yet.
+    void take_waiting() { take(posted_.load(std::memory_order_acquire)); }
+
   private:
+    // Takes the lower band of job `ticket` if nobody has, and runs it here.
+    bool take(uint32_t ticket) {
+        uint32_t before = ticket - 1;
+        if (!taken_.compare_exchange_strong(before, ticket, std::memory_order_acq_rel))
+            return false;
+        job_(context_, Band{split_, kFrameHeight, 1, 2});
+        done_.store(ticket, std::memory_order_release);
+        done_.notify_one();
+        return true;
+    }
+
     void loop() {
         uint32_t seen = 0;
         for (;;) {
             seen = wait_for_change(posted_, seen, std::chrono::microseconds(200));
-            job_(context_, Band{split_, kFrameHeight, 1, 2});
-            done_.store(seen, std::memory_order_release);
-            done_.notify_one();
+            take(seen);
         }
     }
 
-    // Written before posted_ is released, read after it is acquired.
+    // Written before posted_ is released; read by whoever takes the job.
     bands_detail::Job job_ = nullptr;
     void* context_ = nullptr;
     int32_t split_ = 0;
-    std::atomic<uint32_t> posted_{0}, done_{0};
+    // The last job posted, the last whose lower band a thread has taken,
+    // and the last whose lower band is drawn.
+    std::atomic<uint32_t> posted_{0}, taken_{0}, done_{0};
 };
 
 Helper* helper = nullptr; // started on the first two-band call, never freed
@@ -129,6 +148,12 @@ void copy_frame(uint32_t* to, const uint32_t* from) {
         std::memcpy(to + first, from + first,
                     sizeof(uint32_t) * kFrameWidth * size_t(band.bottom - band.top));
     });
+}
+
+void bands_detail::help() {
+#if VORN_BANDS_THREADED
+    if (helper) helper->take_waiting();
+#endif
 }
 
 void spin_pause() {

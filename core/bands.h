@@ -72,6 +72,9 @@ void spin_pause();
 namespace bands_detail {
 using Job = void (*)(void* context, const Band& band);
 void run(Job job, void* context, int32_t split);
+// For a band that must wait for the other: draws the lower band here if no
+// thread has started it yet.
+void help();
 } // namespace bands_detail
 
 template <class Job> void for_each_band(Job&& job, int32_t split = kFrameHeight / 2) {

@@ -8,7 +8,8 @@
 // leave in that entry and how many faces it has finished, and the upper band
 // asks for the value the entry held before a given face: the value a single
 // pass over the faces would read there. The upper band may wait for the lower
-// one; the lower band never waits.
+// one (and draws it itself if no thread has started it); the lower band never
+// waits.
 #pragma once
 #include <atomic>
 #include <cstdint>
@@ -40,8 +41,10 @@ class DepthSeam {
 
     // Upper band: the entry as faces 0 .. face - 1 left it.
     uint32_t before(int32_t face) const {
-        while (faces_done_.load(std::memory_order_acquire) < face)
+        while (faces_done_.load(std::memory_order_acquire) < face) {
+            bands_detail::help(); // the lower band may not have started
             spin_pause();
+        }
         for (uint32_t n = noted_.load(std::memory_order_acquire); n > 0; --n)
             if (notes_[n - 1].face < face) return notes_[n - 1].value;
         return initial_;
