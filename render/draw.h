@@ -64,6 +64,16 @@ void draw_vertex_sprites(uint32_t* frame, Object& object, const Image& sprite, i
 void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, int32_t height,
                           int32_t centre_x, int32_t centre_y);
 
+// The on-screen part of a sprite: frame columns [left, right) and rows
+// [top, bottom), showing sprite columns from first_column and sprite rows from
+// first_row on. Sprite column c reads texel column bits 16..23 of c * u_step
+// (in 32 bits: wherever a pixel is drawn the product stays below 2^24).
+struct SpriteClip {
+    int64_t left, top, right, bottom;
+    int64_t first_column, first_row;
+    uint32_t u_step, v_step;
+};
+
 // Additive sprites of one image drawn one after another, each exactly as
 // draw_additive_sprite draws it. Sprites of a size the batch has drawn before
 // (up to 128 pixels across) reuse its scaled copy of the image, since they
@@ -78,6 +88,13 @@ class SpriteBatch {
     // Whether this batch was made for `sprite`'s pixels.
     bool draws(const Image& sprite) const { return texels_ != nullptr && texels_ == sprite.pixels; }
     void draw(uint32_t* frame, int32_t width, int32_t height, int32_t centre_x, int32_t centre_y);
+
+    // Many sprites, in order, as draw() would draw them one after another;
+    // in two bands at once where there are two (core/bands.h).
+    struct Place {
+        int32_t width, height, centre_x, centre_y;
+    };
+    void draw_all(uint32_t* frame, const std::vector<Place>& places);
 
   private:
     static constexpr int32_t kLargest = 128;
@@ -95,6 +112,19 @@ class SpriteBatch {
         Box lit;
     };
     const Scaled& scaled(int32_t width, int32_t height);
+    // Where one sprite goes and what it reads, worked out before any band
+    // draws: frame rows [top, bottom) and columns [x0, x1) of the scaled
+    // copy `copy` (an index into sizes_), whose row `top` starts `source`
+    // pixels into its storage, indexed by frame column; or, for a sprite
+    // larger than the copies, its clip.
+    struct Placed {
+        int64_t top, bottom, x0, x1;
+        int32_t copy; // -1: drawn from the image through `clip`
+        int64_t source;
+        SpriteClip clip;
+    };
+    bool place(const Place& where, Placed& out);
+    void add(uint32_t* frame, const Placed& p, int64_t top, int64_t bottom) const;
 
     const uint32_t* texels_ = nullptr;
     std::vector<Scaled> sizes_;

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "core/bands.h"
 #include "core/pixels4.h"
 #include "core/screen.h"
 #include "render/draw.h"
@@ -24,16 +25,6 @@
 namespace {
 
 constexpr uint32_t kColourBits = 0x00FFFFFFu;
-
-// The on-screen part of a sprite: frame columns [left, right) and rows
-// [top, bottom), showing sprite columns from first_column and sprite rows from
-// first_row on. Sprite column c reads texel column bits 16..23 of c * u_step
-// (in 32 bits: wherever a pixel is drawn the product stays below 2^24).
-struct SpriteClip {
-    int64_t left, top, right, bottom;
-    int64_t first_column, first_row;
-    uint32_t u_step, v_step;
-};
 
 bool clip_sprite(int32_t width, int32_t height, int32_t centre_x, int32_t centre_y, SpriteClip& c) {
     if (width < 1 || height < 1) return false;
@@ -54,14 +45,15 @@ uint32_t sprite_coordinate(int64_t n, uint32_t step) {
     return static_cast<uint32_t>(n) * step;
 }
 
-// The sprite's texels for the clipped part, one sprite row at a time; the
-// texel columns are the same for every row.
-void draw_clipped(uint32_t* frame, const uint32_t* texels, const SpriteClip& c) {
+// The sprite's texels for the clipped part within frame rows [top, bottom),
+// one sprite row at a time; the texel columns are the same for every row.
+void draw_clipped(uint32_t* frame, const uint32_t* texels, const SpriteClip& c, int64_t top,
+                  int64_t bottom) {
     const int64_t width = c.right - c.left;
     uint8_t columns[kFrameWidth];
     for (int64_t i = 0; i < width; ++i)
         columns[i] = static_cast<uint8_t>(sprite_coordinate(c.first_column + i, c.u_step) >> 16);
-    for (int64_t y = c.top; y < c.bottom; ++y) {
+    for (int64_t y = std::max(c.top, top); y < std::min(c.bottom, bottom); ++y) {
         const uint32_t v = sprite_coordinate(c.first_row + (y - c.top), c.v_step);
         const uint32_t* texel_row = texels + ((v >> 8) & 0xFF00u); // row (v >> 16) mod 256
         uint32_t* row = frame + y * kFrameWidth + c.left;
@@ -79,16 +71,17 @@ void draw_clipped(uint32_t* frame, const uint32_t* texels, const SpriteClip& c) 
 
 } // namespace
 
-void SpriteBatch::draw(uint32_t* frame, int32_t width, int32_t height, int32_t centre_x,
-                       int32_t centre_y) {
-    if (texels_ == nullptr) return;
-    SpriteClip c;
-    if (!clip_sprite(width, height, centre_x, centre_y, c)) return;
-    if (width > kLargest || height > kLargest) {
-        draw_clipped(frame, texels_, c);
-        return;
+bool SpriteBatch::place(const Place& where, Placed& out) {
+    if (texels_ == nullptr) return false;
+    SpriteClip& c = out.clip;
+    if (!clip_sprite(where.width, where.height, where.centre_x, where.centre_y, c)) return false;
+    if (where.width > kLargest || where.height > kLargest) {
+        out.copy = -1;
+        out.top = c.top;
+        out.bottom = c.bottom;
+        return true;
     }
-    const Scaled& s = scaled(width, height);
+    const Scaled& s = scaled(where.width, where.height);
     // Only the copy's non-black box is added (black adds nothing), widened to
     // whole groups of four frame pixels (frame columns 0 and 320 are group
     // edges) that read black from the copy's margins: every row of a sprite
@@ -97,19 +90,58 @@ void SpriteBatch::draw(uint32_t* frame, int32_t width, int32_t height, int32_t c
     const int64_t row_shift = c.top - c.first_row; // frame row of sprite row 0
     const int64_t first = std::max<int64_t>(s.lit.left + shift, c.left);
     const int64_t last = std::min<int64_t>(s.lit.right + shift, c.right);
-    const int64_t top = std::max<int64_t>(s.lit.top + row_shift, c.top);
-    const int64_t bottom = std::min<int64_t>(s.lit.bottom + row_shift, c.bottom);
-    if (first >= last || top >= bottom) return;
-    const int64_t x0 = first & ~int64_t{3}, x1 = (last + 3) & ~int64_t{3};
+    out.top = std::max<int64_t>(s.lit.top + row_shift, c.top);
+    out.bottom = std::min<int64_t>(s.lit.bottom + row_shift, c.bottom);
+    if (first >= last || out.top >= out.bottom) return false;
+    out.x0 = first & ~int64_t{3};
+    out.x1 = (last + 3) & ~int64_t{3};
+    out.copy = static_cast<int32_t>(&s - sizes_.data());
     // Copy row of frame row `top`, indexed by frame column.
-    const uint32_t* source = s.pixels.data() + (top - row_shift) * s.stride + kMargin - shift;
-    for (int64_t y = top; y < bottom; ++y, source += s.stride) {
+    out.source = (out.top - row_shift) * s.stride + kMargin - shift;
+    return true;
+}
+
+void SpriteBatch::add(uint32_t* frame, const Placed& p, int64_t top, int64_t bottom) const {
+    if (p.copy < 0) {
+        draw_clipped(frame, texels_, p.clip, top, bottom);
+        return;
+    }
+    const Scaled& s = sizes_[static_cast<size_t>(p.copy)];
+    const int64_t first_row = std::max(p.top, top), end_row = std::min(p.bottom, bottom);
+    const uint32_t* source = s.pixels.data() + p.source + (first_row - p.top) * s.stride;
+    for (int64_t y = first_row; y < end_row; ++y, source += s.stride) {
         uint32_t* row = frame + y * kFrameWidth;
-        for (int64_t x = x0; x < x1; x += 4) {
+        for (int64_t x = p.x0; x < p.x1; x += 4) {
             using namespace px4;
             store(row + x, add_bytes_saturate(load(row + x), load(source + x)));
         }
     }
+}
+
+void SpriteBatch::draw(uint32_t* frame, int32_t width, int32_t height, int32_t centre_x,
+                       int32_t centre_y) {
+    Placed p;
+    if (place({width, height, centre_x, centre_y}, p)) add(frame, p, 0, kFrameHeight);
+}
+
+void SpriteBatch::draw_all(uint32_t* frame, const std::vector<Place>& places) {
+    // Every copy is made before the bands start, so that they only read.
+    static std::vector<Placed> placed;
+    placed.clear();
+    RowWork work;
+    for (const Place& where : places) {
+        Placed p;
+        if (!place(where, p)) continue;
+        placed.push_back(p);
+        work.add(p.top, p.bottom);
+    }
+    for_each_band(
+        [this, frame](const Band& band) {
+            for (const Placed& p : placed)
+                if (p.top < band.bottom && p.bottom > band.top)
+                    add(frame, p, band.top, band.bottom);
+        },
+        band_count() == 2 ? work.split() : kFrameHeight);
 }
 
 // The whole (unclipped) sprite of one size, 2 (width / 2) by 2 (height / 2)
@@ -151,11 +183,14 @@ const SpriteBatch::Scaled& SpriteBatch::scaled(int32_t width, int32_t height) {
 void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, int32_t height,
                           int32_t centre_x, int32_t centre_y) {
     SpriteClip c;
-    if (clip_sprite(width, height, centre_x, centre_y, c)) draw_clipped(frame, sprite.pixels, c);
+    if (clip_sprite(width, height, centre_x, centre_y, c))
+        draw_clipped(frame, sprite.pixels, c, 0, kFrameHeight);
 }
 
 void draw_vertex_sprites(uint32_t* frame, Object& object, SpriteBatch& batch, int32_t centre_x,
                          int32_t centre_y, double zoom, int32_t sprite_size) {
+    static std::vector<SpriteBatch::Place> places;
+    places.clear();
     for (int32_t i = 0; i < object.vertex_count; ++i) {
         const Vec3& m = object.model_vertices[i];
         const Vec3 p = transform_point(m.x, m.y, m.z, object.orientation);
@@ -165,8 +200,9 @@ void draw_vertex_sprites(uint32_t* frame, Object& object, SpriteBatch& batch, in
         const int32_t size = trunc_to_int32(sprite_size * k);
         const int32_t y = trunc_to_int32(k * p.y * zoom + centre_y);
         const int32_t x = trunc_to_int32(k * zoom * p.x + centre_x);
-        batch.draw(frame, size, size, x, y);
+        places.push_back({size, size, x, y});
     }
+    batch.draw_all(frame, places);
 }
 
 void draw_vertex_sprites(uint32_t* frame, Object& object, const Image& sprite, int32_t centre_x,

@@ -107,8 +107,11 @@ void draw_faces(uint32_t* frame, Scene5& s, const std::vector<Projected>& points
 void draw_sprites(uint32_t* frame, Scene5& s, const std::vector<Projected>& points) {
     if (!s.sprites.draws(s.sprite)) s.sprites = SpriteBatch(s.sprite);
     SpriteBatch& batch = s.sprites;
+    static std::vector<SpriteBatch::Place> places;
+    places.clear();
     for (const Projected& p : points)
-        if (p.front) batch.draw(frame, p.sprite_size, p.sprite_size, p.x, p.y);
+        if (p.front) places.push_back({p.sprite_size, p.sprite_size, p.x, p.y});
+    batch.draw_all(frame, places);
 }
 
 void draw_scroller(uint32_t* frame, const Image& scroller, int32_t t) {
