@@ -33,6 +33,7 @@ class DepthSeam {
     // left `value` in the entry.
     void note(int32_t face, uint32_t value) {
         const uint32_t n = noted_.load(std::memory_order_relaxed);
+        if (n >= notes_.size()) return; // cannot happen: one run per face and row
         notes_[n] = {face, value};
         noted_.store(n + 1, std::memory_order_release);
     }
