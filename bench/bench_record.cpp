@@ -17,7 +17,7 @@
 
 #include "driver/recorder.h"
 #include "driver/show.h"
-#include "driver/video_encoder.h"
+#include "driver/video_module.h"
 
 namespace {
 
@@ -51,10 +51,15 @@ int64_t record_show(bool encode) {
     const std::string out =
         (std::filesystem::temp_directory_path() / "vorn-bench-record.mp4").string();
     std::unique_ptr<FrameSink> sink;
-    if (encode)
-        sink = std::make_unique<VideoEncoder>(out, Container::Mp4, 4, FrameRate{});
-    else
-        sink = std::make_unique<DiscardSink>();
+    try {
+        // The build's module, as the program in the build folder loads it.
+        sink = encode ? load_video_encoder(video_module_path(VORN_BUILD_PROGRAM_DIR), out,
+                                           Container::Mp4, 4, FrameRate{})
+                      : std::make_unique<DiscardSink>();
+    } catch (const RecordError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 0;
+    }
     Recorder recorder(*sink, RecordSettings{});
     NoDialogs dialogs;
     ShowPlatform p{recorder, recorder, dialogs, recorder, scene_table(), {true, false}};

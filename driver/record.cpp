@@ -14,12 +14,13 @@
 #include <vector>
 
 #include "core/sync.h"
+#include "driver/data_dir.h"
 #include "driver/frame_files.h"
 #include "driver/music_timeline.h"
 #include "driver/progress.h"
 #include "driver/recorder.h"
 #include "driver/show.h"
-#include "driver/video_encoder.h"
+#include "driver/video_module.h"
 #include "driver/xm_sync.h"
 
 namespace {
@@ -99,11 +100,17 @@ int run_recording(const RecordRequest& request) {
     const int64_t total = request.rate.frames_until(length_ms * kRecordRate / 1000);
 
     std::unique_ptr<FrameSink> sink;
-    if (request.frames)
+    if (request.frames) {
         sink = std::make_unique<FrameFiles>(request.path, request.scale);
-    else
-        sink = std::make_unique<VideoEncoder>(request.path, *container_for(request.path),
-                                              request.scale, request.rate);
+    } else {
+        try {
+            sink = load_video_encoder(video_module_path(program_dir()), request.path,
+                                      *container_for(request.path), request.scale, request.rate);
+        } catch (const RecordError& e) {
+            std::fprintf(stderr, "vorn: %s\n", e.what());
+            return 1;
+        }
+    }
     Recorder recorder(*sink, settings);
     Progress progress(total, request.rate, isatty(STDERR_FILENO) != 0);
     recorder.on_frame = [&](int64_t frames) { progress.update(frames); };

@@ -12,7 +12,9 @@
 //                                     0 when complete; 128 + the signal's
 //                                     number after Ctrl+C or SIGTERM (the
 //                                     partial file plays); 1 when the output
-//                                     fails (nothing is left behind); 2 for
+//                                     fails (nothing is left behind) or the
+//                                     video module cannot be loaded (nothing
+//                                     is created); 2 for
 //                                     an order position the song lacks; the
 //                                     live show's status for a bad data file.
 #pragma once

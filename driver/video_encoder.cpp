@@ -53,17 +53,6 @@ void bt709_limited(SwsContext* sws) {
 
 } // namespace
 
-std::optional<Container> container_for(const std::string& path) {
-    const size_t dot = path.rfind('.');
-    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return {};
-    std::string ext = path.substr(dot + 1);
-    for (char& c : ext)
-        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    if (ext == "mp4") return Container::Mp4;
-    if (ext == "mkv") return Container::Mkv;
-    return {};
-}
-
 VideoEncoder::VideoEncoder(std::string path, Container container, int scale, FrameRate rate)
     : path_(std::move(path)), temp_(path_ + ".part"), container_(container), scale_(scale),
       rate_(rate) {}

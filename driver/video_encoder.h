@@ -1,4 +1,5 @@
-// A recording's video file through FFmpeg's libraries.
+// A recording's video file through FFmpeg's libraries. Built into the video
+// module only (video_module.h): the program itself does not link FFmpeg.
 //
 //   .mp4  H.264 (libx264) in yuv420p, BT.709 limited range, with AAC sound;
 //         the index sits at the front so that browsers start playing at once
@@ -11,12 +12,12 @@
 // is removed.
 #pragma once
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "driver/frame_sink.h"
 #include "driver/record_timing.h"
+#include "driver/video_module.h"
 
 struct AVCodecContext;
 struct AVFormatContext;
@@ -25,11 +26,6 @@ struct AVPacket;
 struct AVStream;
 struct SwrContext;
 struct SwsContext;
-
-enum class Container { Mp4, Mkv };
-
-// The container for a file name by its extension (.mp4 or .mkv, any case).
-std::optional<Container> container_for(const std::string& path);
 
 // The H.264 settings, for the README and the report.
 extern const char* const kH264Preset;

@@ -1,9 +1,14 @@
+# The recordings are read back through libavformat (media_probe.h); the
+# program itself loads FFmpeg only in its video module.
+target_link_libraries(test_driver PRIVATE PkgConfig::FFMPEG)
+
 # The program as a whole, driven by scripts: the installed program finds its
-# data (the script moves the build's data away for a moment, so no other test
-# may run beside it), and Ctrl+C or SIGTERM while a dialog is open.
+# data and its video module (the script moves the build's away for a moment,
+# so no other test may run beside it), and Ctrl+C or SIGTERM while a dialog is
+# open.
 add_test(NAME driver.installed_program_finds_its_data
          COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/driver/install_test.sh ${CMAKE_BINARY_DIR}
-                 ${VORN_DATA_DIR})
+                 ${VORN_DATA_DIR} $<TARGET_FILE:vorn_video>)
 set_tests_properties(driver.installed_program_finds_its_data PROPERTIES RUN_SERIAL TRUE
                      TIMEOUT 300)
 add_test(NAME driver.signal_during_a_dialog

@@ -1,12 +1,13 @@
 // Recording the show: which frame shows which row and how much sound goes
 // with it (in-process, with fake scenes), and the vorn program's recordings
 // read back through libavformat: streams, sizes, durations, repeatability,
-// stretches, PNG frames, Ctrl+C, bad targets and `make run` without a
-// display.
+// stretches, PNG frames, Ctrl+C, bad targets, a missing video module and
+// `make run` without a display.
 #include <gtest/gtest.h>
 
 #include <png.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -282,6 +283,27 @@ TEST(Record, BadTargetsAndOrdersFailWithOneLineAndLeaveNothing) {
         files += e.path().extension() == ".mkv" || e.path().extension() == ".mp4" ||
                  e.path().extension() == ".part";
     EXPECT_EQ(files, 0u);
+}
+
+// A program whose video module is missing (a copy of vorn in a folder of its
+// own: an installation without lib/vorn) refuses a video recording in one
+// line naming the module it looked for, before any file is made; PNG frames
+// need no module.
+TEST(Record, MissingVideoModuleFailsInOneLineBeforeAnyFile) {
+    const fs::path d = show_dir("record-no-module", module(2));
+    fs::create_directories(d / "bin");
+    fs::copy_file(VORN_BINARY, d / "bin" / "vorn");
+    const std::string copy = "cd '" + d.string() + "' && '" + (d / "bin" / "vorn").string() +
+                             "' --data . --fps 10 --scale 1 ";
+    const CommandResult r = run_command(copy + "--record x.mp4 2>&1 >/dev/null");
+    EXPECT_EQ(r.status, 1);
+    const fs::path wanted = d / "bin" / VORN_MODULE_FROM_BIN / VORN_VIDEO_MODULE_NAME;
+    EXPECT_NE(r.out.find(wanted.lexically_normal().string()), std::string::npos) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_FALSE(fs::exists(d / "x.mp4"));
+    EXPECT_FALSE(fs::exists(d / "x.mp4.part"));
+    EXPECT_EQ(run_command(copy + "--frames f --to 1 2>&1").status, 0);
+    EXPECT_TRUE(fs::exists(d / "f" / "frame_000000.png"));
 }
 
 // Ctrl+C ends the recording after the current frame; the file plays and holds

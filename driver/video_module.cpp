@@ -1,0 +1,67 @@
+// Finding and loading the video module (see video_module.h).
+#include "driver/video_module.h"
+
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+#include <SDL.h>
+
+namespace fs = std::filesystem;
+
+std::optional<Container> container_for(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos) return {};
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext)
+        c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (ext == "mp4") return Container::Mp4;
+    if (ext == "mkv") return Container::Mkv;
+    return {};
+}
+
+std::string video_module_path(const std::string& program_dir) {
+    if (program_dir.empty()) return "";
+    std::error_code ec;
+    const fs::path dir = fs::equivalent(program_dir, VORN_BUILD_PROGRAM_DIR, ec)
+                             ? fs::path(VORN_BUILD_PROGRAM_DIR)
+                             : fs::path(program_dir) / VORN_MODULE_FROM_BIN;
+    return (dir / VORN_VIDEO_MODULE_NAME).lexically_normal().string();
+}
+
+std::unique_ptr<FrameSink> load_video_encoder(const std::string& module_path,
+                                              const std::string& path, Container container,
+                                              int scale, FrameRate rate) {
+    static std::mutex lock;
+    static VideoEncoderFactory factory = nullptr; // the module stays loaded once found
+    {
+        const std::lock_guard<std::mutex> hold(lock);
+        if (!factory) {
+            std::string why;
+            if (module_path.empty()) {
+                why = "cannot find the video module " + std::string(VORN_VIDEO_MODULE_NAME) +
+                      ": the program's own folder is unknown";
+            } else if (void* module = SDL_LoadObject(module_path.c_str()); !module) {
+                // SDL's reason names the file as a rule; it is said once.
+                const std::string reason = SDL_GetError();
+                why = "cannot load the video module" +
+                      (reason.find(module_path) == std::string::npos ? " " + module_path : "") +
+                      ": " + reason;
+            } else {
+                factory = reinterpret_cast<VideoEncoderFactory>(
+                    SDL_LoadFunction(module, VORN_VIDEO_FACTORY));
+                if (!factory) {
+                    why = "the video module " + module_path +
+                          " is not this program's: " + SDL_GetError();
+                    SDL_UnloadObject(module);
+                }
+            }
+            if (!factory)
+                throw RecordError("cannot record " + path + ": " + why +
+                                  "; install the program again or build its target vorn_video "
+                                  "(--frames DIR records without the module)");
+        }
+    }
+    return std::unique_ptr<FrameSink>(
+        factory(path.c_str(), static_cast<int>(container), scale, rate.num, rate.den));
+}
