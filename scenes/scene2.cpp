@@ -1,11 +1,13 @@
 // Scene 2: wobbling picture window and greetings (see scene2.h).
 #include "scenes/scene2.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 
 #include "assets/pcx.h"
+#include "core/bands.h"
 #include "core/pixels4.h"
 #include "core/rand.h"
 #include "core/screen.h"
@@ -47,10 +49,10 @@ void tabulate_displacements(Displacements& shifts, int32_t s1, int32_t s2) {
     }
 }
 
-void draw_window(uint32_t* frame, const uint32_t* picture, int32_t s1, int32_t s2) {
-    Displacements shifts;
-    tabulate_displacements(shifts, s1, s2);
-    for (int32_t y = kWindowTop; y <= kWindowBottom; ++y) {
+// Rows top .. bottom - 1 of the window.
+void window_rows(uint32_t* frame, const uint32_t* picture, const Displacements& shifts, int32_t s1,
+                 int32_t s2, int32_t top, int32_t bottom) {
+    for (int32_t y = top; y < bottom; ++y) {
         const int32_t p = 136 * (y - 10);
         uint32_t* row = frame + y * kFrameWidth;
         // Column kWindowLeft + i reads entry j0 + i of its residue's table.
@@ -81,6 +83,17 @@ void draw_window(uint32_t* frame, const uint32_t* picture, int32_t s1, int32_t s
             row[x] = add_saturate(row[x], picture[v * 256 + u]);
         }
     }
+}
+
+void draw_window(uint32_t* frame, const uint32_t* picture, int32_t s1, int32_t s2) {
+    static Displacements shifts; // read by both bands
+    tabulate_displacements(shifts, s1, s2);
+    for_each_band(
+        [=](const Band& band) {
+            window_rows(frame, picture, shifts, s1, s2, std::max(band.top, kWindowTop),
+                        std::min(band.bottom, kWindowBottom + 1));
+        },
+        (kWindowTop + kWindowBottom + 1) / 2);
 }
 
 void draw_window_frame(uint32_t* frame, uint32_t colour) {
