@@ -11,6 +11,7 @@
 
 #include "assets/file_bytes.h"
 #include "assets/load_report.h"
+#include "core/bands.h"
 #include "core/clock.h"
 #include "core/sync.h"
 #include "driver/data_dir.h"
@@ -105,6 +106,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
     }
+    // Paced by the display, a frame takes a small part of its period on one
+    // core, and a second drawing thread would only add work (and heat);
+    // unpaced, frames come as fast as two bands can draw them.
+    if (o.vsync) set_band_count(1);
     install_stop_signals();
     std::string why;
     if (!display_available(why)) {
