@@ -3,11 +3,6 @@
 
 #include <algorithm>
 
-bool face_reaches(const ScreenFace& sf, const Band& band) {
-    return std::max({sf.y0, sf.y1, sf.y2}) > band.top &&
-           std::min({sf.y0, sf.y1, sf.y2}) < band.bottom;
-}
-
 int32_t balanced_split(const ScreenFace* faces, int32_t count) {
     RowWork work;
     for (int32_t f = 0; f < count; ++f) {

@@ -7,10 +7,14 @@
 //                            the faces: each face counts its rows on screen
 //                            and two more for its set-up
 #pragma once
+#include <algorithm>
 #include <cstdint>
 
 #include "core/bands.h"
 #include "render/object.h"
 
-bool face_reaches(const ScreenFace& sf, const Band& band);
+inline bool face_reaches(const ScreenFace& sf, const Band& band) {
+    return std::max({sf.y0, sf.y1, sf.y2}) > band.top &&
+           std::min({sf.y0, sf.y1, sf.y2}) < band.bottom;
+}
 int32_t balanced_split(const ScreenFace* faces, int32_t count);
