@@ -5,7 +5,6 @@
 #include <atomic>
 #include <cassert>
 #include <chrono>
-#include <cstring>
 
 #if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
 #define VORN_BANDS_THREADED 0
@@ -144,9 +143,7 @@ int32_t RowWork::split() const {
 
 void copy_frame(uint32_t* to, const uint32_t* from) {
     for_each_band([to, from](const Band& band) {
-        const size_t first = size_t(band.top) * kFrameWidth;
-        std::memcpy(to + first, from + first,
-                    sizeof(uint32_t) * kFrameWidth * size_t(band.bottom - band.top));
+        std::copy(from + band.first_pixel(), from + band.end_pixel(), to + band.first_pixel());
     });
 }
 

@@ -44,6 +44,9 @@ struct Band {
     int32_t index, count;
     bool has_band_above() const { return index > 0; }
     bool has_band_below() const { return index + 1 < count; }
+    // The band's pixels first_pixel() .. end_pixel() - 1 of the frame.
+    int32_t first_pixel() const { return top * kFrameWidth; }
+    int32_t end_pixel() const { return bottom * kFrameWidth; }
 };
 
 constexpr Band kWholeFrame{0, kFrameHeight, 0, 1};

@@ -10,8 +10,8 @@
 void brighten(uint32_t* frame, uint32_t amount) {
     const uint32_t add = (amount & 0xFFu) * 0x00010101u;
     for_each_band([frame, add](const Band& band) {
-        int32_t p = band.top * kFrameWidth;
-        const int32_t end = band.bottom * kFrameWidth;
+        int32_t p = band.first_pixel();
+        const int32_t end = band.end_pixel();
         for (; p + 4 <= end; p += 4)
             px4::store(frame + p, px4::add_bytes_saturate(px4::load(frame + p), px4::splat(add)));
         for (; p < end; ++p)
@@ -21,8 +21,8 @@ void brighten(uint32_t* frame, uint32_t amount) {
 
 void keyed_overlay(uint32_t* frame, const uint32_t* overlay, const uint32_t* background) {
     for_each_band([=](const Band& band) {
-        int32_t p = band.top * kFrameWidth;
-        const int32_t end = band.bottom * kFrameWidth;
+        int32_t p = band.first_pixel();
+        const int32_t end = band.end_pixel();
         for (; p + 4 <= end; p += 4) {
             using namespace px4;
             const Pixels4 o = load(overlay + p);

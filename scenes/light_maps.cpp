@@ -71,7 +71,7 @@ void draw_light_map_rows(uint32_t* frame, const Image (&lights)[kLightCount],
         make_shade_level(s[i], levels[i]);
     const int kind = (s[0].brightens ? 1 : 0) | (s[1].brightens ? 2 : 0) | (s[2].brightens ? 4 : 0);
     kShadedPasses[kind](frame, lights[0].pixels, lights[1].pixels, lights[2].pixels, s,
-                        band.top * kFrameWidth, band.bottom * kFrameWidth);
+                        band.first_pixel(), band.end_pixel());
 }
 
 void draw_light_maps(uint32_t* frame, const Image (&lights)[kLightCount],

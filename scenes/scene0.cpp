@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 
 #include "assets/pcx.h"
 #include "core/bands.h"
@@ -93,9 +92,7 @@ void scene0_render(uint32_t* frame) {
         if (lights_on)
             draw_light_map_rows(frame, s.lights, s.levels, band);
         else
-            std::memset(frame + band.top * kFrameWidth, 0,
-                        sizeof(uint32_t) * kFrameWidth *
-                            static_cast<size_t>(band.bottom - band.top));
+            std::fill(frame + band.first_pixel(), frame + band.end_pixel(), 0u);
         for (int32_t y = band.top; y < band.bottom; ++y)
             add_strip_row(frame + y * kFrameWidth, s.strip.pixels + y * kStripWidth, first, text);
     });

@@ -102,9 +102,9 @@ void draw_noise(uint32_t* frame) {
     // Each band starts the generator where the rows above it leave it.
     const uint32_t state = vorn::rand_state();
     for_each_band([state, frame](const Band& band) {
-        const int32_t first = band.top * kFrameWidth;
+        const int32_t first = band.first_pixel();
         noise_pixels(frame, vorn::rand_skip(state, static_cast<uint64_t>(first)), first,
-                     band.bottom * kFrameWidth);
+                     band.end_pixel());
     });
     vorn::rand_resume(vorn::rand_skip(state, kFramePixels), kFramePixels);
 }
