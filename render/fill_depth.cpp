@@ -3,6 +3,8 @@
 //
 // Only the texture reaches the picture: no per-corner light level is worked
 // out, since no span would read it.
+#include <algorithm>
+
 #include "render/depth.h"
 #include "render/depth_seam.h"
 #include "render/face_corners.h"
@@ -14,7 +16,18 @@ void fill_depth_tested_corners(uint32_t* frame, const FaceCorners& fc, const uin
                                const Band& band, DepthSeam* seam, int32_t face) {
     uint32_t* depth = depth_buffer;
     if (!depth) return;
-    if (!seam) {
+    // Two bands at once: the upper band's last row asks the seam for the
+    // entry below its right border; the lower band's top row tells the seam
+    // what it leaves in its first entry. A face that covers neither row
+    // (most faces) is walked as in one pass.
+    const int64_t asks_row = band.has_band_below() ? band.bottom - 1 : -1;
+    const int64_t tells_row = band.has_band_above() ? band.top : -1;
+    auto covers = [&fc](int64_t y) {
+        const int64_t top = std::min({fc.c[0].y, fc.c[1].y, fc.c[2].y});
+        const int64_t bottom = std::max({fc.c[0].y, fc.c[1].y, fc.c[2].y});
+        return y >= top && y < bottom; // the bottom row is never drawn
+    };
+    if (!seam || (!covers(asks_row) && !covers(tells_row))) {
         walk_triangle(
             fc.c[0], fc.c[1], fc.c[2],
             [frame, depth, texture](const ClippedSpan& run, int64_t y) {
@@ -23,11 +36,6 @@ void fill_depth_tested_corners(uint32_t* frame, const FaceCorners& fc, const uin
             band.top, band.bottom);
         return;
     }
-    // Two bands at once: the upper band's last row asks the seam for the
-    // entry below its right border; the lower band's top row tells the seam
-    // what it leaves in its first entry.
-    const int64_t asks_row = band.has_band_below() ? band.bottom - 1 : -1;
-    const int64_t tells_row = band.has_band_above() ? band.top : -1;
     walk_triangle(
         fc.c[0], fc.c[1], fc.c[2],
         [=](const ClippedSpan& run, int64_t y) {
