@@ -111,19 +111,21 @@ class SpriteBatch {
         std::vector<uint32_t> pixels;
         Box lit;
     };
-    const Scaled& scaled(int32_t width, int32_t height);
-    // Where one sprite goes and what it reads, worked out before any band
-    // draws: frame rows [top, bottom) and columns [x0, x1) of the scaled
-    // copy `copy` (an index into sizes_), whose row `top` starts `source`
-    // pixels into its storage, indexed by frame column; or, for a sprite
-    // larger than the copies, its clip.
+    // The copy of one size: made on first use (make_copy), found after.
+    void make_copy(int32_t width, int32_t height);
+    const Scaled* find_copy(int32_t width, int32_t height) const;
+    // Where one sprite goes and what it reads: frame rows [top, bottom) and
+    // columns [x0, x1) of the scaled copy `copy` (an index into sizes_),
+    // whose row `top` starts `source` pixels into its storage, indexed by
+    // frame column; or, for a sprite larger than the copies, its clip. Its
+    // copy must have been made.
     struct Placed {
         int64_t top, bottom, x0, x1;
         int32_t copy; // -1: drawn from the image through `clip`
         int64_t source;
         SpriteClip clip;
     };
-    bool place(const Place& where, Placed& out);
+    bool place(const Place& where, Placed& out) const;
     void add(uint32_t* frame, const Placed& p, int64_t top, int64_t bottom) const;
 
     const uint32_t* texels_ = nullptr;

@@ -71,17 +71,18 @@ void draw_clipped(uint32_t* frame, const uint32_t* texels, const SpriteClip& c, 
 
 } // namespace
 
-bool SpriteBatch::place(const Place& where, Placed& out) {
+bool SpriteBatch::place(const Place& where, Placed& out) const {
     if (texels_ == nullptr) return false;
     SpriteClip& c = out.clip;
     if (!clip_sprite(where.width, where.height, where.centre_x, where.centre_y, c)) return false;
-    if (where.width > kLargest || where.height > kLargest) {
+    const Scaled* copy = find_copy(where.width, where.height);
+    if (copy == nullptr) {
         out.copy = -1;
         out.top = c.top;
         out.bottom = c.bottom;
         return true;
     }
-    const Scaled& s = scaled(where.width, where.height);
+    const Scaled& s = *copy;
     // Only the copy's non-black box is added (black adds nothing), widened to
     // whole groups of four frame pixels (frame columns 0 and 320 are group
     // edges) that read black from the copy's margins: every row of a sprite
@@ -120,26 +121,33 @@ void SpriteBatch::add(uint32_t* frame, const Placed& p, int64_t top, int64_t bot
 
 void SpriteBatch::draw(uint32_t* frame, int32_t width, int32_t height, int32_t centre_x,
                        int32_t centre_y) {
+    make_copy(width, height);
     Placed p;
     if (place({width, height, centre_x, centre_y}, p)) add(frame, p, 0, kFrameHeight);
 }
 
 void SpriteBatch::draw_all(uint32_t* frame, const std::vector<Place>& places) {
     // Every copy is made before the bands start, so that they only read.
-    static std::vector<Placed> placed;
-    placed.clear();
+    // Each band then places the sprites that may reach it itself: a list of
+    // placements written here and read by the other thread would cost more
+    // in moving memory between the cores than placing twice.
     RowWork work;
     for (const Place& where : places) {
-        Placed p;
-        if (!place(where, p)) continue;
-        placed.push_back(p);
-        work.add(p.top, p.bottom);
+        make_copy(where.width, where.height);
+        work.add(int64_t{where.centre_y} - (where.height >> 1),
+                 int64_t{where.centre_y} + (where.height >> 1));
     }
     for_each_band(
-        [this, frame](const Band& band) {
-            for (const Placed& p : placed)
-                if (p.top < band.bottom && p.bottom > band.top)
+        [this, frame, &places](const Band& band) {
+            for (const Place& where : places) {
+                // Rows centre_y - height / 2 .. + height / 2 - 1 at most.
+                if (int64_t{where.centre_y} - (where.height >> 1) >= band.bottom ||
+                    int64_t{where.centre_y} + (where.height >> 1) <= band.top)
+                    continue;
+                Placed p;
+                if (place(where, p) && p.top < band.bottom && p.bottom > band.top)
                     add(frame, p, band.top, band.bottom);
+            }
         },
         band_count() == 2 ? work.split() : kFrameHeight);
 }
@@ -147,11 +155,19 @@ void SpriteBatch::draw_all(uint32_t* frame, const std::vector<Place>& places) {
 // The whole (unclipped) sprite of one size, 2 (width / 2) by 2 (height / 2)
 // pixels, colour bits only, with kMargin black pixels left and right of each
 // row, built on first use.
-const SpriteBatch::Scaled& SpriteBatch::scaled(int32_t width, int32_t height) {
+const SpriteBatch::Scaled* SpriteBatch::find_copy(int32_t width, int32_t height) const {
+    if (width < 1 || height < 1 || width > kLargest || height > kLargest) return nullptr;
     const int32_t last = last_of_width_[width];
-    if (last > 0 && sizes_[last - 1].height == height) return sizes_[last - 1];
+    if (last > 0 && sizes_[last - 1].height == height) return &sizes_[last - 1];
     for (const Scaled& s : sizes_)
-        if (s.width == width && s.height == height) return s;
+        if (s.width == width && s.height == height) return &s;
+    return nullptr;
+}
+
+void SpriteBatch::make_copy(int32_t width, int32_t height) {
+    if (texels_ == nullptr || width < 1 || height < 1 || width > kLargest || height > kLargest ||
+        find_copy(width, height) != nullptr)
+        return;
     const uint32_t u_step = static_cast<uint32_t>((int64_t{1} << 24) / width);
     const uint32_t v_step = static_cast<uint32_t>((int64_t{1} << 24) / height);
     const int32_t columns = 2 * (width >> 1);
@@ -177,7 +193,6 @@ const SpriteBatch::Scaled& SpriteBatch::scaled(int32_t width, int32_t height) {
     }
     sizes_.push_back(std::move(s));
     last_of_width_[width] = static_cast<int32_t>(sizes_.size());
-    return sizes_.back();
 }
 
 void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, int32_t height,
