@@ -121,16 +121,6 @@ int32_t count_setting = 0; // 0: not yet decided
 
 } // namespace
 
-void RowWork::add(int64_t top, int64_t bottom) {
-    top = std::max<int64_t>(top, 0);
-    bottom = std::min<int64_t>(bottom, kFrameHeight);
-    if (top >= bottom) return;
-    change_[top] += 3; // the first row and the set-up
-    change_[top + 1] -= 2;
-    change_[bottom] -= 1;
-    total_ += bottom - top + 2;
-}
-
 int32_t RowWork::split() const {
     int64_t done = 0, per_row = 0;
     for (int32_t y = 0; y < kFrameHeight; ++y) {

@@ -59,7 +59,22 @@ int32_t band_count();
 // row on screen and two more for its set-up.
 class RowWork {
   public:
-    void add(int64_t top, int64_t bottom); // rows top .. bottom - 1, any values
+    // Rows top .. bottom - 1, any values.
+    void add(int64_t top, int64_t bottom) {
+        top = top < 0 ? 0 : top;
+        bottom = bottom > kFrameHeight ? kFrameHeight : bottom;
+        if (top >= bottom) return;
+        change_[top] += 3; // the first row and the set-up
+        change_[top + 1] -= 2;
+        change_[bottom] -= 1;
+        total_ += bottom - top + 2;
+    }
+    // Adds another list's pieces to this one.
+    void add(const RowWork& other) {
+        for (int32_t y = 0; y <= kFrameHeight; ++y)
+            change_[y] += other.change_[y];
+        total_ += other.total_;
+    }
     int32_t split() const;
 
   private:
