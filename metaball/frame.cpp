@@ -204,17 +204,24 @@ void metaball_frame(uint32_t* frame) {
     // The triangles in two bands at once where there are two (core/bands.h).
     int32_t split = kFrameHeight;
     if (band_count() == 2) {
-        RowWork work;
-        for (int32_t n = 0; n < m.surface.triangle_total; ++n) {
-            const MetaballTriangle& t = m.surface.triangles[n];
-            if (t.hidden) continue;
-            const int32_t y0 = m.surface.vertices[t.corners[0]].screen_y;
-            const int32_t y1 = m.surface.vertices[t.corners[1]].screen_y;
-            const int32_t y2 = m.surface.vertices[t.corners[2]].screen_y;
-            work.add(int64_t{std::min({y0, y1, y2})} >> 16,
-                     (int64_t{std::max({y0, y1, y2})} >> 16) + 1);
-        }
-        split = work.split();
+        // In two parts of the triangles, as face_normals reads them.
+        struct alignas(64) Part {
+            RowWork work;
+        } parts[2];
+        for_each_part(m.surface.triangle_total, [&](int32_t first, int32_t end) {
+            RowWork& work = parts[first == 0 ? 0 : 1].work;
+            for (int32_t n = first; n < end; ++n) {
+                const MetaballTriangle& t = m.surface.triangles[n];
+                if (t.hidden) continue;
+                const int32_t y0 = m.surface.vertices[t.corners[0]].screen_y;
+                const int32_t y1 = m.surface.vertices[t.corners[1]].screen_y;
+                const int32_t y2 = m.surface.vertices[t.corners[2]].screen_y;
+                work.add(int64_t{std::min({y0, y1, y2})} >> 16,
+                         (int64_t{std::max({y0, y1, y2})} >> 16) + 1);
+            }
+        });
+        parts[0].work.add(parts[1].work);
+        split = parts[0].work.split();
     }
     for_each_band(
         [&](const Band& band) {
