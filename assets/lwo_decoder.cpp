@@ -144,6 +144,8 @@ void free_object(Object& object) {
     std::free(object.model_vertices);
     std::free(object.view_vertices);
     std::free(object.vertex_normals);
+    std::free(object.vertex_face_start);
+    std::free(object.vertex_faces);
     object = Object{};
 }
 
@@ -177,6 +179,9 @@ LwoResult decode_lwo(const uint8_t* data, size_t size, double scale, bool with_p
     // missing from the picture.
     if (r.error == LwoError::none && with_polygons && r.object.face_count == 0)
         r.error = LwoError::no_polygons;
-    if (r.error != LwoError::none) free_object(r.object);
+    if (r.error != LwoError::none)
+        free_object(r.object);
+    else if (r.object.face_count > 0)
+        index_vertex_faces(r.object); // without it the normals scan every face
     return r;
 }

@@ -1,6 +1,9 @@
 // transform_point and compute_normals: the per-frame preparation of an Object
-// (view-space units, double precision).
+// (view-space units, double precision); index_vertex_faces, the list of each
+// vertex's faces that compute_normals reads.
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "core/bands.h"
@@ -31,7 +34,22 @@ void compute_normals(Object& object) {
     });
 
     // Each vertex's normal is the mean of its faces' normals, added in face
-    // order; a part of the vertices picks its own out of every face.
+    // order: from the object's list of each vertex's faces, or else a part of
+    // the vertices picks its own out of every face.
+    if (object.vertex_face_start && object.vertex_faces) {
+        for_each_part(vertex_count, [&object](int32_t first, int32_t end) {
+            for (int32_t v = first; v < end; ++v) {
+                const int32_t begin = object.vertex_face_start[v];
+                const int32_t stop = object.vertex_face_start[v + 1];
+                Vec3 n{0.0, 0.0, 0.0};
+                for (int32_t i = begin; i < stop; ++i)
+                    n = vec_add(n, object.faces[object.vertex_faces[i]].face_normal);
+                const double count = static_cast<double>(stop - begin);
+                object.vertex_normals[v] = {n.x / count, n.y / count, n.z / count};
+            }
+        });
+        return;
+    }
     for_each_part(vertex_count, [&object](int32_t first, int32_t end) {
         for (int32_t v = first; v < end; ++v) {
             object.vertex_normals[v] = {0.0, 0.0, 0.0};
@@ -51,4 +69,30 @@ void compute_normals(Object& object) {
             n = {n.x / count, n.y / count, n.z / count};
         }
     });
+}
+
+bool index_vertex_faces(Object& object) {
+    const int32_t vertices = std::max(object.vertex_count, 0);
+    const int32_t faces = std::max(object.face_count, 0);
+    auto* start = static_cast<int32_t*>(std::calloc(size_t(vertices) + 1, sizeof(int32_t)));
+    auto* list = static_cast<int32_t*>(std::calloc(3 * size_t(faces) + 1, sizeof(int32_t)));
+    if (!start || !list) {
+        std::free(start);
+        std::free(list);
+        return false;
+    }
+    // Count each vertex's corners, turn the counts into starts, then fill
+    // each vertex's list in face order.
+    for (int32_t f = 0; f < faces; ++f)
+        for (const int32_t v : object.faces[f].vertex_index)
+            ++start[v + 1];
+    for (int32_t v = 0; v < vertices; ++v)
+        start[v + 1] += start[v];
+    std::vector<int32_t> next(start, start + vertices);
+    for (int32_t f = 0; f < faces; ++f)
+        for (const int32_t v : object.faces[f].vertex_index)
+            list[next[static_cast<size_t>(v)]++] = f;
+    object.vertex_face_start = start;
+    object.vertex_faces = list;
+    return true;
 }

@@ -47,4 +47,14 @@ struct Object {
     double orientation[3][3] = {
         {1, 0, 0}, {0, 1, 0}, {0, 0, 1}}; // row-major, row-vector convention
     int32_t light_offset = 0;             // -50 after loading polygons
+    // Optional, set by index_vertex_faces: the faces of vertex v are
+    // vertex_faces[vertex_face_start[v] .. vertex_face_start[v + 1] - 1], in
+    // face order (a face naming v twice is listed twice). compute_normals
+    // reads them where present and scans every face where not.
+    int32_t* vertex_face_start = nullptr;
+    int32_t* vertex_faces = nullptr;
 };
+
+// Lists each vertex's faces for compute_normals, once the faces are final
+// (the loader does this). false, with nothing set, when memory runs out.
+bool index_vertex_faces(Object& object);

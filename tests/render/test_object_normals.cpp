@@ -3,6 +3,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <numbers>
 #include <vector>
 
@@ -107,3 +109,23 @@ TEST(ObjectNormals, VertexInManyFacesIsStillAveraged) {
 }
 
 } // namespace
+
+// The vertex normals from the loader's list of each vertex's faces are the
+// scan's, bit for bit: same faces, same order, repeated and unused vertices
+// included.
+TEST(ObjectNormals, VertexFaceListGivesTheScansNormals) {
+    std::vector<Vec3> points;
+    for (int i = 0; i < 40; ++i)
+        points.push_back({std::sin(i * 1.7) * 50, std::cos(i * 2.3) * 40, 260 + std::sin(i * 0.9) * 30});
+    std::vector<std::array<int32_t, 3>> triangles;
+    for (int f = 0; f < 90; ++f) // vertex 39 unused; some faces name a vertex twice
+        triangles.push_back({(f * 7) % 39, (f * 11 + 3) % 39, f % 10 == 0 ? (f * 7) % 39 : (f * 5 + 1) % 39});
+    Mesh mesh(points, triangles);
+    compute_normals(mesh.object);
+    const std::vector<Vec3> scanned = mesh.normals;
+    ASSERT_TRUE(index_vertex_faces(mesh.object));
+    compute_normals(mesh.object);
+    EXPECT_EQ(0, std::memcmp(scanned.data(), mesh.normals.data(), scanned.size() * sizeof(Vec3)));
+    std::free(mesh.object.vertex_face_start);
+    std::free(mesh.object.vertex_faces);
+}
