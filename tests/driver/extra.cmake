@@ -33,7 +33,8 @@ if(VORN_TSAN)
     ${root}/core/sync.cpp ${root}/core/clock.cpp ${root}/core/screen.cpp ${root}/render/tables.cpp
     ${root}/assets/file_bytes.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/render/test_bands.cpp ${root}/core/bands.cpp
-    ${root}/render/fill_depth.cpp ${root}/render/depth.cpp)
+    ${root}/render/fill_depth.cpp ${root}/render/depth.cpp ${root}/render/sprite.cpp
+    ${root}/render/object.cpp)
   target_include_directories(test_threads_tsan PRIVATE ${root} ${CMAKE_CURRENT_SOURCE_DIR})
   target_compile_options(test_threads_tsan PRIVATE -fsanitize=thread -g -O1)
   target_link_options(test_threads_tsan PRIVATE -fsanitize=thread)

@@ -4,7 +4,8 @@
 // judges its far end by the lower band's first entry, which it gets through
 // the seam. Faces are large, overlapping and often cross the right border, so
 // that the seam entry changes many times while the upper band reads it.
-// (Built into the ThreadSanitizer target as well.)
+// Sprites likewise, each band placing its own. (Built into the
+// ThreadSanitizer target as well.)
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -13,8 +14,10 @@
 
 #include "core/bands.h"
 #include "core/screen.h"
+#include "core/image.h"
 #include "render/depth.h"
 #include "render/depth_seam.h"
+#include "render/draw.h"
 #include "render/face_corners.h"
 
 TEST(Bands, DepthTestedFacesInTwoBandsMatchOnePass) {
@@ -102,4 +105,38 @@ TEST(Bands, EveryRowAndEveryIndexOnce) {
             ASSERT_EQ(n, 1);
     }
     set_band_count(bands_before);
+}
+
+// Sprites: both bands place the sprites that may reach them, at once; the
+// frame must be the one-band frame, for sprites of every size, partly or
+// wholly off screen and larger than the kept copies.
+TEST(Bands, SpritesInTwoBandsMatchOneBand) {
+    uint64_t state = 7;
+    auto between = [&state](int32_t lo, int32_t hi) {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return static_cast<int32_t>(lo +
+                                    static_cast<int64_t>((state >> 33) % uint64_t(hi - lo + 1)));
+    };
+    std::vector<uint32_t> texels(256 * 256);
+    for (size_t i = 0; i < texels.size(); ++i)
+        texels[i] = i % 7 == 0 ? 0 : static_cast<uint32_t>(i * 2654435761u) & 0x3F3F3Fu;
+    const Image sprite{texels.data(), 256, 256};
+    std::vector<SpriteBatch::Place> places(600);
+    for (SpriteBatch::Place& p : places) {
+        p.width = between(0, 180);
+        p.height = between(0, 180);
+        p.centre_x = between(-100, 420);
+        p.centre_y = between(-100, 340);
+    }
+    std::vector<uint32_t> frames[2];
+    for (const int32_t bands : {1, 2}) {
+        set_band_count(bands);
+        SpriteBatch batch(sprite);
+        std::vector<uint32_t>& frame = frames[bands - 1];
+        frame.assign(kFramePixels, 0x10203040u);
+        batch.draw_all(frame.data(), places);
+        batch.draw_all(frame.data(), places); // again, with every copy made
+    }
+    set_band_count(2);
+    EXPECT_EQ(frames[0], frames[1]);
 }
