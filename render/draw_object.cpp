@@ -194,15 +194,20 @@ void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture
     } else {
         // Any other mode gives a vertex the same point every time: each
         // vertex some face uses is worked out once, then the faces take
-        // their corners from there. (Unused vertices stay untouched.)
+        // their corners from there. (Unused vertices stay untouched.) The
+        // object's list of each vertex's faces tells which are used, where
+        // it has one.
         static std::vector<uint8_t> used;
-        used.assign(corners.size(), 0);
-        for (int32_t f = 0; f < object.face_count; ++f)
-            for (const int32_t i : object.faces[f].vertex_index)
-                used[static_cast<size_t>(i)] = 1;
+        const int32_t* uses = object.vertex_face_start;
+        if (!uses) {
+            used.assign(corners.size(), 0);
+            for (int32_t f = 0; f < object.face_count; ++f)
+                for (const int32_t i : object.faces[f].vertex_index)
+                    used[static_cast<size_t>(i)] = 1;
+        }
         for_each_part(object.vertex_count, [&](int32_t first, int32_t end) {
             for (int32_t i = first; i < end; ++i) {
-                if (!used[static_cast<size_t>(i)]) continue;
+                if (uses ? uses[i + 1] == uses[i] : !used[static_cast<size_t>(i)]) continue;
                 Vec3& p = object.view_vertices[i];
                 p = transformed(object, i);
                 stretch(p, amount_x, amount_y, amount_z, mode);
