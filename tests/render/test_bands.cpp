@@ -20,13 +20,23 @@
 #include "render/draw.h"
 #include "render/face_corners.h"
 
-TEST(Bands, DepthTestedFacesInTwoBandsMatchOnePass) {
-    uint64_t state = 99;
-    auto between = [&state](int32_t lo, int32_t hi) {
+namespace {
+
+// Numbers lo .. hi from a seeded generator of the test's own.
+struct Between {
+    uint64_t state;
+    explicit Between(uint64_t seed) : state(seed) {}
+    int32_t operator()(int32_t lo, int32_t hi) {
         state = state * 6364136223846793005ull + 1442695040888963407ull;
         return static_cast<int32_t>(lo +
                                     static_cast<int64_t>((state >> 33) % uint64_t(hi - lo + 1)));
-    };
+    }
+};
+
+} // namespace
+
+TEST(Bands, DepthTestedFacesInTwoBandsMatchOnePass) {
+    Between between(99);
     std::vector<uint32_t> texture(256 * 256);
     for (size_t i = 0; i < texture.size(); ++i)
         texture[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
@@ -111,12 +121,7 @@ TEST(Bands, EveryRowAndEveryIndexOnce) {
 // frame must be the one-band frame, for sprites of every size, partly or
 // wholly off screen and larger than the kept copies.
 TEST(Bands, SpritesInTwoBandsMatchOneBand) {
-    uint64_t state = 7;
-    auto between = [&state](int32_t lo, int32_t hi) {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<int32_t>(lo +
-                                    static_cast<int64_t>((state >> 33) % uint64_t(hi - lo + 1)));
-    };
+    Between between(7);
     std::vector<uint32_t> texels(256 * 256);
     for (size_t i = 0; i < texels.size(); ++i)
         texels[i] = i % 7 == 0 ? 0 : static_cast<uint32_t>(i * 2654435761u) & 0x3F3F3Fu;
