@@ -24,6 +24,9 @@
 //                       `smallest` indices) all in one call. For
 //                       loops whose iterations are independent of each other
 //                       (each writes only what belongs to its own index).
+//   split_in_parts(count, add_part)
+//                       the split for work listed in the two parts that
+//                       for_each_part(count, ...) makes (RowWork below).
 //
 // A job draws only the rows of its band and reads nothing the other band
 // writes, so the frame comes out the same whichever band finishes first and
@@ -116,4 +119,19 @@ template <class Job> void for_each_part(int32_t count, Job&& job, int32_t smalle
         else
             job(half, count);
     });
+}
+
+// The split for work listed in the same two parts as for_each_part(count):
+// add_part(work, begin, end) adds the pieces of indices begin .. end - 1 to
+// `work`. Each thread then reads what its part of an earlier for_each_part
+// over the same indices wrote.
+template <class AddPart> int32_t split_in_parts(int32_t count, AddPart&& add_part) {
+    struct alignas(64) Part {
+        RowWork work;
+    } parts[2];
+    for_each_part(count, [&](int32_t first, int32_t end) {
+        add_part(parts[first == 0 ? 0 : 1].work, first, end);
+    });
+    parts[0].work.add(parts[1].work);
+    return parts[0].work.split();
 }

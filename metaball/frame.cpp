@@ -204,12 +204,8 @@ void metaball_frame(uint32_t* frame) {
     // The triangles in two bands at once where there are two (core/bands.h).
     int32_t split = kFrameHeight;
     if (band_count() == 2) {
-        // In two parts of the triangles, as face_normals reads them.
-        struct alignas(64) Part {
-            RowWork work;
-        } parts[2];
-        for_each_part(m.surface.triangle_total, [&](int32_t first, int32_t end) {
-            RowWork& work = parts[first == 0 ? 0 : 1].work;
+        // In the two parts of the triangles that face_normals wrote.
+        auto add_rows = [&m](RowWork& work, int32_t first, int32_t end) {
             for (int32_t n = first; n < end; ++n) {
                 const MetaballTriangle& t = m.surface.triangles[n];
                 if (t.hidden) continue;
@@ -219,9 +215,8 @@ void metaball_frame(uint32_t* frame) {
                 work.add(int64_t{std::min({y0, y1, y2})} >> 16,
                          (int64_t{std::max({y0, y1, y2})} >> 16) + 1);
             }
-        });
-        parts[0].work.add(parts[1].work);
-        split = parts[0].work.split();
+        };
+        split = split_in_parts(m.surface.triangle_total, add_rows);
     }
     for_each_band(
         [&](const Band& band) {

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "core/bands.h"
-#include "core/screen.h"
 #include "core/image.h"
+#include "core/screen.h"
 #include "render/depth.h"
 #include "render/depth_seam.h"
 #include "render/draw.h"

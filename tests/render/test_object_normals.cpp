@@ -116,10 +116,12 @@ TEST(ObjectNormals, VertexInManyFacesIsStillAveraged) {
 TEST(ObjectNormals, VertexFaceListGivesTheScansNormals) {
     std::vector<Vec3> points;
     for (int i = 0; i < 40; ++i)
-        points.push_back({std::sin(i * 1.7) * 50, std::cos(i * 2.3) * 40, 260 + std::sin(i * 0.9) * 30});
+        points.push_back(
+            {std::sin(i * 1.7) * 50, std::cos(i * 2.3) * 40, 260 + std::sin(i * 0.9) * 30});
     std::vector<std::array<int32_t, 3>> triangles;
     for (int f = 0; f < 90; ++f) // vertex 39 unused; some faces name a vertex twice
-        triangles.push_back({(f * 7) % 39, (f * 11 + 3) % 39, f % 10 == 0 ? (f * 7) % 39 : (f * 5 + 1) % 39});
+        triangles.push_back(
+            {(f * 7) % 39, (f * 11 + 3) % 39, f % 10 == 0 ? (f * 7) % 39 : (f * 5 + 1) % 39});
     Mesh mesh(points, triangles);
     compute_normals(mesh.object);
     const std::vector<Vec3> scanned = mesh.normals;
