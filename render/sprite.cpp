@@ -131,19 +131,19 @@ void SpriteBatch::draw_all(uint32_t* frame, const std::vector<Place>& places) {
     // Each band then places the sprites that may reach it itself: a list of
     // placements written here and read by the other thread would cost more
     // in moving memory between the cores than placing twice.
+    // The rows a sprite covers at most: centre_y - height / 2 up to, not
+    // including, centre_y + height / 2.
+    auto top = [](const Place& p) { return int64_t{p.centre_y} - (p.height >> 1); };
+    auto bottom = [](const Place& p) { return int64_t{p.centre_y} + (p.height >> 1); };
     RowWork work;
     for (const Place& where : places) {
         make_copy(where.width, where.height);
-        work.add(int64_t{where.centre_y} - (where.height >> 1),
-                 int64_t{where.centre_y} + (where.height >> 1));
+        work.add(top(where), bottom(where));
     }
     for_each_band(
-        [this, frame, &places](const Band& band) {
+        [&](const Band& band) {
             for (const Place& where : places) {
-                // Rows centre_y - height / 2 .. + height / 2 - 1 at most.
-                if (int64_t{where.centre_y} - (where.height >> 1) >= band.bottom ||
-                    int64_t{where.centre_y} + (where.height >> 1) <= band.top)
-                    continue;
+                if (top(where) >= band.bottom || bottom(where) <= band.top) continue;
                 Placed p;
                 if (place(where, p) && p.top < band.bottom && p.bottom > band.top)
                     add(frame, p, band.top, band.bottom);
