@@ -30,6 +30,7 @@ class DiscardSink : public FrameSink {
     void audio(const int16_t* samples, size_t) override { benchmark::DoNotOptimize(samples); }
     void finish() override {}
     void abandon() override {}
+    void discard() override {}
     const std::string& path() const override { return name_; }
 
   private:
@@ -53,7 +54,7 @@ int64_t record_show(bool encode) {
     std::unique_ptr<FrameSink> sink;
     try {
         // The build's module, as the program in the build folder loads it.
-        sink = encode ? load_video_encoder(video_module_path(VORN_BUILD_PROGRAM_DIR), out,
+        sink = encode ? load_video_encoder(video_module_path(VORN_BUILD_PROGRAM_DIR), out, out,
                                            Container::Mp4, 4, FrameRate{})
                       : std::make_unique<DiscardSink>();
     } catch (const RecordError& e) {

@@ -44,10 +44,21 @@ void FrameFiles::fail(const std::string& file, const std::string& cause) {
     throw RecordError("cannot write " + file + ": " + cause);
 }
 
+// Rewrites the header for the sound written so far; the write position
+// stays at the end.
+void FrameFiles::write_wav_header() {
+    uint8_t header[44];
+    wav_header(header, static_cast<uint32_t>(sound_bytes_));
+    if (std::fseek(sound_, 0, SEEK_SET) != 0 ||
+        std::fwrite(header, 1, sizeof header, sound_) != sizeof header ||
+        std::fseek(sound_, 0, SEEK_END) != 0 || std::fflush(sound_) != 0)
+        fail(wav_, std::strerror(errno));
+    header_at_ = sound_bytes_;
+}
+
 void FrameFiles::open() {
     std::error_code ec;
-    std::filesystem::create_directories(folder_, ec);
-    if (ec) fail(folder_, ec.message());
+    if (!std::filesystem::is_directory(folder_, ec)) fail(folder_, "the folder does not exist");
     wav_ = (std::filesystem::path(folder_) / "sound.wav").string();
     sound_ = std::fopen(wav_.c_str(), "wb");
     if (!sound_) fail(wav_, std::strerror(errno));
@@ -62,10 +73,12 @@ void FrameFiles::video(const uint32_t* frame) {
     if (!sound_) fail(folder_, "the output is not open");
     scale_frame(frame, scale_, scaled_.data());
     const std::string name = (std::filesystem::path(folder_) / frame_name(frames_)).string();
+    const std::string part = name + ".part";
     std::string error;
-    if (!write_png_rgb(name, scaled_.data(), kFrameWidth * scale_, kFrameHeight * scale_, error))
+    if (!write_png_rgb(part, scaled_.data(), kFrameWidth * scale_, kFrameHeight * scale_, error))
         fail(name, error);
-    ++frames_;
+    ++frames_; // from here on abandon() removes it, under either name
+    if (std::rename(part.c_str(), name.c_str()) != 0) fail(name, std::strerror(errno));
 }
 
 void FrameFiles::audio(const int16_t* samples, size_t frames) {
@@ -79,27 +92,38 @@ void FrameFiles::audio(const int16_t* samples, size_t frames) {
         sound_bytes_ += n;
     }
     if (sound_bytes_ > 0xffffffffull - 36) fail(wav_, "the sound is too long for a WAV file");
+    constexpr uint64_t kHeaderEvery = 2 * kRecordRate * 4; // two seconds of 16-bit stereo
+    if (sound_bytes_ - header_at_ >= kHeaderEvery) write_wav_header();
 }
 
 void FrameFiles::finish() {
     if (!sound_) fail(folder_, "the output is not open");
-    uint8_t header[44];
-    wav_header(header, static_cast<uint32_t>(sound_bytes_));
-    if (std::fseek(sound_, 0, SEEK_SET) != 0 ||
-        std::fwrite(header, 1, sizeof header, sound_) != sizeof header)
-        fail(wav_, std::strerror(errno));
+    write_wav_header();
     const int closed = std::fclose(sound_);
     sound_ = nullptr;
     if (closed != 0) fail(wav_, std::strerror(errno));
     finished_ = true;
 }
 
-void FrameFiles::abandon() {
+void FrameFiles::remove_written() {
     if (sound_) std::fclose(sound_);
     sound_ = nullptr;
-    if (finished_ || wav_.empty()) return;
+    if (wav_.empty()) return;
     std::remove(wav_.c_str());
-    for (int64_t n = 0; n <= frames_; ++n)
-        std::remove((std::filesystem::path(folder_) / frame_name(n)).c_str());
+    for (int64_t n = 0; n <= frames_; ++n) {
+        const std::string name = (std::filesystem::path(folder_) / frame_name(n)).string();
+        std::remove(name.c_str());
+        std::remove((name + ".part").c_str());
+    }
     wav_.clear();
+}
+
+void FrameFiles::abandon() {
+    if (finished_) return;
+    remove_written();
+}
+
+void FrameFiles::discard() {
+    remove_written();
+    finished_ = false;
 }

@@ -6,9 +6,13 @@
 //   video(frame)  one 320 x 240 frame of 0x00RRGGBB pixels, in order
 //   audio(s, n)   n sample frames of 16-bit stereo at 48 kHz, interleaved,
 //                 in order
-//   finish()      completes the output so that it plays; throws RecordError
+//   finish()      completes the output so that it plays; throws RecordError.
+//                 The output is then kept (under the name it was written
+//                 to: the caller moves it into place) unless discard()
 //   abandon()     frees everything and removes what was written; safe to
 //                 call after finish() (then it only frees) and twice
+//   discard()     frees everything and removes what was written, also after
+//                 finish(): an output nobody should be shown
 //
 // Every call after a failure throws again or does nothing.
 #pragma once
@@ -32,6 +36,7 @@ class FrameSink {
     virtual void audio(const int16_t* samples, size_t frames) = 0;
     virtual void finish() = 0;
     virtual void abandon() = 0;
+    virtual void discard() = 0;
     // The file (or folder) the output goes to, for messages.
     virtual const std::string& path() const = 0;
 };

@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
                             FrameRate{o.fps_num, o.fps_den},
                             o.scale ? o.scale : 4,
                             o.from,
-                            o.to};
+                            o.to,
+                            o.overwrite};
     if (!recording.path.empty()) {
         if (!recording.frames && !check_record_target(recording.path, error)) {
             std::fprintf(stderr, "vorn: %s\n", error.c_str());

@@ -47,7 +47,10 @@ const char* usage_text() {
            "  --verbose          print the loading progress also when not playing live\n"
            "  --record FILE      record the show to FILE.mp4 (H.264, AAC) or FILE.mkv (lossless\n"
            "                     FFV1, FLAC) without window, sound device or questions\n"
-           "  --frames DIR       record numbered PNG frames and sound.wav into DIR instead\n"
+           "  --frames DIR       record numbered PNG frames and sound.wav into DIR instead (a new\n"
+           "                     or empty folder; its parent must exist)\n"
+           "  --overwrite        with --frames: first remove an earlier recording's frames and\n"
+           "                     sound.wav from DIR\n"
            "  --or-record FILE   play live, or record to FILE when there is no display\n"
            "  --fps N[/D]        frames per second of a recording, 1 to 240 (default 60)\n"
            "  --from ORDER --to ORDER\n"
@@ -120,6 +123,8 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
             o.integer_scale = true;
         else if (!std::strcmp(a, "--stats"))
             o.stats = true;
+        else if (!std::strcmp(a, "--overwrite"))
+            o.overwrite = true;
         else if (const NumberOption* n = number_option(a)) {
             if (!whole_number(a, i + 1 < argc ? argv[++i] : nullptr, n->lo, n->hi, o.*n->field,
                               error))
@@ -166,6 +171,11 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
     }
     if (!o.record.empty() && !o.frames.empty()) {
         error = "--record and --frames exclude each other";
+        return false;
+    }
+    if (o.overwrite && o.frames.empty()) {
+        error = "--overwrite goes with --frames (a --record file is only ever replaced by a "
+                "complete recording)";
         return false;
     }
     if (o.to >= 0 && o.to <= o.from) {

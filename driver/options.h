@@ -24,6 +24,7 @@ struct Options {
     std::string record, frames, or_record;
     int fps_num = 60, fps_den = 1; // --fps N or N/D, 1..240
     int from = 0, to = -1;         // --from ORDER, --to ORDER
+    bool overwrite = false;        // --overwrite: --frames may replace an earlier recording
     bool help = false;
     bool version = false;
 };

@@ -77,8 +77,12 @@ bool write_png_rgb(const std::string& path, const uint32_t* pixels, int32_t widt
     }
     std::vector<png_byte> row(static_cast<size_t>(width) * 3);
     PngErrorText err;
+    errno = 0;
     bool ok = encode(file, pixels, width, height, row, err);
-    if (!ok) error = err.text;
+    // libpng says only "Write Error" when the file cannot take more; the
+    // system's reason (a full disk, say) tells the user what to do.
+    const int write_error = errno;
+    if (!ok) error = std::ferror(file) && write_error ? std::strerror(write_error) : err.text;
     if (std::fflush(file) != 0 || std::ferror(file)) {
         if (ok) error = std::strerror(errno);
         ok = false;

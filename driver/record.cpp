@@ -16,8 +16,10 @@
 #include "core/sync.h"
 #include "driver/data_dir.h"
 #include "driver/frame_files.h"
+#include "driver/frame_folder.h"
 #include "driver/music_timeline.h"
 #include "driver/progress.h"
+#include "driver/record_files.h"
 #include "driver/recorder.h"
 #include "driver/show.h"
 #include "driver/video_module.h"
@@ -32,11 +34,12 @@ extern "C" void on_stop_signal(int signal) {
 }
 
 // Ctrl+C and SIGTERM end the recording after the current frame; a second
-// one ends the process at once.
+// one ends the process at once. A read the signal interrupts (loading from a
+// slow disk or a pipe) goes on rather than failing.
 void catch_stop_signals() {
     struct sigaction sa {};
     sa.sa_handler = on_stop_signal;
-    sa.sa_flags = SA_RESETHAND;
+    sa.sa_flags = SA_RESETHAND | SA_RESTART;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
@@ -73,7 +76,91 @@ bool check_record_target(const std::string& path, std::string& error) {
     return false;
 }
 
+namespace {
+
+// Working files of this name that earlier runs left: one still being written
+// is named, one that holds nothing is removed, one that holds a playable
+// part is named with what it holds.
+void report_leftovers(const std::string& final_path) {
+    for (const Leftover& l : find_leftovers(final_path)) {
+        if (l.running) {
+            std::fprintf(stderr,
+                         "vorn: note: another vorn (process %ld) is recording to %s as well; "
+                         "whichever finishes last leaves its recording there\n",
+                         l.pid, final_path.c_str());
+            continue;
+        }
+        const int fragments = l.copy ? 0 : fragments_in(l.path);
+        if (fragments <= 0) {
+            std::error_code ec;
+            if (std::filesystem::remove(l.path, ec))
+                std::fprintf(stderr,
+                             "vorn: removed %s: an earlier run was killed before it held a "
+                             "playable part\n",
+                             l.path.c_str());
+            continue;
+        }
+        const double mb = static_cast<double>(l.bytes) / 1e6;
+        if (container_for(l.path) == Container::Mp4)
+            std::fprintf(stderr,
+                         "vorn: note: %s is what an earlier run recorded before it was killed "
+                         "(%.1f MB, %d fragments of about a second that play); rename it to "
+                         "keep it, or delete it\n",
+                         l.path.c_str(), mb, fragments);
+        else
+            std::fprintf(stderr,
+                         "vorn: note: %s is what an earlier run recorded before it was killed "
+                         "(%.1f MB that play up to where it stopped); rename it to keep it, or "
+                         "delete it\n",
+                         l.path.c_str(), mb);
+    }
+}
+
+// A stopped recording is kept beside the name asked for, never over it or
+// over any other file: show.partial.mp4, else show.partial-2.mp4, ...
+std::string keep_stopped(const std::string& working, const std::string& final_path,
+                         std::string& error) {
+    for (int n = 1; n < 1000; ++n) {
+        const std::string name = stopped_name(final_path, n);
+        switch (move_keeping(working, name, error)) {
+        case MoveResult::Moved:
+            return name;
+        case MoveResult::Exists:
+            continue;
+        case MoveResult::Failed:
+            return "";
+        }
+    }
+    error = "every name from " + stopped_name(final_path, 1) + " on is taken";
+    return "";
+}
+
+} // namespace
+
 int run_recording(const RecordRequest& request) {
+    // The output's place is settled before any work: a frames folder is
+    // claimed (created, or empty, and locked); a video file's folder must
+    // exist, and the file is written under a working name of this run's own.
+    FrameFolder folder;
+    std::string working;
+    std::string error;
+    if (request.frames) {
+        if (!folder.claim(request.path, request.overwrite, error)) {
+            std::fprintf(stderr, "vorn: %s\n", error.c_str());
+            return 1;
+        }
+    } else {
+        const std::filesystem::path parent = std::filesystem::path(request.path).parent_path();
+        std::error_code ec;
+        if (!std::filesystem::is_directory(parent, ec)) {
+            std::fprintf(stderr, "vorn: cannot write %s: the folder %s does not exist\n",
+                         request.path.c_str(), parent.string().c_str());
+            return 1;
+        }
+        report_leftovers(request.path);
+        working = working_name(request.path, this_process());
+    }
+
     RecordSettings settings;
     settings.rate = request.rate;
     settings.from = request.from;
@@ -86,12 +173,13 @@ int run_recording(const RecordRequest& request) {
     XmSync sync;
     const bool readable = read_xm_sync(module.data(), module.size(), sync, nullptr);
     if (readable && (request.from > 0 || request.to >= 0)) {
-        std::string error = request.to >= 0 ? order_position_problem(module, "--to", request.to,
-                                                                     /*one_past_end=*/true)
-                                            : "";
+        error = request.to >= 0 ? order_position_problem(module, "--to", request.to,
+                                                         /*one_past_end=*/true)
+                                : "";
         if (error.empty())
             start_state_for(module, "--from", request.from, settings.from_state, error);
         if (!error.empty()) {
+            folder.release(true);
             std::fprintf(stderr, "vorn: %s\n", error.c_str());
             return 2;
         }
@@ -104,7 +192,7 @@ int run_recording(const RecordRequest& request) {
         sink = std::make_unique<FrameFiles>(request.path, request.scale);
     } else {
         try {
-            sink = load_video_encoder(video_module_path(program_dir()), request.path,
+            sink = load_video_encoder(video_module_path(program_dir()), working, request.path,
                                       *container_for(request.path), request.scale, request.rate);
         } catch (const RecordError& e) {
             std::fprintf(stderr, "vorn: %s\n", e.what());
@@ -122,9 +210,42 @@ int run_recording(const RecordRequest& request) {
     const int code = run_show(platform);
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-    if (code != 0) {
-        progress.finish("");
-        return code;
+    const int stopped = 128 + static_cast<int>(g_stop);
+
+    // Nothing that failed or holds no frame is left under any name.
+    if (code != 0 || recorder.frames() == 0) {
+        sink->discard();
+        folder.release(true);
+        if (code != 0) {
+            progress.finish("");
+            return code;
+        }
+        const std::string what =
+            request.frames ? "no frames were written into " + request.path : "no file was written";
+        progress.finish("vorn: nothing recorded: " +
+                        std::string(recorder.interrupted()
+                                        ? "stopped before the first frame"
+                                        : "the music ends the show before its first frame") +
+                        "; " + what);
+        return recorder.interrupted() ? stopped : 1;
+    }
+
+    std::string place = request.path;
+    std::string replaced;
+    if (!request.frames) {
+        std::error_code ec;
+        if (recorder.interrupted()) {
+            place = keep_stopped(working, request.path, error);
+        } else {
+            const bool existed = std::filesystem::exists(request.path, ec);
+            if (!move_replacing(working, request.path, error)) place.clear();
+            if (existed) replaced = " (it replaces the earlier file of that name)";
+        }
+        if (place.empty()) {
+            sink->discard();
+            progress.finish("vorn: " + error);
+            return 1;
+        }
     }
 
     const double seconds = static_cast<double>(recorder.frames()) / request.rate.fps();
@@ -132,12 +253,12 @@ int run_recording(const RecordRequest& request) {
     char line[512];
     std::snprintf(line, sizeof line, "%lld frames (%s) at %g fps, %s, in %s (%.1fx real time)",
                   static_cast<long long>(recorder.frames()), clock_text(seconds).c_str(),
-                  request.rate.fps(), size_text(request.path).c_str(), clock_text(wall).c_str(),
+                  request.rate.fps(), size_text(place).c_str(), clock_text(wall).c_str(),
                   wall > 0 ? seconds / wall : 0.0);
     if (recorder.interrupted()) {
-        progress.finish("vorn: stopped; " + request.path + " holds what was recorded: " + line);
-        return 128 + static_cast<int>(g_stop);
+        progress.finish("vorn: stopped; " + place + " holds what was recorded: " + line);
+        return stopped;
     }
-    progress.finish("vorn: recorded " + request.path + ": " + line);
+    progress.finish("vorn: recorded " + place + replaced + ": " + line);
     return 0;
 }

@@ -8,15 +8,22 @@
 //   run_recording(request)            records, printing progress and one
 //                                     summary line on standard error; runs
 //                                     in the data folder (paths must be
-//                                     absolute). Returns the exit status:
-//                                     0 when complete; 128 + the signal's
-//                                     number after Ctrl+C or SIGTERM (the
-//                                     partial file plays); 1 when the output
-//                                     fails (nothing is left behind) or the
-//                                     video module cannot be loaded (nothing
-//                                     is created); 2 for
-//                                     an order position the song lacks; the
-//                                     live show's status for a bad data file.
+//                                     absolute). The name asked for only
+//                                     ever receives a complete recording
+//                                     (record_files.h); a frames folder is
+//                                     the run's own (frame_folder.h).
+//                                     Returns the exit status: 0 when
+//                                     complete; 128 + the signal's number
+//                                     after Ctrl+C or SIGTERM (what was
+//                                     recorded is kept as NAME.partial.EXT,
+//                                     or nothing is left if no frame was);
+//                                     1 when the output fails, the music
+//                                     ends the show before its first frame,
+//                                     the target is refused or the video
+//                                     module cannot be loaded (nothing is
+//                                     left behind); 2 for an order position
+//                                     the song lacks; the live show's status
+//                                     for a bad data file (nothing is left).
 #pragma once
 #include <string>
 
@@ -29,6 +36,7 @@ struct RecordRequest {
     int scale = 4;
     int from = 0;
     int to = -1;
+    bool overwrite = false; // frames: remove an earlier recording's files in the folder
 };
 
 bool check_record_target(const std::string& path, std::string& error);

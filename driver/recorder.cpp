@@ -41,8 +41,10 @@ bool Recorder::key_waiting() {
     return end_sample_ >= 0 && settings_.rate.shows(end_sample_, frames_);
 }
 
+// An output without a frame is not finished: there is nothing to play, and
+// the caller discards it.
 void Recorder::close() {
-    if (opened_) guarded([&] { sink_.finish(); });
+    if (opened_ && frames_ > 0) guarded([&] { sink_.finish(); });
 }
 
 void Recorder::destroy() {

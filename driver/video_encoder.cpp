@@ -53,8 +53,9 @@ void bt709_limited(SwsContext* sws) {
 
 } // namespace
 
-VideoEncoder::VideoEncoder(std::string path, Container container, int scale, FrameRate rate)
-    : path_(std::move(path)), temp_(path_ + ".part"), container_(container), scale_(scale),
+VideoEncoder::VideoEncoder(std::string path, std::string shown_as, Container container, int scale,
+                           FrameRate rate)
+    : path_(std::move(path)), shown_as_(std::move(shown_as)), container_(container), scale_(scale),
       rate_(rate) {}
 
 VideoEncoder::~VideoEncoder() {
@@ -63,7 +64,7 @@ VideoEncoder::~VideoEncoder() {
 
 void VideoEncoder::fail(const std::string& what, int error) {
     failed_ = true;
-    throw RecordError("cannot write " + path_ + ": " + what +
+    throw RecordError("cannot write " + shown_as_ + ": " + what +
                       (error < 0 ? (what.empty() ? "" : ": ") + av_error(error) : ""));
 }
 
@@ -171,16 +172,21 @@ void VideoEncoder::open_audio() {
 void VideoEncoder::open() {
     const bool mp4 = container_ == Container::Mp4;
     av_log_set_level(AV_LOG_ERROR); // the encoders' notes would break the progress line
-    int r = avformat_alloc_output_context2(&fmt_, nullptr, mp4 ? "mp4" : "matroska", temp_.c_str());
+    int r = avformat_alloc_output_context2(&fmt_, nullptr, mp4 ? "mp4" : "matroska", path_.c_str());
     if (r < 0 || !fmt_) fail("cannot set up the container", r);
     packet_ = av_packet_alloc();
     if (!packet_) fail("out of memory", AVERROR(ENOMEM));
     open_video();
     open_audio();
-    if ((r = avio_open(&fmt_->pb, temp_.c_str(), AVIO_FLAG_WRITE)) < 0) fail("", r);
-    file_open_ = true;
+    if ((r = avio_open(&fmt_->pb, path_.c_str(), AVIO_FLAG_WRITE)) < 0) fail("", r);
+    file_open_ = created_ = true;
     AVDictionary* options = nullptr;
-    if (mp4) av_dict_set(&options, "movflags", "+faststart", 0);
+    if (mp4) {
+        // Fragments that play on their own: an empty index up front, then
+        // one fragment about every second (frag_duration is in microseconds).
+        av_dict_set(&options, "movflags", "+frag_keyframe+empty_moov+default_base_moof", 0);
+        av_dict_set(&options, "frag_duration", "1000000", 0);
+    }
     r = avformat_write_header(fmt_, &options);
     av_dict_free(&options);
     if (r < 0) fail("", r);
@@ -267,10 +273,89 @@ void VideoEncoder::finish() {
     r = avio_closep(&fmt_->pb);
     file_open_ = false;
     if (r < 0) fail("", r);
-    if (std::rename(temp_.c_str(), path_.c_str()) != 0)
-        fail(std::string("cannot rename ") + temp_ + ": " + std::strerror(errno), 0);
-    finished_ = true;
+    audio_delay_ = actx_->initial_padding;
     free_all();
+    if (container_ == Container::Mp4) index_at_front();
+    finished_ = true;
+}
+
+// The fragmented recording copied, packet for packet, into a plain MP4 whose
+// index libavformat moves to the front in a second pass; the copy then
+// replaces the fragmented file. A fragmented file cannot say where playback
+// starts (an edit list), so it stores each stream from time 0: the video
+// from its first frame's decode time, which lies before its display time
+// when frames are reordered, and the sound with the encoder's priming
+// samples. The copy takes both back, so that the video's first frame shows
+// at 0 and the priming is skipped through an edit list, exactly as in a
+// file written plainly.
+void VideoEncoder::index_at_front() {
+    const std::string out_path = path_ + ".indexing";
+    struct Contexts {
+        AVFormatContext* in = nullptr;
+        AVFormatContext* out = nullptr;
+        AVPacket* packet = nullptr;
+        ~Contexts() {
+            avformat_close_input(&in);
+            if (out && out->pb) avio_closep(&out->pb);
+            avformat_free_context(out);
+            av_packet_free(&packet);
+        }
+    } c;
+    auto failed = [&](const std::string& what, int error) {
+        std::remove(out_path.c_str());
+        fail(what, error);
+    };
+    int r = avformat_open_input(&c.in, path_.c_str(), nullptr, nullptr);
+    if (r < 0) failed("cannot read the recording back", r);
+    if ((r = avformat_find_stream_info(c.in, nullptr)) < 0)
+        failed("cannot read the recording back", r);
+    r = avformat_alloc_output_context2(&c.out, nullptr, "mp4", out_path.c_str());
+    if (r < 0 || !c.out) failed("cannot set up the container", r);
+    for (unsigned i = 0; i < c.in->nb_streams; ++i) {
+        const AVStream* in = c.in->streams[i];
+        AVStream* out = avformat_new_stream(c.out, nullptr);
+        if (!out) failed("out of memory", AVERROR(ENOMEM));
+        if ((r = avcodec_parameters_copy(out->codecpar, in->codecpar)) < 0)
+            failed("cannot copy the streams", r);
+        out->codecpar->codec_tag = 0;
+        out->time_base = in->time_base;
+        out->avg_frame_rate = in->avg_frame_rate;
+    }
+    if ((r = avio_open(&c.out->pb, out_path.c_str(), AVIO_FLAG_WRITE)) < 0) failed("", r);
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "movflags", "+faststart", 0);
+    r = avformat_write_header(c.out, &options);
+    av_dict_free(&options);
+    if (r < 0) failed("", r);
+    c.packet = av_packet_alloc();
+    if (!c.packet) failed("out of memory", AVERROR(ENOMEM));
+    // Per stream, what is taken off every timestamp, in the stream's units.
+    std::vector<int64_t> shift(c.in->nb_streams, 0);
+    std::vector<bool> seen(c.in->nb_streams, false);
+    while ((r = av_read_frame(c.in, c.packet)) >= 0) {
+        const int s = c.packet->stream_index;
+        const AVStream* in = c.in->streams[s];
+        if (!seen[static_cast<size_t>(s)]) {
+            seen[static_cast<size_t>(s)] = true;
+            if (in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
+                shift[static_cast<size_t>(s)] = c.packet->pts; // the first frame is a key frame
+            else
+                shift[static_cast<size_t>(s)] = av_rescale_q(
+                    audio_delay_, AVRational{1, static_cast<int>(kRecordRate)}, in->time_base);
+        }
+        c.packet->pts -= shift[static_cast<size_t>(s)];
+        c.packet->dts -= shift[static_cast<size_t>(s)];
+        av_packet_rescale_ts(c.packet, in->time_base, c.out->streams[s]->time_base);
+        c.packet->pos = -1;
+        if ((r = av_interleaved_write_frame(c.out, c.packet)) < 0) failed("", r);
+    }
+    if (r != AVERROR_EOF) failed("cannot read the recording back", r);
+    if ((r = av_write_trailer(c.out)) < 0) failed("", r);
+    if ((r = avio_closep(&c.out->pb)) < 0) failed("", r);
+    if (std::rename(out_path.c_str(), path_.c_str()) != 0)
+        failed("cannot replace it by its copy with the index at the front: " +
+                   std::string(std::strerror(errno)),
+               0);
 }
 
 void VideoEncoder::free_all() {
@@ -291,7 +376,15 @@ void VideoEncoder::free_all() {
 }
 
 void VideoEncoder::abandon() {
-    const bool remove = fmt_ && !finished_;
     free_all();
-    if (remove) std::remove(temp_.c_str());
+    if (!finished_) discard();
+}
+
+void VideoEncoder::discard() {
+    free_all();
+    if (created_) {
+        std::remove(path_.c_str());
+        std::remove((path_ + ".indexing").c_str());
+    }
+    created_ = finished_ = false;
 }

@@ -30,8 +30,8 @@ std::string video_module_path(const std::string& program_dir) {
 }
 
 std::unique_ptr<FrameSink> load_video_encoder(const std::string& module_path,
-                                              const std::string& path, Container container,
-                                              int scale, FrameRate rate) {
+                                              const std::string& path, const std::string& shown_as,
+                                              Container container, int scale, FrameRate rate) {
     static std::mutex lock;
     static VideoEncoderFactory factory = nullptr; // the module stays loaded once found
     {
@@ -57,11 +57,11 @@ std::unique_ptr<FrameSink> load_video_encoder(const std::string& module_path,
                 }
             }
             if (!factory)
-                throw RecordError("cannot record " + path + ": " + why +
+                throw RecordError("cannot record " + shown_as + ": " + why +
                                   "; install the program again or build its target vorn_video "
                                   "(--frames DIR records without the module)");
         }
     }
-    return std::unique_ptr<FrameSink>(
-        factory(path.c_str(), static_cast<int>(container), scale, rate.num, rate.den));
+    return std::unique_ptr<FrameSink>(factory(
+        path.c_str(), shown_as.c_str(), static_cast<int>(container), scale, rate.num, rate.den));
 }

@@ -11,7 +11,9 @@
 //                              under <dir>/VORN_MODULE_FROM_BIN as installed.
 //                              An installed program never loads the build's.
 //                              "" when `dir` is "" (the folder is unknown).
-//   load_video_encoder(...)    a new encoder from the module at
+//   load_video_encoder(...)    a new encoder writing to `path` (messages
+//                              name `shown_as`, the file the user asked
+//                              for), from the module at
 //                              `module_path`, which is loaded on the first
 //                              call that succeeds and then kept for the
 //                              process's life (later calls reuse it, whatever
@@ -35,13 +37,13 @@ std::optional<Container> container_for(const std::string& path);
 std::string video_module_path(const std::string& program_dir);
 
 std::unique_ptr<FrameSink> load_video_encoder(const std::string& module_path,
-                                              const std::string& path, Container container,
-                                              int scale, FrameRate rate);
+                                              const std::string& path, const std::string& shown_as,
+                                              Container container, int scale, FrameRate rate);
 
 // The module's one export: a new VideoEncoder, owned by the caller. Plain C
 // types, so that the name is not mangled; the number in the name changes
 // whenever FrameSink or these arguments do, so that a stale module is refused
 // instead of called.
-#define VORN_VIDEO_FACTORY "vorn_new_video_encoder_1"
-using VideoEncoderFactory = FrameSink* (*)(const char* path, int container, int scale,
-                                           int64_t fps_num, int64_t fps_den);
+#define VORN_VIDEO_FACTORY "vorn_new_video_encoder_2"
+using VideoEncoderFactory = FrameSink* (*)(const char* path, const char* shown_as, int container,
+                                           int scale, int64_t fps_num, int64_t fps_den);

@@ -12,13 +12,13 @@
 #define VORN_EXPORT __attribute__((visibility("default")))
 #endif
 
-extern "C" VORN_EXPORT FrameSink* vorn_new_video_encoder_1(const char* path, int container,
-                                                           int scale, int64_t fps_num,
-                                                           int64_t fps_den) {
-    return new VideoEncoder(path, static_cast<Container>(container), scale,
+extern "C" VORN_EXPORT FrameSink* vorn_new_video_encoder_2(const char* path, const char* shown_as,
+                                                           int container, int scale,
+                                                           int64_t fps_num, int64_t fps_den) {
+    return new VideoEncoder(path, shown_as, static_cast<Container>(container), scale,
                             FrameRate{fps_num, fps_den});
 }
 
 // The name and type the program looks up.
-static_assert(std::string_view(VORN_VIDEO_FACTORY) == "vorn_new_video_encoder_1");
-static_assert(std::is_same_v<decltype(&vorn_new_video_encoder_1), VideoEncoderFactory>);
+static_assert(std::string_view(VORN_VIDEO_FACTORY) == "vorn_new_video_encoder_2");
+static_assert(std::is_same_v<decltype(&vorn_new_video_encoder_2), VideoEncoderFactory>);

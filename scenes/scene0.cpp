@@ -14,12 +14,12 @@
 
 Scene0 scene0;
 
-int8_t boost_after(uint32_t elapsed, int8_t previous) {
+int8_t boost_after(uint32_t elapsed) {
     // The ramp is an 8-bit value that would wrap to -128 after 120 ticks and
-    // push the levels out of the shade table; it stays white instead. The
-    // product is formed in 32 bits, which also wraps (after days, or when the
-    // scene is entered again below the boost's start tick), hence the hold.
-    if (previous >= kBoostMax) return kBoostMax;
+    // push the levels out of the shade table; past 120 ticks it stays white
+    // instead. `elapsed` is unsigned: a tick counter below the boost's start
+    // (the scene entered again) is a huge value here and also holds white,
+    // while 0 to 120 ticks after the start follow the ramp on every entry.
     const uint32_t ramp = elapsed * 127u / 120u;
     return static_cast<int8_t>(ramp >= static_cast<uint32_t>(kBoostMax) ? kBoostMax : ramp);
 }
@@ -74,8 +74,7 @@ void scene0_render(uint32_t* frame) {
         clear_sync_flag(3);
     }
     if (s.boost_start != 0)
-        s.boost =
-            boost_after(static_cast<uint32_t>(t) - static_cast<uint32_t>(s.boost_start), s.boost);
+        s.boost = boost_after(static_cast<uint32_t>(t) - static_cast<uint32_t>(s.boost_start));
 
     if (lights_on)
         for (int i = 0; i < kLightCount; ++i) {

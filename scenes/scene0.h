@@ -25,9 +25,10 @@ struct Scene0 {
 
 extern Scene0 scene0;
 
-// The boost `elapsed` ticks after sync flag 3, given the previous frame's
-// boost: 127 per 120 ticks, held at 127 from the moment it gets there.
-int8_t boost_after(uint32_t elapsed, int8_t previous);
+// The boost `elapsed` ticks after sync flag 3 (tick counter minus boost
+// start, as unsigned 32 bits): 127 per 120 ticks, held at 127 past 120 ticks
+// and when the tick counter is below the start.
+int8_t boost_after(uint32_t elapsed);
 
 void scene0_setup();
 void scene0_render(uint32_t* frame);
