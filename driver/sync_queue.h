@@ -19,8 +19,9 @@
 // the summary goes into the ring as ordinary entries: the raised flags'
 // values (32..40) in order, then the scene number, all with the sample of the
 // latest folded value. The consumer therefore ends in the state that
-// applying every value gives, but a folded value comes due at the sample of
-// the latest value folded with it, never earlier than its own.
+// applying every value gives (but a folded end stays the end), and a folded
+// value comes due at the sample of the latest value folded with it, never
+// earlier than its own.
 //
 //   push(e)               producer: queues e; true when e went into the ring
 //                         as it is, false when it was folded into the summary
