@@ -168,7 +168,13 @@ void SdlMusic::silent_loop() {
     using clock = std::chrono::steady_clock;
     auto next = clock::now();
     while (!stopping_) {
-        if (!player_->play_tick()) return;
+        if (!player_->play_tick()) {
+            // Over: what the queue folded while it was full still goes in
+            // once the main loop makes room.
+            while (!stopping_ && !queue_.flush())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            return;
+        }
         played_.store(player_->tick_start(), std::memory_order_release);
         const auto tick = std::chrono::microseconds(static_cast<int64_t>(player_->sample_frames()) *
                                                     1000000 / rate_);

@@ -71,6 +71,9 @@ const std::vector<uint8_t>& XmpPlayer::row_sync() const {
 }
 
 bool XmpPlayer::play_tick() {
+    // What the queue folded while it was full goes in as soon as there is
+    // room, also when no row brings values any more or the song is over.
+    if (queue_) queue_->flush();
     if (!playing_ || xmp_play_frame(ctx_) != 0) return false;
     xmp_get_frame_info(ctx_, &info_);
     tick_start_ = rendered_;

@@ -8,6 +8,8 @@
 // channel order, are available from row_sync() until the next tick, and are
 // pushed to the sync queue, if one is set, with the sample position where the
 // row starts (sample frames since start(); tick_start() is that position).
+// Every call of play_tick(), also one past the end, first lets the queue
+// flush the values it folded while it was full (see sync_queue.h).
 #pragma once
 #include <cstdint>
 #include <string>

@@ -13,6 +13,8 @@
 //                             becomes the 10 bytes at `state` (scene number,
 //                             flags 1..9), or stays reset for null
 //   web_push_sync(sample, v)  queues sync value v for sample frame `sample`
+//                             (1), or folds it into the queue's summary when
+//                             the queue is full (0; see sync_queue.h)
 //   web_advance(heard, now)   delivers the sync values due at `heard` and
 //                             follows the scene number: returns the scene
 //                             whose loop runs (0..7), -1 when none does
@@ -66,6 +68,9 @@ int web_push_sync(double sample, int value) {
 
 int web_advance(double heard, double now_ms) {
     queue.deliver_due(static_cast<int64_t>(heard), deliver);
+    // The page pushes and advances on one thread: what the queue folded
+    // while it was full goes in now that there is room.
+    if (queue.flush()) queue.deliver_due(static_cast<int64_t>(heard), deliver);
     const int scene = sync_scene();
     if (scene == kSceneEnd) return kSceneEnd;
     const int next = scene < kSceneCount ? scene : -1;

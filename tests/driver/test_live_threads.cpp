@@ -3,6 +3,7 @@
 // main loop. .ci/run builds these once more with ThreadSanitizer.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -65,17 +66,47 @@ struct SdlDummies : ::testing::Test {
 
 } // namespace
 
+// Bursts of values, as from audio callbacks, faster than the consumer takes
+// them: the ring keeps overflowing into the summary and the summary keeps
+// going in between ordinary values. Scene numbers only rise, so a value
+// overtaking another shows as a scene going back.
 TEST(SyncQueueThreads, AProducerRacingTheConsumerLosesAndReordersNothing) {
+    using namespace std::chrono_literals;
     SyncQueue q;
     constexpr int kEvents = 200000;
+    auto value = [](int i) -> uint8_t {
+        if (i >= kEvents - 2) return i == kEvents - 1 ? kSceneEnd : 39; // flag 8 once, the end
+        if (i % 3 == 1) return static_cast<uint8_t>(32 + i / 1000 % 7); // flags 1..7
+        if (i % 3 == 2) return static_cast<uint8_t>(41 + i % 200);      // nothing
+        return static_cast<uint8_t>(i * int64_t{31} / kEvents);         // rising scenes
+    };
+    std::atomic<bool> done{false};
     std::thread producer([&] {
-        for (int i = 0; i < kEvents;)
-            if (q.push({i, static_cast<uint8_t>(i)})) ++i;
+        for (int i = 0; i < kEvents; ++i) {
+            if (i % 4000 == 0) std::this_thread::sleep_for(100us);
+            q.push({i, value(i)});
+        }
+        while (!q.flush())
+            std::this_thread::yield();
+        done.store(true, std::memory_order_release);
     });
-    int64_t next = 0;
-    while (next < kEvents)
-        q.deliver_due(next + 7, [&](uint8_t v) { ASSERT_EQ(v, static_cast<uint8_t>(next++)); });
+    SyncSnapshot got{};
+    int64_t latest = 0;
+    for (bool last = false; !last; std::this_thread::sleep_for(100us)) {
+        last = done.load(std::memory_order_acquire);
+        int64_t s;
+        for (int n = 0; (last || n < 3000) && q.next_sample(s); ++n) // all at the end
+            q.deliver_due(s, [&](uint8_t v) {
+                EXPECT_GE(s, latest);
+                latest = s;
+                EXPECT_TRUE(v > kSceneEnd || v >= got.bytes[0]) << "scene went back to " << int(v);
+                apply_sync_value(got, v);
+            });
+    }
     producer.join();
+    EXPECT_EQ(got.bytes[0], kSceneEnd);
+    EXPECT_EQ(got.bytes[8], 1); // raised once, just before the end
+    EXPECT_EQ(got.bytes[9], 0); // never raised
 }
 
 TEST_F(SdlDummies, SyncArrivesOnTheMainThreadAndShutdownWaitsForTheCallback) {

@@ -28,6 +28,37 @@ XmTestModule three_patterns() {
     return m;
 }
 
+// Rows of 32 W commands at speed 1 (a row a tick, 160 sample frames at
+// 8 kHz): 192 rows of scene numbers, flags 1..7 and ignored values, flag 9
+// once, then a row with flag 2 and `last`, then 15 rows without sync values.
+constexpr int kCrowdedRows = 3 * 64 + 16;
+constexpr int64_t kTickFrames = 160;
+XmTestModule crowded_module(uint8_t last) {
+    XmTestModule m;
+    m.channels = 32;
+    m.speed = 1;
+    uint32_t seed = 12345;
+    for (int p = 0; p < 3; ++p) {
+        m.orders.push_back(static_cast<uint8_t>(m.add_pattern(64)));
+        for (int r = 0; r < 64; ++r)
+            for (int ch = 0; ch < m.channels; ++ch) {
+                seed = seed * 1664525u + 1013904223u;
+                const uint32_t x = (seed >> 16) % 100;
+                const uint32_t v = x < 40 ? x % 31 : x < 80 ? 32 + x % 7 : 41 + x;
+                m.cell(p, r, ch) = {0, 0, 0, W, static_cast<uint8_t>(v)};
+            }
+    }
+    m.cell(1, 40, 7) = {0, 0, 0, W, 40};
+    m.orders.push_back(static_cast<uint8_t>(m.add_pattern(16)));
+    m.cell(3, 0, 0) = {0, 0, 0, W, 33};
+    m.cell(3, 0, 1) = {0, 0, 0, W, last};
+    return m;
+}
+
+std::vector<uint8_t> bytes_of(const SyncSnapshot& s) {
+    return std::vector<uint8_t>(s.bytes, s.bytes + 1 + kSyncFlagCount);
+}
+
 std::vector<TimedSync> drain(SyncQueue& q, int64_t upto) {
     std::vector<TimedSync> out;
     int64_t s = 0;
@@ -53,9 +84,21 @@ TEST(SyncQueue, DeliversDueEventsOnceInOrder) {
     q.clear();
     EXPECT_EQ(q.deliver_due(1000, keep), 0u);
 
+    // Full: what comes is folded, a 31 stays the end, and the summary waits
+    // for room, then comes due at its latest value's sample.
     for (size_t i = 0; i < SyncQueue::kCapacity; ++i)
         ASSERT_TRUE(q.push({0, 0}));
-    EXPECT_FALSE(q.push({0, 0}));
+    for (TimedSync e : {TimedSync{1, 31}, {2, 5}, {3, 34}, {4, 200}})
+        EXPECT_FALSE(q.push(e));
+    EXPECT_FALSE(q.flush());
+    got.clear();
+    EXPECT_EQ(q.deliver_due(3, keep), SyncQueue::kCapacity);
+    EXPECT_FALSE(q.push({5, 6})); // behind the summary, not before it
+    EXPECT_TRUE(q.flush());
+    EXPECT_EQ(q.deliver_due(4, keep), 0u);
+    EXPECT_EQ(q.deliver_due(5, keep), 2u);
+    EXPECT_EQ(std::vector<uint8_t>(got.end() - 2, got.end()), (std::vector<uint8_t>{34, 31}));
+    EXPECT_TRUE(q.push({6, 7}));
 }
 
 TEST(XmpPlayerSync, RowsCarryTheirStartSampleAlsoFromAnOrderPosition) {
@@ -91,11 +134,57 @@ TEST(XmpPlayerSync, RowsCarryTheirStartSampleAlsoFromAnOrderPosition) {
     EXPECT_FALSE(player.start(8000, -1));
 }
 
+// A main loop that stalls while the player pushes far more than the ring
+// holds still reaches the state of every value applied in order, the end of
+// the show included, once it delivers again during the rows without values.
+TEST(XmpPlayerSync, AStalledMainLoopLosesNoValue) {
+    struct Case {
+        const char* name;
+        uint8_t last; // the song's last sync value
+        int every;    // until row 196 the main loop delivers every this many rows,
+        int lag_rows; // the rows at least this far behind; then all that is due
+    };
+    const Case cases[] = {
+        {"stalled", 31, 1000, 0},
+        {"stalled, the song ending on a scene", 5, 1000, 0},
+        {"delivering in bursts", 31, 140, 0},
+        {"lagging 150 rows behind", 31, 1, 150},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        XmpPlayer player;
+        SyncQueue q;
+        player.set_sync_queue(&q);
+        ASSERT_TRUE(player.load(crowded_module(c.last).bytes()));
+        ASSERT_TRUE(player.start(8000));
+        SyncSnapshot want{}, got{};
+        size_t pushed = 0, delivered = 0;
+        int64_t latest = 0;
+        for (int row = 0; row < kCrowdedRows; ++row) {
+            ASSERT_TRUE(player.play_tick());
+            ASSERT_EQ(player.tick_start(), row * kTickFrames);
+            pushed += player.row_sync().size();
+            for (uint8_t v : player.row_sync())
+                apply_sync_value(want, v);
+            if (row < 196 && row % c.every) continue;
+            const int upto = row < 196 ? row - c.lag_rows : row;
+            for (const TimedSync& e : drain(q, upto * kTickFrames)) {
+                EXPECT_GE(e.sample, latest); // never ahead of an earlier value
+                latest = e.sample;
+                apply_sync_value(got, e.value);
+                ++delivered;
+            }
+        }
+        EXPECT_LT(delivered, pushed); // the ring did overflow
+        EXPECT_EQ(want.bytes[0], c.last);
+        EXPECT_EQ(bytes_of(got), bytes_of(want));
+    }
+}
+
 TEST(SyncStateAtOrder, IsWhatTheRowsBeforeLeaveSet) {
     const std::vector<uint8_t> bytes = three_patterns().bytes();
     auto state = [&](int order) { return sync_state_at_order(bytes, order); };
     using B = std::vector<uint8_t>;
-    auto bytes_of = [](const SyncSnapshot& s) { return B(s.bytes, s.bytes + 1 + kSyncFlagCount); };
     ASSERT_TRUE(state(0));
     EXPECT_EQ(bytes_of(*state(0)), (B{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
     ASSERT_TRUE(state(1));
