@@ -47,3 +47,16 @@ std::string open_failure_reason(int error_number) {
         return std::string("it cannot be read (") + std::strerror(error_number) + ")";
     }
 }
+
+std::string too_large_reason(uint64_t size, size_t limit, const char* kind) {
+    char text[200];
+    if (size == 0)
+        std::snprintf(text, sizeof text,
+                      "it holds more than any %s (at most %zu MiB): it went on past that while "
+                      "it was read",
+                      kind, limit >> 20);
+    else
+        std::snprintf(text, sizeof text, "it is %llu bytes, more than any %s (at most %zu MiB)",
+                      static_cast<unsigned long long>(size), kind, limit >> 20);
+    return text;
+}

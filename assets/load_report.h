@@ -5,6 +5,8 @@
 // names the file's full path, what is wrong and how to fix it, and ends the
 // process with exit(-1).
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 // Whether successful loads print their progress (default: yes).
@@ -25,6 +27,11 @@ struct LoadReport {
 // The English reason for a file that cannot be opened or read (errno value),
 // with what to do about it.
 std::string open_failure_reason(int error_number);
+
+// The English reason for a file larger than any file of its kind the show
+// reads: "it is SIZE bytes, more than any KIND (at most LIMIT MiB)", or for
+// a size of 0 (not known), "it holds more than any KIND (...)".
+std::string too_large_reason(uint64_t size, size_t limit, const char* kind);
 
 // How to make a picture the show reads, for the end of a reason.
 extern const char* const kPcxConvertHint;

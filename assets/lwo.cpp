@@ -37,11 +37,17 @@ Object load_object(const char* file_name, double scale, int8_t with_polygons) {
     LoadReport report(file_name);
     report.out = format("Laddar %s\n", file_name);
     const std::string cannot_open = format("gick ej \x94ppna %s  !!\n", file_name);
-    int error_number = 0;
-    const auto bytes = read_file_bytes(file_name, &error_number);
-    if (!bytes) report.fail(cannot_open, open_failure_reason(error_number));
-    report.out += format("filstorlek %zu\n", bytes->size());
-    LwoResult r = decode_lwo(bytes->data(), bytes->size(), scale, with_polygons != 0);
+    const FileRead file = read_file_bytes(file_name, kMaxObjectFileBytes);
+    if (file.too_large)
+        report.fail(cannot_open, too_large_reason(file.size, kMaxObjectFileBytes,
+                                                  "LightWave object the show draws") +
+                                     ": it is damaged or far more detailed than the show can "
+                                     "draw. " +
+                                     kExportHint + ", with at most 65536 points");
+    if (!file.read()) report.fail(cannot_open, open_failure_reason(file.error_number));
+    const std::vector<uint8_t>& bytes = file.bytes;
+    report.out += format("filstorlek %zu\n", bytes.size());
+    LwoResult r = decode_lwo(bytes.data(), bytes.size(), scale, with_polygons != 0);
     for (int pass = 0; pass < r.passes; ++pass) {
         report.out += "letar.. ";
         if (r.found[pass]) report.out += "hittade!\n ";
@@ -69,7 +75,7 @@ Object load_object(const char* file_name, double scale, int8_t with_polygons) {
                            file_name, r.chunk_length, r.chunk_offset),
                     format("the file is cut short: a chunk of %" PRId64 " bytes at offset %" PRId64
                            " runs past its end (%zu bytes). ",
-                           r.chunk_length, r.chunk_offset, bytes->size()) +
+                           r.chunk_length, r.chunk_offset, bytes.size()) +
                         kExportHint);
     case LwoError::bad_vertex_index:
         report.fail(format("%s: polygon %" PRId32 " uses point %" PRId32
@@ -80,12 +86,12 @@ Object load_object(const char* file_name, double scale, int8_t with_polygons) {
                            r.face, r.value, r.point_count, r.point_count - 1) +
                         kExportHint);
     case LwoError::not_lightwave:
-        if (bytes->empty())
+        if (bytes.empty())
             report.fail(cannot_open,
                         std::string("the file is empty, not a LightWave object. ") + kExportHint);
         report.fail(cannot_open, format("it is not a LightWave object: it starts with \"%s\", "
                                         "not with the FORM ... LWOB header. %s",
-                                        opening_of(*bytes).c_str(), kExportHint));
+                                        opening_of(bytes).c_str(), kExportHint));
     case LwoError::no_polygons:
         report.fail(cannot_open,
                     format("the object has %" PRId32 " points but no polygons (%s), and the show "

@@ -5,6 +5,18 @@
 //       folder and returns a ready Object; prints its progress; on any failure
 //       prints the message and ends the process with exit(-1).
 #pragma once
+#include <cstddef>
+
 #include "render/object.h"
+
+// The largest object file read; a larger one is refused before it is read.
+// Polygons name their corners by 16-bit point index, so a surface uses at
+// most 65,536 points (12 bytes each in PNTS: 768 KiB), and a closed mesh on
+// them has about twice as many triangles (10 bytes each in POLS: 1.25 MiB);
+// the show transforms and draws every one of them each frame, and its own
+// objects are at most 31 KiB. 16 MiB is eight times that largest mesh, room for
+// surface chunks and any writer's extras (a point cloud of 16 MiB would be
+// 1.4 million points).
+constexpr size_t kMaxObjectFileBytes = size_t{16} << 20;
 
 Object load_object(const char* file_name, double scale, int8_t with_polygons);

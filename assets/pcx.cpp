@@ -71,10 +71,15 @@ namespace {
 Image read_picture(LoadReport& report) {
     const char* file_name = report.file;
     report.out = format("F\x94rs\x94ker \x94ppna: %s\n", file_name);
-    int error_number = 0;
-    const auto bytes = read_file_bytes(file_name, &error_number);
-    if (!bytes) report.fail(cannot_open(file_name), open_failure_reason(error_number));
-    PcxResult result = decode_pcx(bytes->data(), bytes->size());
+    const FileRead file = read_file_bytes(file_name, kMaxPictureFileBytes);
+    if (file.too_large)
+        report.fail(cannot_open(file_name),
+                    too_large_reason(file.size, kMaxPictureFileBytes, "picture the show uses") +
+                        ": it is not a picture of the show's size, or it is damaged. " +
+                        kPcxConvertHint);
+    if (!file.read()) report.fail(cannot_open(file_name), open_failure_reason(file.error_number));
+    const std::vector<uint8_t>& bytes = file.bytes;
+    PcxResult result = decode_pcx(bytes.data(), bytes.size());
     const PcxHeader& h = result.header;
     switch (result.error) {
     case PcxError::none:
@@ -91,7 +96,7 @@ Image read_picture(LoadReport& report) {
     case PcxError::too_short:
     case PcxError::bad_header:
     case PcxError::bad_palette:
-        report.fail(cannot_open(file_name), header_reason(bytes->data(), bytes->size(), result));
+        report.fail(cannot_open(file_name), header_reason(bytes.data(), bytes.size(), result));
     case PcxError::empty_window:
         report.fail(format("%s: the picture window %d..%d x %d..%d is empty\n", file_name, h.x_min,
                            h.x_max, h.y_min, h.y_max),

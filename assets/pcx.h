@@ -10,7 +10,18 @@
 //                                  exactly w pixels wide or has fewer than min_h
 //                                  rows, since scenes index it with those sizes.
 #pragma once
+#include <cstddef>
+
 #include "core/image.h"
+
+// The largest picture file read; a larger one is refused before it is read.
+// The widest picture the show uses is the 640 x 240 text strip; run-length
+// coding at worst doubles it (every pixel of 0xC0 or more stored as a run of
+// one), so with the 128-byte header and the 769-byte palette no picture of
+// the show's can need more than 301 KiB. 16 MiB leaves fifty times that for
+// writers that pad rows, code runs poorly or append data of their own, and
+// still refuses at once a file that cannot be one of the show's pictures.
+constexpr size_t kMaxPictureFileBytes = size_t{16} << 20;
 
 Image load_pcx(const char* file_name);
 Image load_picture(const char* file_name, int32_t width, int32_t min_height);

@@ -9,7 +9,6 @@
 
 #include <SDL.h>
 
-#include "assets/file_bytes.h"
 #include "assets/load_report.h"
 #include "core/bands.h"
 #include "core/clock.h"
@@ -101,9 +100,8 @@ int main(int argc, char** argv) {
     if (!o.still.empty()) return run_still(o.still, o.out);
     if (!recording.path.empty()) return run_recording(recording);
     std::optional<SyncSnapshot> start_state;
-    if (o.start_order > 0 &&
-        !start_state_for(read_file_bytes("vorn.xm").value_or(std::vector<uint8_t>{}), "--start",
-                         o.start_order, start_state, error)) {
+    if (o.start_order > 0 && !start_state_for(read_module_file("vorn.xm")->bytes, "--start",
+                                              o.start_order, start_state, error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
     }

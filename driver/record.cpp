@@ -169,7 +169,8 @@ int run_recording(const RecordRequest& request) {
 
     // The module as the show will load it; if it cannot be read, the show
     // itself reports that as it always does.
-    const std::vector<uint8_t> module = read_file_bytes("vorn.xm").value_or(std::vector<uint8_t>{});
+    const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
+    const std::vector<uint8_t>& module = module_file->bytes;
     XmSync sync;
     const bool readable = read_xm_sync(module.data(), module.size(), sync, nullptr);
     if (readable && (request.from > 0 || request.to >= 0)) {

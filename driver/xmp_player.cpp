@@ -2,9 +2,54 @@
 // entered (see xmp_player.h).
 #include "driver/xmp_player.h"
 
-#include <cstring>
+#include <sys/stat.h>
 
-#include "assets/file_bytes.h"
+#include <cstring>
+#include <filesystem>
+#include <mutex>
+#include <system_error>
+
+#include "assets/load_report.h"
+
+namespace {
+
+std::string full_path(const char* path) {
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec);
+    return ec ? path : full.string();
+}
+
+bool same_file(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// The last module file read, by full path and what stat said of it then.
+struct ReadModule {
+    std::mutex mutex;
+    std::string path;
+    struct stat identity {};
+    std::shared_ptr<const FileRead> file;
+};
+
+} // namespace
+
+std::shared_ptr<const FileRead> read_module_file(const char* path) {
+    const std::string full = full_path(path);
+    struct stat identity {};
+    const bool stated = ::stat(path, &identity) == 0;
+    static ReadModule last;
+    const std::lock_guard<std::mutex> lock(last.mutex);
+    if (stated && last.file && last.path == full && same_file(last.identity, identity))
+        return last.file;
+    auto file = std::make_shared<const FileRead>(read_file_bytes(path, kMaxModuleFileBytes));
+    if (stated && file->read()) {
+        last.path = full;
+        last.identity = identity;
+        last.file = file;
+    }
+    return file;
+}
 
 XmpPlayer::XmpPlayer() : ctx_(xmp_create_context()) {}
 
@@ -33,14 +78,21 @@ bool XmpPlayer::load(const std::vector<uint8_t>& module) {
 }
 
 bool XmpPlayer::load_file(const char* path) {
-    int error_number = 0;
-    const std::optional<std::vector<uint8_t>> module = read_file_bytes(path, &error_number);
-    if (!module) {
-        error_ = std::string("cannot read ") + path + ": " + std::strerror(error_number);
+    const std::shared_ptr<const FileRead> module = read_module_file(path);
+    if (module->too_large) {
+        error_ =
+            "cannot load " + full_path(path) + ": " +
+            too_large_reason(module->size, kMaxModuleFileBytes, "XM module the show can play") +
+            ". Use a FastTracker 2 XM module of at most " +
+            std::to_string(kMaxModuleFileBytes >> 20) + " MiB";
         return false;
     }
-    if (load(*module)) return true;
-    error_ = std::string("cannot load ") + path + ": " + error_;
+    if (!module->read()) {
+        error_ = "cannot read " + full_path(path) + ": " + std::strerror(module->error_number);
+        return false;
+    }
+    if (load(module->bytes)) return true;
+    error_ = "cannot load " + full_path(path) + ": " + error_;
     return false;
 }
 

@@ -11,14 +11,32 @@
 // Every call of play_tick(), also one past the end, first lets the queue
 // flush the values it folded while it was full (see sync_queue.h).
 #pragma once
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <xmp.h>
 
+#include "assets/file_bytes.h"
 #include "driver/sync_queue.h"
 #include "driver/xm_sync.h"
+
+// The largest module file read; a larger one is refused before it is read.
+// An XM module holds at most 256 patterns of at most 256 rows of 32 channels,
+// each note at most 5 bytes: 10 MiB of pattern data at the very worst. The
+// rest is instruments and their 8- or 16-bit samples; the show's own module
+// is 841 KiB, and 64 MiB leaves over 50 MiB for samples (ten minutes of
+// 16-bit mono at 44.1 kHz). Loading makes a blanked copy and libxmp one of
+// its own, so a module at the limit costs some 200 MiB while it loads.
+constexpr size_t kMaxModuleFileBytes = size_t{64} << 20;
+
+// The module file `path` (kMaxModuleFileBytes at most), read once per run:
+// the timeline, --start, --from, --to and the player all ask for it, and
+// while the file stays as it was (same file, size and modification time)
+// they share the bytes of the first read.
+std::shared_ptr<const FileRead> read_module_file(const char* path);
 
 class XmpPlayer {
   public:
@@ -30,8 +48,9 @@ class XmpPlayer {
     // Reads the sync commands and loads the blanked copy. False with a reason
     // in error() when the module is unreadable.
     bool load(const std::vector<uint8_t>& module);
-    // Reads the module file `path` and loads it. False with a one-line reason
-    // in error() ("cannot read PATH: ..." or "cannot load PATH: ...").
+    // Loads the module file `path` (see read_module_file). False with a
+    // one-line reason naming the full path in error() ("cannot read PATH: ..."
+    // or "cannot load PATH: ...").
     bool load_file(const char* path);
     // Starts playback at `rate` Hz from order position `order` (the first
     // row of that order). False for an order past the song's end.

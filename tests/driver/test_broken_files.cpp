@@ -1,9 +1,11 @@
 // Broken data files as a user meets them: vorn --still over a copy of the
-// generated data with one file replaced. Every case ends with status 255,
-// the show's own message on standard output, and one English line on
-// standard error that names the file's full path and the reason.
+// generated data with one file replaced (a short recording for the music,
+// which stills never read). Every case ends with status 255, the show's own
+// message on standard output, and one English line on standard error that
+// names the file's full path and the reason.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "assets/lwo.h"
+#include "assets/pcx.h"
 #include "command_output.h"
 
 namespace fs = std::filesystem;
@@ -50,6 +54,7 @@ struct Case {
     std::function<void(const fs::path&)> make; // writes the replacement (or not)
     std::string show_message;                  // the last line on standard output
     std::string reason;                        // the start of the English reason
+    bool records = false;                      // record the first order position instead of a still
 };
 
 std::function<void(const fs::path&)> bytes(Bytes b) {
@@ -59,7 +64,40 @@ std::function<void(const fs::path&)> bytes(Bytes b) {
     };
 }
 
+// A file of `size` bytes that takes no disk space and reads as zeros.
+std::function<void(const fs::path&)> sparse(uint64_t size) {
+    return [size](const fs::path& p) {
+        std::ofstream(p, std::ios::binary).close();
+        ASSERT_EQ(truncate(p.c_str(), static_cast<off_t>(size)), 0);
+    };
+}
+
+// The data file `name` grown to `size` bytes by zeros inserted at `at` bytes
+// from its end (before a picture's palette, or after an object's chunks).
+std::function<void(const fs::path&)> padded(const std::string& name, size_t size, size_t at) {
+    return [=](const fs::path& p) {
+        Bytes b = data_file(name);
+        b.insert(b.end() - static_cast<long>(at), size - b.size(), 0);
+        bytes(b)(p);
+    };
+}
+
+// The largest resident size of any child process waited for so far, in bytes.
+uint64_t peak_child_memory() {
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    return static_cast<uint64_t>(usage.ru_maxrss) * 1024;
+}
+
+// Links the generated data into `dir`, all but `file`.
+void link_data_except(const fs::path& dir, const std::string& file) {
+    fs::create_directories(dir);
+    for (const auto& e : fs::directory_iterator(VORN_TEST_DATA_DIR))
+        if (e.path().filename() != file) fs::create_symlink(e.path(), dir / e.path().filename());
+}
+
 const std::string kNoOpen = "gick ej \x94ppna ";
+const uint64_t kHuge = uint64_t{2} << 30; // 2 GiB
 
 TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
     // a1light1.pcx is a 320 x 240 picture, env3.lwo a triangle mesh loaded
@@ -129,6 +167,18 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
          "polygon 0 uses point 65535, but the object has only "},
         {"cut object", "env3.lwo", bytes(Bytes(lwo.begin(), lwo.begin() + pols + 30)),
          "runs past the end of the file\n", "the file is cut short: a chunk of "},
+        // Refused by their size, before a byte is read.
+        {"huge picture", "a1light1.pcx", sparse(kHuge), pcx_line,
+         "it is 2147483648 bytes, more than any picture the show uses (at most 16 MiB)"},
+        {"endless picture", "a1light1.pcx",
+         [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }, pcx_line,
+         "it holds more than any picture the show uses (at most 16 MiB): it went on past that "
+         "while it was read"},
+        {"object one byte too large", "env3.lwo", sparse(kMaxObjectFileBytes + 1), lwo_line,
+         "it is 16777217 bytes, more than any LightWave object the show draws (at most 16 MiB)"},
+        {"huge module", "vorn.xm", sparse(kHuge), "Midas my ass!, somethings smelly..\n",
+         "it is 2147483648 bytes, more than any XM module the show can play (at most 64 MiB)",
+         true},
     };
 
     const fs::path root = fs::temp_directory_path() / ("vorn-broken-" + std::to_string(getpid()));
@@ -137,15 +187,15 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.label);
         const fs::path dir = root / std::to_string(index++);
-        fs::create_directories(dir);
-        for (const auto& e : fs::directory_iterator(VORN_TEST_DATA_DIR))
-            if (e.path().filename() != c.file)
-                fs::create_symlink(e.path(), dir / e.path().filename());
+        link_data_except(dir, c.file);
         c.make(dir / c.file);
         const fs::path err = dir / "stderr.txt";
-        const CommandResult r = run_command(
-            std::string("'") + VORN_BINARY + "' --still 3:100 --out '" + (dir / "a.png").string() +
-            "' --data '" + dir.string() + "' 2>'" + err.string() + "'");
+        const std::string action = c.records
+                                       ? "--frames '" + (dir / "frames").string() + "' --to 1"
+                                       : "--still 3:100 --out '" + (dir / "a.png").string() + "'";
+        const CommandResult r =
+            run_command(std::string("'") + VORN_BINARY + "' " + action + " --data '" +
+                        dir.string() + "' 2>'" + err.string() + "'");
         std::ifstream in(err);
         const std::string error_text{std::istreambuf_iterator<char>(in),
                                      std::istreambuf_iterator<char>()};
@@ -153,26 +203,41 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
         // Only the failing file's lines: a still prints no progress.
         const std::string file = c.file;
         const std::string start = file.ends_with(".pcx") ? "F\x94rs\x94ker \x94ppna: " + file + "\n"
-                                                         : "Laddar " + file + "\n";
+                                  : file.ends_with(".lwo") ? "Laddar " + file + "\n"
+                                                           : "";
         EXPECT_EQ(r.out.rfind(start, 0), 0u) << r.out;
         EXPECT_NE(r.out.find(c.show_message), std::string::npos) << r.out;
         const std::string line = "vorn: cannot load " + (dir / c.file).string() + ": " + c.reason;
         EXPECT_EQ(error_text.rfind(line, 0), 0u) << error_text;
         EXPECT_EQ(std::count(error_text.begin(), error_text.end(), '\n'), 1) << error_text;
+        // None was read whole (the huge ones would take gigabytes).
+        EXPECT_LT(peak_child_memory(), uint64_t{512} << 20);
     }
 
-    // Points without polygons are an object where the scene wants no polygons.
-    const fs::path dir = root / "points-only";
-    fs::create_directories(dir);
-    for (const auto& e : fs::directory_iterator(VORN_TEST_DATA_DIR))
-        if (e.path().filename() != "2plan.lwo")
-            fs::create_symlink(e.path(), dir / e.path().filename());
-    bytes(patched("env3.lwo", [&](Bytes& b) { b[pols + 1] = 'X'; }))(dir / "2plan.lwo");
-    const CommandResult ok =
-        run_command(std::string("'") + VORN_BINARY + "' --still 3:100 --out '" +
-                    (dir / "a.png").string() + "' --data '" + dir.string() + "' 2>&1");
-    EXPECT_EQ(ok.status, 0) << ok.out;
-    EXPECT_EQ(ok.out, "");
+    // What the show can use loads: points without polygons where the scene
+    // wants no polygons, and a picture and an object of the largest size read.
+    const struct {
+        const char* label;
+        const char* file;
+        std::function<void(const fs::path&)> make;
+    } fine[] = {
+        {"points only", "2plan.lwo",
+         bytes(patched("env3.lwo", [&](Bytes& b) { b[pols + 1] = 'X'; }))},
+        {"picture at the size limit", "a1light1.pcx",
+         padded("a1light1.pcx", kMaxPictureFileBytes, 769)},
+        {"object at the size limit", "env3.lwo", padded("env3.lwo", kMaxObjectFileBytes, 0)},
+    };
+    for (const auto& c : fine) {
+        SCOPED_TRACE(c.label);
+        const fs::path dir = root / std::to_string(index++);
+        link_data_except(dir, c.file);
+        c.make(dir / c.file);
+        const CommandResult ok =
+            run_command(std::string("'") + VORN_BINARY + "' --still 3:100 --out '" +
+                        (dir / "a.png").string() + "' --data '" + dir.string() + "' 2>&1");
+        EXPECT_EQ(ok.status, 0) << ok.out;
+        EXPECT_EQ(ok.out, "");
+    }
     fs::remove_all(root);
 }
 

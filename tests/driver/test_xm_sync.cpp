@@ -4,7 +4,12 @@
 // refused without reading outside the buffer.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "driver/music_timeline.h"
 #include "driver/xm_sync.h"
@@ -173,4 +178,25 @@ TEST(XmSyncPlayback, UnreadableModuleGivesNoEvents) {
     EXPECT_FALSE(player.load({'E', 'x'}));
     EXPECT_FALSE(player.error().empty());
     EXPECT_FALSE(player.play_tick());
+}
+
+// The timeline, the start options and the player share one read of the
+// module file while it stays as it was, and see a changed file anew.
+TEST(ModuleFile, IsReadOnceWhileItStaysAsItWas) {
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("vorn-module-" + std::to_string(getpid()));
+    const auto write = [&](const std::string& text) { std::ofstream(path) << text; };
+    write("first");
+    const auto first = read_module_file(path.c_str());
+    EXPECT_EQ(read_module_file(path.c_str()), first);
+    EXPECT_EQ(std::string(first->bytes.begin(), first->bytes.end()), "first");
+    write("second, longer");
+    const auto second = read_module_file(path.c_str());
+    EXPECT_NE(second, first);
+    EXPECT_EQ(std::string(second->bytes.begin(), second->bytes.end()), "second, longer");
+    std::filesystem::remove(path);
+    EXPECT_EQ(read_module_file(path.c_str())->error_number, ENOENT);
+    XmpPlayer player;
+    EXPECT_FALSE(player.load_file(path.c_str()));
+    EXPECT_EQ(player.error(), "cannot read " + path.string() + ": No such file or directory");
 }
