@@ -67,8 +67,27 @@ std::string header_reason(const uint8_t* data, size_t size, const PcxResult& r) 
 
 namespace {
 
-// Reads and decodes the picture; every failure ends the process through `report`.
-Image read_picture(LoadReport& report) {
+// The size load_picture asks for: `width` wide, at least `min_height` high.
+struct WantedSize {
+    int32_t width, min_height;
+};
+
+[[noreturn]] void wrong_size(LoadReport& report, int32_t width, int32_t height,
+                             const WantedSize& w) {
+    report.fail(format("%s: the picture is %d x %d pixels; it must be %d pixels wide and at "
+                       "least %d high\n",
+                       report.file, width, height, w.width, w.min_height),
+                format("the picture is %d x %d pixels, but the show needs this one %d "
+                       "pixels wide and at least %d high. Resize it, e.g. with ImageMagick: "
+                       "convert in.png -resize %dx%d! -alpha off -colors 256 -type Palette "
+                       "out.pcx",
+                       width, height, w.width, w.min_height, w.width, w.min_height));
+}
+
+// Reads and decodes the picture; every failure ends the process through
+// `report`. With `wanted`, a well-formed header of another size is refused
+// before any pixel is decoded (a damaged header may claim 16384 x 16384).
+Image read_picture(LoadReport& report, const WantedSize* wanted = nullptr) {
     const char* file_name = report.file;
     report.out = format("F\x94rs\x94ker \x94ppna: %s\n", file_name);
     const FileRead file = read_file_bytes(file_name, kMaxPictureFileBytes);
@@ -79,6 +98,13 @@ Image read_picture(LoadReport& report) {
                         kPcxConvertHint);
     if (!file.read()) report.fail(cannot_open(file_name), open_failure_reason(file.error_number));
     const std::vector<uint8_t>& bytes = file.bytes;
+    if (wanted && bytes.size() >= kPcxHeaderSize + kPcxPaletteSize) {
+        const PcxHeader h = read_pcx_header(bytes.data(), bytes.size());
+        const bool well_formed =
+            h.version == 5 && h.bits_per_pixel == 8 && h.planes <= 1 && h.width > 0 && h.height > 0;
+        if (well_formed && (h.width != wanted->width || h.height < wanted->min_height))
+            wrong_size(report, h.width, h.height, *wanted);
+    }
     PcxResult result = decode_pcx(bytes.data(), bytes.size());
     const PcxHeader& h = result.header;
     switch (result.error) {
@@ -127,17 +153,11 @@ Image load_pcx(const char* file_name) {
 
 Image load_picture(const char* file_name, int32_t width, int32_t min_height) {
     LoadReport report(file_name);
-    Image image = read_picture(report);
+    const WantedSize wanted{width, min_height};
+    Image image = read_picture(report, &wanted);
     if (image.width != width || image.height < min_height) {
         std::free(image.pixels);
-        report.fail(format("%s: the picture is %d x %d pixels; it must be %d pixels wide and at "
-                           "least %d high\n",
-                           file_name, image.width, image.height, width, min_height),
-                    format("the picture is %d x %d pixels, but the show needs this one %d "
-                           "pixels wide and at least %d high. Resize it, e.g. with ImageMagick: "
-                           "convert in.png -resize %dx%d! -alpha off -colors 256 -type Palette "
-                           "out.pcx",
-                           image.width, image.height, width, min_height, width, min_height));
+        wrong_size(report, image.width, image.height, wanted);
     }
     report.done();
     return image;

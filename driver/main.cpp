@@ -99,9 +99,11 @@ int main(int argc, char** argv) {
     }
     if (!o.still.empty()) return run_still(o.still, o.out);
     if (!recording.path.empty()) return run_recording(recording);
+    // Read once: --start's state comes from it and the player is given it.
+    const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
     std::optional<SyncSnapshot> start_state;
-    if (o.start_order > 0 && !start_state_for(read_module_file("vorn.xm")->bytes, "--start",
-                                              o.start_order, start_state, error)) {
+    if (o.start_order > 0 &&
+        !start_state_for(module_file->bytes, "--start", o.start_order, start_state, error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
     }
@@ -125,6 +127,7 @@ int main(int argc, char** argv) {
         SdlMusic music(dialogs, o.no_sound, sync_callback);
         music.set_audio_offset_ms(o.audio_offset_ms);
         music.set_start_order(o.start_order);
+        music.set_module_file(module_file);
         SteadyClock clock;
         SleepingPaceClock pace_clock;
         FramePacer pacer(pace_clock, o.vsync);

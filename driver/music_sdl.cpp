@@ -72,7 +72,7 @@ bool SdlMusic::startup(const char* file_name, uint8_t configure) {
     }
 
     player_ = std::make_unique<XmpPlayer>();
-    if (player_->load_file(file_name)) return true;
+    if (player_->load_file(file_name, module_file_)) return true;
     std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
     return false;
 }

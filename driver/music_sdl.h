@@ -39,6 +39,9 @@ class SdlMusic : public Music {
     // Positive: sync values take effect later than the heard sample (ms).
     void set_audio_offset_ms(int ms) { offset_ms_ = ms; }
     void set_start_order(int order) { start_order_ = order; }
+    // The module file as already read, for startup() to load instead of
+    // reading it again.
+    void set_module_file(std::shared_ptr<const FileRead> file) { module_file_ = std::move(file); }
     // One line on how far the sync values were held back behind the mixed
     // sound on average, for --stats; empty without a sound device.
     std::string latency_report() const;
@@ -60,6 +63,7 @@ class SdlMusic : public Music {
     int device_frames_ = 0;
     int offset_ms_ = 0;
     int start_order_ = 0;
+    std::shared_ptr<const FileRead> module_file_;
     std::unique_ptr<HeardSample> heard_;
     double held_back_sum_ = 0; // sample frames between the mix and the heard sample
     int64_t held_back_count_ = 0;

@@ -167,10 +167,11 @@ int run_recording(const RecordRequest& request) {
     settings.to = request.to;
     settings.stop = &g_stop;
 
-    // The module as the show will load it; if it cannot be read, the show
-    // itself reports that as it always does.
-    const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
-    const std::vector<uint8_t>& module = module_file->bytes;
+    // The module as the show will load it (read once: the player gets these
+    // bytes); if it cannot be read, the show itself reports that as it
+    // always does.
+    settings.module_file = read_module_file("vorn.xm");
+    const std::vector<uint8_t>& module = settings.module_file->bytes;
     XmSync sync;
     const bool readable = read_xm_sync(module.data(), module.size(), sync, nullptr);
     if (readable && (request.from > 0 || request.to >= 0)) {

@@ -65,7 +65,7 @@ void Recorder::idle() {
 bool Recorder::startup(const char* file_name, uint8_t) {
     const std::string name = settings_.module_path.empty() ? file_name : settings_.module_path;
     player_ = std::make_unique<XmpPlayer>();
-    if (player_->load_file(name.c_str())) return true;
+    if (player_->load_file(name.c_str(), settings_.module_file)) return true;
     std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
     return false;
 }

@@ -37,7 +37,8 @@ struct RecordSettings {
     int from = 0;
     int to = -1; // -1: to the end
     std::optional<SyncSnapshot> from_state;
-    std::string module_path; // read instead of the file start-up names, if set
+    std::string module_path;                     // read instead of the file start-up names, if set
+    std::shared_ptr<const FileRead> module_file; // that file as already read, if set
     const volatile std::sig_atomic_t* stop = nullptr;
 };
 

@@ -2,11 +2,8 @@
 // entered (see xmp_player.h).
 #include "driver/xmp_player.h"
 
-#include <sys/stat.h>
-
 #include <cstring>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 
 #include "assets/load_report.h"
@@ -19,36 +16,10 @@ std::string full_path(const char* path) {
     return ec ? path : full.string();
 }
 
-bool same_file(const struct stat& a, const struct stat& b) {
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
-           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
-}
-
-// The last module file read, by full path and what stat said of it then.
-struct ReadModule {
-    std::mutex mutex;
-    std::string path;
-    struct stat identity {};
-    std::shared_ptr<const FileRead> file;
-};
-
 } // namespace
 
 std::shared_ptr<const FileRead> read_module_file(const char* path) {
-    const std::string full = full_path(path);
-    struct stat identity {};
-    const bool stated = ::stat(path, &identity) == 0;
-    static ReadModule last;
-    const std::lock_guard<std::mutex> lock(last.mutex);
-    if (stated && last.file && last.path == full && same_file(last.identity, identity))
-        return last.file;
-    auto file = std::make_shared<const FileRead>(read_file_bytes(path, kMaxModuleFileBytes));
-    if (stated && file->read()) {
-        last.path = full;
-        last.identity = identity;
-        last.file = file;
-    }
-    return file;
+    return std::make_shared<const FileRead>(read_file_bytes(path, kMaxModuleFileBytes));
 }
 
 XmpPlayer::XmpPlayer() : ctx_(xmp_create_context()) {}
@@ -77,8 +48,8 @@ bool XmpPlayer::load(const std::vector<uint8_t>& module) {
     return true;
 }
 
-bool XmpPlayer::load_file(const char* path) {
-    const std::shared_ptr<const FileRead> module = read_module_file(path);
+bool XmpPlayer::load_file(const char* path, std::shared_ptr<const FileRead> module) {
+    if (!module) module = read_module_file(path);
     if (module->too_large) {
         error_ =
             "cannot load " + full_path(path) + ": " +

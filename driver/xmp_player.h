@@ -32,10 +32,9 @@
 // its own, so a module at the limit costs some 200 MiB while it loads.
 constexpr size_t kMaxModuleFileBytes = size_t{64} << 20;
 
-// The module file `path` (kMaxModuleFileBytes at most), read once per run:
-// the timeline, --start, --from, --to and the player all ask for it, and
-// while the file stays as it was (same file, size and modification time)
-// they share the bytes of the first read.
+// The module file `path`, kMaxModuleFileBytes at most. A run reads it once
+// and hands the result on: the timeline, --start, --from and --to read it,
+// and the player is given it (load_file's `already_read`).
 std::shared_ptr<const FileRead> read_module_file(const char* path);
 
 class XmpPlayer {
@@ -48,10 +47,11 @@ class XmpPlayer {
     // Reads the sync commands and loads the blanked copy. False with a reason
     // in error() when the module is unreadable.
     bool load(const std::vector<uint8_t>& module);
-    // Loads the module file `path` (see read_module_file). False with a
-    // one-line reason naming the full path in error() ("cannot read PATH: ..."
-    // or "cannot load PATH: ...").
-    bool load_file(const char* path);
+    // Loads the module file `path`, as `already_read` if given, else read
+    // now (see read_module_file). False with a one-line reason naming the
+    // full path in error() ("cannot read PATH: ..." or "cannot load PATH:
+    // ...").
+    bool load_file(const char* path, std::shared_ptr<const FileRead> already_read = nullptr);
     // Starts playback at `rate` Hz from order position `order` (the first
     // row of that order). False for an order past the song's end.
     bool start(int rate, int order = 0);

@@ -144,6 +144,16 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
          "240 high\n",
          "the picture is 120 x 40 pixels, but the show needs this one 320 pixels wide and at "
          "least 240 high. Resize it, e.g. with ImageMagick: convert in.png -resize 320x240! "},
+        // Refused by its header, before 1 GiB of pixels is decoded.
+        {"header claiming the largest picture", "a1light1.pcx",
+         bytes(patched("a1light1.pcx",
+                       [](Bytes& b) {
+                           b[4] = b[5] = b[6] = b[7] = 0;
+                           b[8] = b[10] = 0xFF;
+                           b[9] = b[11] = 0x3F;
+                       })),
+         "a1light1.pcx: the picture is 16384 x 16384 pixels; it must be 320 pixels wide",
+         "the picture is 16384 x 16384 pixels, but the show needs this one 320 pixels wide"},
         {"missing object", "env3.lwo", [](const fs::path&) {}, lwo_line, "the file is missing"},
         {"text as object", "env3.lwo", bytes(text("not an object\n")), lwo_line,
          "it is not a LightWave object: it starts with \"not \", not with the FORM ... LWOB "
