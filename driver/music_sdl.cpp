@@ -80,7 +80,10 @@ bool SdlMusic::startup(const char* file_name, uint8_t configure) {
 bool SdlMusic::start() {
     if (!player_) return false;
     player_->set_sync_queue(&queue_);
-    if (!player_->start(rate_, start_order_)) return false;
+    if (!player_->start(rate_, start_order_)) {
+        std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
+        return false;
+    }
     stopping_ = false;
     if (device_) heard_ = std::make_unique<HeardSample>(rate_, device_frames_);
     if (device_)

@@ -73,7 +73,10 @@ bool Recorder::startup(const char* file_name, uint8_t) {
 bool Recorder::start() {
     if (!player_) return false;
     player_->set_sync_queue(&queue_);
-    if (!player_->start(static_cast<int>(kRecordRate), settings_.from)) return false;
+    if (!player_->start(static_cast<int>(kRecordRate), settings_.from)) {
+        std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
+        return false;
+    }
     if (settings_.from_state) sync_restore(*settings_.from_state);
     playing_ = true;
     return true;

@@ -49,6 +49,7 @@ bool XmpPlayer::load(const std::vector<uint8_t>& module) {
 }
 
 bool XmpPlayer::load_file(const char* path, std::shared_ptr<const FileRead> module) {
+    path_ = full_path(path);
     if (!module) module = read_module_file(path);
     if (module->too_large) {
         error_ =
@@ -69,18 +70,24 @@ bool XmpPlayer::load_file(const char* path, std::shared_ptr<const FileRead> modu
 
 bool XmpPlayer::start(int rate, int order) {
     if (!loaded_ || playing_) return false;
+    const std::string module = "cannot play " + (path_.empty() ? "the module" : path_) + ": ";
+    if (sync_.orders.empty()) {
+        error_ = module + "its song is empty (song length 0, no order positions); give it at "
+                          "least one position in its order list";
+        return false;
+    }
     if (order < 0 || order >= static_cast<int>(sync_.orders.size())) {
-        error_ = "no such order position";
+        error_ = module + "it has no order position " + std::to_string(order);
         return false;
     }
     if (xmp_start_player(ctx_, rate, 0) != 0) {
-        error_ = "the player cannot start";
+        error_ = module + "the player cannot start";
         return false;
     }
     playing_ = true;
     if (order > 0 && xmp_set_position(ctx_, order) < 0) {
         stop_player();
-        error_ = "the player cannot go to that order position";
+        error_ = module + "the player cannot go to order position " + std::to_string(order);
         return false;
     }
     tick_start_ = rendered_ = 0;

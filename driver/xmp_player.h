@@ -53,7 +53,8 @@ class XmpPlayer {
     // ...").
     bool load_file(const char* path, std::shared_ptr<const FileRead> already_read = nullptr);
     // Starts playback at `rate` Hz from order position `order` (the first
-    // row of that order). False for an order past the song's end.
+    // row of that order). False for an order past the song's end or an
+    // empty song, with a one-line reason in error().
     bool start(int rate, int order = 0);
     // Renders one tick; false once playback cannot go on.
     bool play_tick();
@@ -84,4 +85,5 @@ class XmpPlayer {
     int64_t tick_start_ = 0;
     int64_t rendered_ = 0; // sample frames rendered since start()
     std::string error_;
+    std::string path_; // the module file's full path, for messages
 };

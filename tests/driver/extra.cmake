@@ -31,7 +31,7 @@ if(VORN_TSAN)
     ${root}/driver/xm_sync.cpp ${root}/driver/show.cpp ${root}/driver/display_sdl.cpp
     ${root}/driver/frame_layout.cpp ${root}/driver/frame_pacer.cpp
     ${root}/core/sync.cpp ${root}/core/clock.cpp ${root}/core/screen.cpp ${root}/render/tables.cpp
-    ${root}/assets/file_bytes.cpp
+    ${root}/assets/file_bytes.cpp ${root}/assets/load_report.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/render/test_bands.cpp ${root}/core/bands.cpp
     ${root}/render/fill_depth.cpp ${root}/render/depth.cpp ${root}/render/sprite.cpp
     ${root}/render/object.cpp)

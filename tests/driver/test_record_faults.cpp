@@ -151,7 +151,8 @@ TEST(RecordFaults, EachLeavesNothingTheUsersFileOrAWholeRecording) {
         {"music that ends the show on its first row leaves nothing", first_row_ends_the_show(),
          "$V --record s.mp4 && exit 9; s=$?; $V --frames f; [ $? = $s ] && exit $s; exit 8", 1,
          "nothing recorded: the music ends the show before its first frame", "", nullptr},
-        {"a song of length 0 leaves nothing", no_song(), "$V --record s.mp4", 255, "", "", nullptr},
+        {"a song of length 0 leaves nothing", no_song(), "$V --record s.mp4", 255,
+         "its song is empty (song length 0, no order positions)", "", nullptr},
         {"two runs to one .mp4 both finish into their own files; the last one stays", module(8),
          "$V --record s.mp4 --to 1 --scale 1 2>err0.txt; "
          "$V --record s.mp4 --fps 30 --scale 1 & p=$!; $V --record s.mp4 --fps 30 --scale 1; "
@@ -251,6 +252,12 @@ TEST(RecordFaults, EachLeavesNothingTheUsersFileOrAWholeRecording) {
         std::string message = c.message;
         const size_t at = message.find("MISSING");
         if (at != std::string::npos) message.replace(at, 7, (d / "missing").string());
+        // One line per case in the log: what a user would see and find.
+        std::string last_line = r.out.substr(0, r.out.size() - (r.out.ends_with('\n') ? 1 : 0));
+        last_line = last_line.substr(
+            last_line.rfind('\n') == std::string::npos ? 0 : last_line.rfind('\n') + 1);
+        std::printf("[ CASE     ] %s: status %d; \"%s\"; left: %s\n", c.name, r.status,
+                    last_line.c_str(), files_left(d).c_str());
         EXPECT_EQ(r.status, c.status) << r.out;
         EXPECT_NE(r.out.find(message), std::string::npos) << r.out;
         if (c.needs_mount) {
