@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "driver/music_timeline.h"
+#include "music/music_timeline.h"
 
 std::array<double, kSceneCount> scene_play_ms(const std::string& module_path) {
     std::array<double, kSceneCount> ms{};

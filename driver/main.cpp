@@ -18,13 +18,14 @@
 #include "driver/display_probe.h"
 #include "driver/display_sdl.h"
 #include "driver/music_sdl.h"
-#include "driver/music_timeline.h"
+#include "music/music_timeline.h"
+#include "scenes/consumed_flags.h"
 #include "driver/options.h"
 #include "driver/record.h"
 #include "driver/show.h"
 #include "driver/still.h"
 #include "driver/stop_signals.h"
-#include "driver/xm_sync.h"
+#include "music/xm_sync.h"
 
 namespace {
 class SteadyClock : public Clock {
@@ -103,7 +104,8 @@ int main(int argc, char** argv) {
     const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
     std::optional<SyncSnapshot> start_state;
     if (o.start_order > 0 &&
-        !start_state_for(module_file->bytes, "--start", o.start_order, start_state, error)) {
+        !start_state_for(module_file->bytes, "--start", o.start_order, scene_consumed_flags,
+                         start_state, error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
     }

@@ -21,9 +21,9 @@
 
 #include <SDL.h>
 
-#include "driver/heard_sample.h"
+#include "music/heard_sample.h"
 #include "driver/platform.h"
-#include "driver/xmp_player.h"
+#include "music/xmp_player.h"
 
 class SdlMusic : public Music {
   public:

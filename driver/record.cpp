@@ -17,13 +17,14 @@
 #include "driver/data_dir.h"
 #include "driver/frame_files.h"
 #include "driver/frame_folder.h"
-#include "driver/music_timeline.h"
+#include "music/music_timeline.h"
+#include "scenes/consumed_flags.h"
 #include "driver/progress.h"
 #include "driver/record_files.h"
 #include "driver/recorder.h"
 #include "driver/show.h"
 #include "driver/video_module.h"
-#include "driver/xm_sync.h"
+#include "music/xm_sync.h"
 
 namespace {
 
@@ -179,7 +180,8 @@ int run_recording(const RecordRequest& request) {
                                                          /*one_past_end=*/true)
                                 : "";
         if (error.empty())
-            start_state_for(module, "--from", request.from, settings.from_state, error);
+            start_state_for(module, "--from", request.from, scene_consumed_flags,
+                            settings.from_state, error);
         if (!error.empty()) {
             folder.release(true);
             std::fprintf(stderr, "vorn: %s\n", error.c_str());

@@ -30,7 +30,7 @@
 #include "driver/frame_sink.h"
 #include "driver/platform.h"
 #include "driver/record_timing.h"
-#include "driver/xmp_player.h"
+#include "music/xmp_player.h"
 
 struct RecordSettings {
     FrameRate rate;

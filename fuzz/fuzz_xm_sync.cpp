@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "driver/xm_sync.h"
+#include "music/xm_sync.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     XmSync sync;

@@ -20,8 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/music_timeline.h"
-#include "driver/xmp_player.h"
+#include "music/music_timeline.h"
+#include "scenes/consumed_flags.h"
+#include "music/xmp_player.h"
 
 namespace {
 XmpPlayer& player() {
@@ -73,7 +74,7 @@ int music_sync_value(int i) {
 }
 
 int music_state_at_order(int order) {
-    const auto s = sync_state_at_order(module, order);
+    const auto s = sync_state_at_order(module, order, scene_consumed_flags);
     if (!s) return 0;
     for (int i = 0; i <= kSyncFlagCount; ++i)
         state[i] = s->bytes[i];

@@ -29,7 +29,7 @@
 
 #include "core/screen.h"
 #include "core/sync.h"
-#include "driver/sync_queue.h"
+#include "music/sync_queue.h"
 #include "scenes/scenes.h"
 #include "web/frame_probe.h"
 

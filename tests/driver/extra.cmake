@@ -27,8 +27,8 @@ if(VORN_TSAN)
   set(root ${CMAKE_SOURCE_DIR})
   add_executable(test_threads_tsan EXCLUDE_FROM_ALL
     ${CMAKE_CURRENT_SOURCE_DIR}/driver/test_live_threads.cpp
-    ${root}/driver/music_sdl.cpp ${root}/driver/heard_sample.cpp ${root}/driver/xmp_player.cpp
-    ${root}/driver/xm_sync.cpp ${root}/driver/show.cpp ${root}/driver/display_sdl.cpp
+    ${root}/driver/music_sdl.cpp ${root}/music/heard_sample.cpp ${root}/music/xmp_player.cpp
+    ${root}/music/xm_sync.cpp ${root}/driver/show.cpp ${root}/driver/display_sdl.cpp
     ${root}/driver/frame_layout.cpp ${root}/driver/frame_pacer.cpp
     ${root}/core/sync.cpp ${root}/core/clock.cpp ${root}/core/screen.cpp ${root}/render/tables.cpp
     ${root}/assets/file_bytes.cpp ${root}/assets/load_report.cpp

@@ -13,10 +13,11 @@
 
 #include "driver/frame_layout.h"
 #include "driver/frame_pacer.h"
-#include "driver/heard_sample.h"
-#include "driver/music_timeline.h"
-#include "driver/sync_queue.h"
-#include "driver/xmp_player.h"
+#include "music/heard_sample.h"
+#include "music/music_timeline.h"
+#include "scenes/consumed_flags.h"
+#include "music/sync_queue.h"
+#include "music/xmp_player.h"
 #include "xm_builder.h"
 
 namespace {
@@ -145,7 +146,7 @@ TEST(StartAnywhere, StateAtEachOrderIsWhatTheWholeShowReachesThere) {
     int checked = 0;
     for (int order = 0; player.play_tick() && player.info().loop_count == 0;) {
         if (player.info().pos == order && player.info().frame == 0) {
-            const std::optional<SyncSnapshot> expected = sync_state_at_order(module, order);
+            const std::optional<SyncSnapshot> expected = sync_state_at_order(module, order, scene_consumed_flags);
             ASSERT_TRUE(expected) << "order " << order;
             for (int i = 0; i <= kSyncFlagCount; ++i)
                 EXPECT_EQ(sync_state.bytes[i].load(), expected->bytes[i])

@@ -17,7 +17,7 @@
 #include "driver/display_sdl.h"
 #include "driver/music_sdl.h"
 #include "driver/show.h"
-#include "driver/sync_queue.h"
+#include "music/sync_queue.h"
 #include "xm_builder.h"
 
 namespace {

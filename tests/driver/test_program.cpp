@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "command_output.h"
-#include "driver/music_timeline.h"
-#include "driver/xmp_player.h"
+#include "music/music_timeline.h"
+#include "music/xmp_player.h"
 #include "xm_builder.h"
 
 namespace fs = std::filesystem;

@@ -8,6 +8,7 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "scene_test_support.h"
+#include "scenes/consumed_flags.h"
 #include "scenes/scenes.h"
 
 TEST(SceneConsumedFlags, MatchWhatEachSceneClearsWithinARow) {

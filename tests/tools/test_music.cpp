@@ -2,9 +2,9 @@
 // played, the scenes' rules for it, the duration two players agree on and
 // the loudness of a rendering.
 #include "command_output.h"
-#include "driver/music_timeline.h"
-#include "driver/xm_sync.h"
-#include "driver/xmp_player.h"
+#include "music/music_timeline.h"
+#include "music/xm_sync.h"
+#include "music/xmp_player.h"
 #include "generator.h"
 #include "music/composition.h"
 

@@ -19,8 +19,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/music_timeline.h"
-#include "driver/xmp_player.h"
+#include "music/music_timeline.h"
+#include "scenes/consumed_flags.h"
+#include "music/xmp_player.h"
 #include "web/frame_probe.h"
 
 namespace {
@@ -85,7 +86,7 @@ int timeline(int64_t max_ms) {
 int states() {
     const std::vector<uint8_t> module = read_module();
     for (int order = 0; order < 256; ++order) {
-        const auto s = sync_state_at_order(module, order);
+        const auto s = sync_state_at_order(module, order, scene_consumed_flags);
         if (!s) break;
         std::printf("%d", order);
         for (uint8_t b : s->bytes)

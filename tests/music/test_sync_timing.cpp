@@ -3,9 +3,10 @@
 // at an order position, and the sync state that the rows before it leave.
 #include <gtest/gtest.h>
 
-#include "driver/music_timeline.h"
-#include "driver/sync_queue.h"
-#include "driver/xmp_player.h"
+#include "music/music_timeline.h"
+#include "scenes/consumed_flags.h"
+#include "music/sync_queue.h"
+#include "music/xmp_player.h"
 #include "xm_builder.h"
 
 namespace {
@@ -183,7 +184,7 @@ TEST(XmpPlayerSync, AStalledMainLoopLosesNoValue) {
 
 TEST(SyncStateAtOrder, IsWhatTheRowsBeforeLeaveSet) {
     const std::vector<uint8_t> bytes = three_patterns().bytes();
-    auto state = [&](int order) { return sync_state_at_order(bytes, order); };
+    auto state = [&](int order) { return sync_state_at_order(bytes, order, scene_consumed_flags); };
     using B = std::vector<uint8_t>;
     ASSERT_TRUE(state(0));
     EXPECT_EQ(bytes_of(*state(0)), (B{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -192,7 +193,7 @@ TEST(SyncStateAtOrder, IsWhatTheRowsBeforeLeaveSet) {
     ASSERT_TRUE(state(2));
     EXPECT_EQ(bytes_of(*state(2)), (B{7, 1, 0, 0, 1, 0, 0, 0, 0, 0}));
     EXPECT_FALSE(state(3)); // past the end
-    EXPECT_FALSE(sync_state_at_order({1, 2, 3}, 0));
+    EXPECT_FALSE(sync_state_at_order({1, 2, 3}, 0, scene_consumed_flags));
 
     // The live state takes a snapshot as it is.
     sync_restore(*state(2));

@@ -6,7 +6,7 @@
 // length, restart, channels, patterns, instruments, flags, speed, BPM (2 bytes
 // each) and the 256-byte order table. Patterns follow the header: header
 // length (4), packing (1), rows (2), packed size (2), then the packed cells.
-#include "driver/xm_sync.h"
+#include "music/xm_sync.h"
 
 #include <cstring>
 

@@ -11,9 +11,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "driver/music_timeline.h"
-#include "driver/xm_sync.h"
-#include "driver/xmp_player.h"
+#include "music/music_timeline.h"
+#include "music/xm_sync.h"
+#include "music/xmp_player.h"
 #include "xm_builder.h"
 
 namespace {

@@ -1,13 +1,12 @@
 // Plays a module silently and as fast as libxmp renders: its sync events in
 // playback order, and the sync state at an order position (see
 // music_timeline.h).
-#include "driver/music_timeline.h"
+#include "music/music_timeline.h"
 
 #include <algorithm>
 
-#include "driver/xm_sync.h"
-#include "driver/xmp_player.h"
-#include "scenes/scenes.h"
+#include "music/xm_sync.h"
+#include "music/xmp_player.h"
 
 namespace {
 
@@ -48,7 +47,8 @@ std::vector<SyncEvent> walk_sync_timeline(const std::vector<uint8_t>& module, in
     return events;
 }
 
-std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& module, int order) {
+std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& module, int order,
+                                                ConsumedFlags consumed_by) {
     std::optional<SyncSnapshot> found;
     SyncSnapshot s{};
     walk_rows(module, [&](const xmp_frame_info& fi, int64_t, const std::vector<uint8_t>& values) {
@@ -58,7 +58,7 @@ std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& modu
         }
         for (uint8_t v : values)
             apply_sync_value(s, v);
-        const uint16_t consumed = scene_consumed_flags(s.bytes[0]);
+        const uint16_t consumed = consumed_by(s.bytes[0]);
         for (int k = 1; k <= kSyncFlagCount; ++k)
             if (consumed & (1u << k)) s.bytes[k] = 0;
         return true;
@@ -92,12 +92,13 @@ std::string order_position_problem(const std::vector<uint8_t>& module, const cha
 }
 
 bool start_state_for(const std::vector<uint8_t>& module, const char* option, int order,
-                     std::optional<SyncSnapshot>& state, std::string& error) {
+                     ConsumedFlags consumed, std::optional<SyncSnapshot>& state,
+                     std::string& error) {
     XmSync sync;
     if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return true;
     error = order_position_problem(module, option, order);
     if (!error.empty()) return false;
-    state = sync_state_at_order(module, order);
+    state = sync_state_at_order(module, order, consumed);
     if (state) return true;
     error = std::string(option) + " " + std::to_string(order) +
             ": the music never reaches that order position";

@@ -1,6 +1,6 @@
 // libxmp playback one tick at a time, with the sync values of each row
 // entered (see xmp_player.h).
-#include "driver/xmp_player.h"
+#include "music/xmp_player.h"
 
 #include <cstring>
 #include <filesystem>

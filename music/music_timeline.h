@@ -7,11 +7,12 @@
 //   31, at the end of the first pass of the song, or after max_ms of music.
 //   Returns an empty list if the module cannot be read.
 //
-//   sync_state_at_order(module_bytes, order) gives the sync state in force
-//   when playback first reaches order position `order`: the scene number and
-//   flags that the rows played before it leave, as in the whole show, where
-//   each scene clears the flags it consumes within a row of seeing them (see
-//   scene_consumed_flags). Every "start here" option starts from this state.
+//   sync_state_at_order(module_bytes, order, consumed) gives the sync state
+//   in force when playback first reaches order position `order`: the scene
+//   number and flags that the rows played before it leave, as in the whole
+//   show, where each scene clears the flags it consumes within a row of
+//   seeing them (`consumed`: the scenes' table, scenes/consumed_flags.h).
+//   Every "start here" option starts from this state.
 //   Empty when the module cannot be read or the first pass of the song never
 //   reaches that position (past the end, or skipped by jumps).
 //
@@ -37,7 +38,11 @@ struct SyncEvent {
 
 std::vector<SyncEvent> walk_sync_timeline(const std::vector<uint8_t>& module, int64_t max_ms);
 
-std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& module, int order);
+// The sync flags (bit k for flag k) the scene with that number clears.
+using ConsumedFlags = uint16_t (*)(int scene);
+
+std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& module, int order,
+                                                ConsumedFlags consumed);
 
 // For an option that names an order position to play from or to (--start,
 // --from, --to): an empty text when the song has that position, else one
@@ -51,6 +56,7 @@ std::string order_position_problem(const std::vector<uint8_t>& module, const cha
 // false with a one-line reason when the song has no such position or never
 // plays it. An unreadable module gives true and no state.
 bool start_state_for(const std::vector<uint8_t>& module, const char* option, int order,
-                     std::optional<SyncSnapshot>& state, std::string& error);
+                     ConsumedFlags consumed, std::optional<SyncSnapshot>& state,
+                     std::string& error);
 
 int64_t show_length_ms(const std::vector<uint8_t>& module, int from = 0, int to = -1);

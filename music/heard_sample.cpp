@@ -1,5 +1,5 @@
 // The heard-sample estimate (see heard_sample.h).
-#include "driver/heard_sample.h"
+#include "music/heard_sample.h"
 
 #include <algorithm>
 

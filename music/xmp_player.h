@@ -20,8 +20,8 @@
 #include <xmp.h>
 
 #include "assets/file_bytes.h"
-#include "driver/sync_queue.h"
-#include "driver/xm_sync.h"
+#include "music/sync_queue.h"
+#include "music/xm_sync.h"
 
 // The largest module file read; a larger one is refused before it is read.
 // An XM module holds at most 256 patterns of at most 256 rows of 32 channels,
