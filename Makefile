@@ -25,7 +25,7 @@ build: configure
 
 run: configure
 	cmake --build $(BUILD) --target vorn -j$(JOBS)
-	$(BUILD)/driver/vorn --or-record vorn.mp4 $(ARGS)
+	$(BUILD)/vorn --or-record vorn.mp4 $(ARGS)
 
 # Configured again so that test libraries installed since the first
 # configure (make run installs none) are found.

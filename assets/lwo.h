@@ -7,7 +7,7 @@
 #pragma once
 #include <cstddef>
 
-#include "render/object.h"
+#include "core/mesh.h"
 
 // The largest object file read; a larger one is refused before it is read.
 // Polygons name their corners by 16-bit point index, so a surface uses at

@@ -15,7 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "render/object.h"
+#include "core/mesh.h"
 
 enum class LwoError {
     none,

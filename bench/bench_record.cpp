@@ -15,9 +15,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "driver/recorder.h"
-#include "driver/show.h"
-#include "driver/video_module.h"
+#include "show/recorder.h"
+#include "show/show.h"
+#include "sdl/video_loader.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 
 #include "core/image.h"
 #include "render/fill.h"
-#include "render/object.h"
+#include "core/mesh.h"
 
 // A 3 x 3 rotation, row-major, for row vectors (a point p maps to p x M).
 struct Matrix3 {

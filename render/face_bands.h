@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "core/bands.h"
-#include "render/object.h"
+#include "core/mesh.h"
 
 inline bool face_reaches(const ScreenFace& sf, const Band& band) {
     return std::max({sf.y0, sf.y1, sf.y2}) > band.top &&

@@ -11,7 +11,7 @@
 #include <cstdint>
 
 #include "core/bands.h"
-#include "render/object.h"
+#include "core/mesh.h"
 #include "render/triangle_walk.h"
 #include "render/truncate.h"
 

@@ -16,7 +16,7 @@
 #include <cstdint>
 
 #include "core/image.h"
-#include "render/object.h"
+#include "core/mesh.h"
 
 void fill_additive_triangle(uint32_t* frame, ScreenFace corners, const Face& face,
                             const Image& texture, const Object& object);

@@ -8,7 +8,7 @@
 #pragma once
 #include <cmath>
 
-#include "render/object.h"
+#include "core/mesh.h"
 
 inline Vec3 vec_sub(Vec3 a, Vec3 b) {
     return {a.x - b.x, a.y - b.y, a.z - b.z};

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "core/image.h"
-#include "scenes/light_maps.h"
+#include "effects/light_maps.h"
 
 constexpr int32_t kStripWidth = 640;
 constexpr int32_t kBoostMax = 127;

@@ -11,7 +11,7 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "render/draw.h"
-#include "scenes/cues.h"
+#include "effects/cues.h"
 
 Scene1 scene1;
 

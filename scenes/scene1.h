@@ -12,7 +12,7 @@
 #include "core/colour.h"
 #include "core/image.h"
 #include "render/draw.h"
-#include "render/object.h"
+#include "core/mesh.h"
 
 // Where the two objects sit: 0 = ring cloud in the centre, mesh in the
 // corner; 1 = the reverse.

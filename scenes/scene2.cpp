@@ -13,7 +13,7 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "render/tables.h"
-#include "scenes/cues.h"
+#include "effects/cues.h"
 
 Scene2 scene2;
 

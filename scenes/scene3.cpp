@@ -13,7 +13,7 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "render/draw.h"
-#include "scenes/cues.h"
+#include "effects/cues.h"
 
 Scene3 scene3;
 

@@ -9,7 +9,7 @@
 #include "core/colour.h"
 #include "core/image.h"
 #include "render/draw.h"
-#include "render/object.h"
+#include "core/mesh.h"
 
 constexpr int32_t kNoiseLevels = 40; // grey 0..39
 

@@ -13,8 +13,8 @@
 #include "render/depth.h"
 #include "render/draw.h"
 #include "render/truncate.h"
-#include "scenes/cues.h"
-#include "scenes/rotating_fill.h"
+#include "effects/cues.h"
+#include "effects/rotating_fill.h"
 
 Scene4 scene4;
 

@@ -11,7 +11,7 @@
 
 #include "core/colour.h"
 #include "core/image.h"
-#include "render/object.h"
+#include "core/mesh.h"
 
 struct Scene4 {
     Image texture;                // 256 x 256: "envmap.pcx"

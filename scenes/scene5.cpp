@@ -16,7 +16,7 @@
 #include "render/fill.h"
 #include "render/truncate.h"
 #include "render/vector.h"
-#include "scenes/cues.h"
+#include "effects/cues.h"
 
 Scene5 scene5;
 

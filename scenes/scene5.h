@@ -13,7 +13,7 @@
 #include "core/colour.h"
 #include "core/image.h"
 #include "render/draw.h"
-#include "render/object.h"
+#include "core/mesh.h"
 
 constexpr int32_t kScrollerWidth = 100;
 constexpr int32_t kScrollerRows = 480;

@@ -9,7 +9,7 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "metaball/metaball.h"
-#include "scenes/cues.h"
+#include "effects/cues.h"
 
 Scene6 scene6;
 

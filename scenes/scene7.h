@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/image.h"
-#include "scenes/light_maps.h"
+#include "effects/light_maps.h"
 
 struct Scene7 {
     Image lights[kLightCount]; // 320 x 240: "a1txt.pcx", "a1light1.pcx", "a1light2.pcx"

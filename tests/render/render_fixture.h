@@ -10,7 +10,7 @@
 
 #include "core/image.h"
 #include "core/screen.h"
-#include "render/object.h"
+#include "core/mesh.h"
 
 constexpr uint32_t kGuard = 0xDEADBEEFu;
 constexpr int kGuardPixels = 4096;

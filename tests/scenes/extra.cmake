@@ -2,7 +2,7 @@
 # plain C++ path of core/pixels4.h instead of its SSE2 one: both paths must
 # give the same frames.
 set(plain_srcs ${CMAKE_CURRENT_SOURCE_DIR}/scenes/test_frame_checksums.cpp)
-foreach(lib core render assets metaball scenes)
+foreach(lib core render assets metaball effects scenes)
   file(GLOB lib_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${lib}/*.cpp)
   list(APPEND plain_srcs ${lib_srcs})
 endforeach()

@@ -4,7 +4,7 @@
 #pragma once
 #include <vector>
 
-#include "render/object.h"
+#include "core/mesh.h"
 
 namespace scene_test {
 

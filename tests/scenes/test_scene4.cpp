@@ -8,7 +8,7 @@
 
 #include "render/depth.h"
 #include "scene_test_support.h"
-#include "scenes/rotating_fill.h"
+#include "effects/rotating_fill.h"
 #include "scenes/scene4.h"
 #include "square_mesh.h"
 

@@ -1,0 +1,149 @@
+// vorn: the show's entry point. Reads the options, finds the data folder,
+// and either plays the show, records it, or renders a still. Loading progress
+// is printed in the live show (or with --verbose); load failures always are.
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "assets/load_report.h"
+#include "core/bands.h"
+#include "core/clock.h"
+#include "core/sync.h"
+#include "app/data_dir.h"
+#include "sdl/program_dir.h"
+#include "sdl/sdl_library.h"
+#include "sdl/dialogs_sdl.h"
+#include "sdl/display_probe.h"
+#include "sdl/display_sdl.h"
+#include "sdl/music_sdl.h"
+#include "music/music_timeline.h"
+#include "scenes/consumed_flags.h"
+#include "app/options.h"
+#include "app/record.h"
+#include "show/show.h"
+#include "show/still.h"
+#include "app/stop_signals.h"
+#include "music/xm_sync.h"
+
+namespace {
+class SteadyClock : public Clock {
+  public:
+    int64_t now_ms() override { return clock_ms(); }
+};
+
+// The SDL display, with Ctrl+C and SIGTERM counting as a key from the moment
+// its window opens (everything is loaded and answered by then).
+class LiveDisplay : public SdlDisplay {
+  public:
+    using SdlDisplay::SdlDisplay;
+    void open(const char* title, bool fullscreen) override {
+        mark_show_started();
+        SdlDisplay::open(title, fullscreen);
+    }
+    bool key_waiting() override { return stop_requested() || SdlDisplay::key_waiting(); }
+};
+
+class SleepingPaceClock : public PaceClock {
+  public:
+    int64_t now_us() override { return clock_us(); }
+    void sleep_until_us(int64_t t) override { ::sleep_until_us(t); }
+};
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    std::string error;
+    if (!parse_options(argc, argv, o, error)) {
+        std::fprintf(stderr, "vorn: %s (try vorn --help)\n", error.c_str());
+        return 2;
+    }
+    if (o.help) {
+        std::fputs(usage_text(), stdout);
+        return 0;
+    }
+    if (o.version) {
+        std::printf("vorn %s\n", VORN_VERSION);
+        return 0;
+    }
+    // The still is written where the user asked, not inside the data folder.
+    if (!o.out.empty()) o.out = std::filesystem::absolute(o.out).string();
+    if (!o.or_record.empty() && o.record.empty() && o.frames.empty() && o.still.empty()) {
+        std::string why;
+        if (!display_available(why)) {
+            std::fprintf(stderr, "vorn: %s: recording the show to %s instead\n", why.c_str(),
+                         o.or_record.c_str());
+            o.record = o.or_record;
+        }
+    }
+    RecordRequest recording{o.frames.empty() ? o.record : o.frames,
+                            !o.frames.empty(),
+                            FrameRate{o.fps_num, o.fps_den},
+                            o.scale ? o.scale : 4,
+                            o.from,
+                            o.to,
+                            o.overwrite};
+    if (!recording.path.empty()) {
+        if (!recording.frames && !check_record_target(recording.path, error)) {
+            std::fprintf(stderr, "vorn: %s\n", error.c_str());
+            return 2;
+        }
+        recording.path = std::filesystem::absolute(recording.path).string();
+    }
+    const bool live = o.still.empty() && recording.path.empty();
+    set_load_progress(live || o.verbose);
+    if (!enter_data_dir(choose_data_dir(o.data_dir, program_dir()), error)) {
+        std::fprintf(stderr, "vorn: %s\n", error.c_str());
+        return 2;
+    }
+    if (!o.still.empty()) return run_still(o.still, o.out);
+    if (!recording.path.empty()) return run_recording(recording);
+    // Read once: --start's state comes from it and the player is given it.
+    const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
+    std::optional<SyncSnapshot> start_state;
+    if (o.start_order > 0 &&
+        !start_state_for(module_file->bytes, "--start", o.start_order, scene_consumed_flags,
+                         start_state, error)) {
+        std::fprintf(stderr, "vorn: %s\n", error.c_str());
+        return 2;
+    }
+    // Paced by the display, a frame takes a small part of its period on one
+    // core, and a second drawing thread would only add work (and heat);
+    // unpaced, frames come as fast as two bands can draw them.
+    if (o.vsync) set_band_count(1);
+    install_stop_signals();
+    std::string why;
+    if (!display_available(why)) {
+        std::fprintf(stderr, "vorn: %s\n", why.c_str());
+        return 1;
+    }
+
+    const SdlLibrary sdl;
+    int code;
+    {
+        SdlDialogs dialogs;
+        LiveDisplay display({o.vsync, o.integer_scale, o.scale ? o.scale : 3, o.display});
+        SdlMusic music(dialogs, o.no_sound, sync_callback);
+        music.set_audio_offset_ms(o.audio_offset_ms);
+        music.set_start_order(o.start_order);
+        music.set_module_file(module_file);
+        SteadyClock clock;
+        SleepingPaceClock pace_clock;
+        FramePacer pacer(pace_clock, o.vsync);
+        ShowAnswers answers{o.auto_sound, o.fullscreen};
+        if (o.no_sound && !answers.auto_sound) answers.auto_sound = true; // nothing to configure
+        ShowPlatform p{display, music, dialogs, clock, scene_table(), answers, start_state, &pacer};
+        const std::clock_t cpu_start = std::clock();
+        code = run_show(p);
+        if (o.stats && code == 0) {
+            const double cpu_s = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
+            std::printf("%supload ms:  mean %.2f (part of present)\nprocess CPU: %.1f s\n%s",
+                        pacer.report().c_str(), display.mean_upload_ms(), cpu_s,
+                        music.latency_report().c_str());
+            std::fflush(stdout);
+        }
+    }
+    return code;
+}

@@ -1,0 +1,43 @@
+// Recording the whole show (or a stretch of it) offline: no window, no sound
+// device, no questions. The show starts up and runs its main loop exactly as
+// live (run_show) on a Recorder, whose frames go to a video file or to PNG
+// files with a WAV file.
+//
+//   check_record_target(path, error)  false with a reason in `error` for a
+//                                     file name that is neither .mp4 nor .mkv
+//   run_recording(request)            records, printing progress and one
+//                                     summary line on standard error; runs
+//                                     in the data folder (paths must be
+//                                     absolute). The name asked for only
+//                                     ever receives a complete recording
+//                                     (record_files.h); a frames folder is
+//                                     the run's own (frame_folder.h).
+//                                     Returns the exit status: 0 when
+//                                     complete; 128 + the signal's number
+//                                     after Ctrl+C or SIGTERM (what was
+//                                     recorded is kept as NAME.partial.EXT,
+//                                     or nothing is left if no frame was);
+//                                     1 when the output fails, the music
+//                                     ends the show before its first frame,
+//                                     the target is refused or the video
+//                                     module cannot be loaded (nothing is
+//                                     left behind); 2 for an order position
+//                                     the song lacks; the live show's status
+//                                     for a bad data file (nothing is left).
+#pragma once
+#include <string>
+
+#include "show/record_timing.h"
+
+struct RecordRequest {
+    std::string path;    // FILE.mp4 / FILE.mkv, or the folder for frames
+    bool frames = false; // PNG frames and a WAV file into `path`
+    FrameRate rate;
+    int scale = 4;
+    int from = 0;
+    int to = -1;
+    bool overwrite = false; // frames: remove an earlier recording's files in the folder
+};
+
+bool check_record_target(const std::string& path, std::string& error);
+int run_recording(const RecordRequest& request);

@@ -1,0 +1,133 @@
+// SDL2 display layer (see display_sdl.h). The frame buffer is ours and
+// persists between frames; each frame it is uploaded to a streaming texture
+// whose top byte is ignored (XRGB8888).
+#include "sdl/display_sdl.h"
+
+#include <cstdio>
+#include <string>
+
+#include "core/screen.h"
+#include "sdl/frame_layout.h"
+
+namespace {
+[[noreturn]] void fail(const char* what) {
+    throw DisplayError(std::string(what) + ": " + SDL_GetError());
+}
+} // namespace
+
+void SdlDisplay::open(const char* title, bool fullscreen) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("cannot open a display");
+    video_ = true;
+    // When no real display answers, SDL falls back to drawing off screen; the
+    // show would then run unseen. Only a user who asks for that gets it.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    if (driver && (!SDL_strcmp(driver, "offscreen") || !SDL_strcmp(driver, "dummy")) &&
+        !(requested && *requested))
+        throw DisplayError("cannot open a display: no display was found (is DISPLAY set?)");
+    Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
+    int at = SDL_WINDOWPOS_CENTERED;
+    int d = 0;
+    if (settings_.display >= 0) {
+        const int displays = SDL_GetNumVideoDisplays();
+        d = settings_.display;
+        if (d >= displays) {
+            std::fprintf(stderr, "vorn: there is no display %d (found %d); using display 0\n", d,
+                         displays);
+            d = 0;
+        }
+        at = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(d));
+    }
+    int width = kFrameWidth * settings_.scale, height = kFrameHeight * settings_.scale;
+    if (fullscreen) {
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        // Without a window manager nobody resizes the window for full screen,
+        // while SDL lays the picture out for the whole desktop: open it at
+        // the desktop's size, so that the two agree either way.
+        SDL_DisplayMode desktop;
+        if (SDL_GetDesktopDisplayMode(d, &desktop) == 0) {
+            width = desktop.w;
+            height = desktop.h;
+        }
+    }
+    window_ = SDL_CreateWindow(title, at, at, width, height, flags);
+    if (!window_) fail("cannot open a window");
+    const Uint32 sync = settings_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
+    renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_ACCELERATED | sync);
+    if (!renderer_) renderer_ = SDL_CreateRenderer(window_, -1, SDL_RENDERER_SOFTWARE);
+    if (!renderer_) fail("cannot create a renderer");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    texture_ = SDL_CreateTexture(renderer_, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                 kFrameWidth, kFrameHeight);
+    if (!texture_) fail("cannot create a texture");
+    SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+    if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+    SDL_RenderClear(renderer_);
+    SDL_RenderPresent(renderer_);
+}
+
+bool SdlDisplay::key_waiting() {
+    if (!video_) return key_;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) {
+        if (e.type == SDL_KEYDOWN || e.type == SDL_QUIT ||
+            (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
+            key_ = true;
+    }
+    return key_;
+}
+
+void SdlDisplay::present() {
+    if (!texture_) return;
+    const uint64_t t0 = SDL_GetPerformanceCounter();
+    SDL_UpdateTexture(texture_, nullptr, frame_.data(), kFrameWidth * 4);
+    upload_ticks_ += SDL_GetPerformanceCounter() - t0;
+    ++uploads_;
+    // The output's real pixels, not the window's points: sharp on high-DPI
+    // screens and right after a resize or a switch to full screen.
+    int w = 0, h = 0;
+    SDL_GetRendererOutputSize(renderer_, &w, &h);
+    const FrameRect r = frame_layout(w, h, settings_.integer_scale);
+    const SDL_Rect to{r.x, r.y, r.w, r.h};
+    SDL_RenderClear(renderer_);
+    SDL_RenderCopy(renderer_, texture_, nullptr, &to);
+    SDL_RenderPresent(renderer_);
+}
+
+int SdlDisplay::refresh_hz() {
+    SDL_DisplayMode mode;
+    if (!window_ || SDL_GetCurrentDisplayMode(SDL_GetWindowDisplayIndex(window_), &mode) != 0)
+        return 0;
+    return mode.refresh_rate;
+}
+
+bool SdlDisplay::vsync_granted() {
+    SDL_RendererInfo info;
+    return settings_.vsync && renderer_ && SDL_GetRendererInfo(renderer_, &info) == 0 &&
+           (info.flags & SDL_RENDERER_PRESENTVSYNC);
+}
+
+double SdlDisplay::mean_upload_ms() const {
+    if (!uploads_) return 0;
+    return static_cast<double>(upload_ticks_) * 1000.0 /
+           static_cast<double>(SDL_GetPerformanceFrequency()) / static_cast<double>(uploads_);
+}
+
+void SdlDisplay::close() {
+    if (window_) SDL_HideWindow(window_);
+}
+
+void SdlDisplay::destroy() {
+    if (texture_) SDL_DestroyTexture(texture_);
+    if (renderer_) SDL_DestroyRenderer(renderer_);
+    if (window_) SDL_DestroyWindow(window_);
+    texture_ = nullptr;
+    renderer_ = nullptr;
+    window_ = nullptr;
+    if (video_) {
+        SDL_ShowCursor(SDL_ENABLE);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        video_ = false;
+    }
+}

@@ -1,0 +1,50 @@
+// The display on SDL2: a resizable window of 320K x 240K points or desktop
+// full screen, on the chosen monitor, showing the 320 x 240 frame with
+// nearest-neighbour pixels, 4:3 kept (or whole multiples only) behind black
+// borders. The picture is laid out in the renderer's real output pixels on
+// every present, so it stays sharp on high-DPI screens and right after a
+// resize or a switch to full screen.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include <SDL.h>
+
+#include "show/platform.h"
+
+struct DisplaySettings {
+    bool vsync = true;
+    bool integer_scale = false;
+    int scale = 3;    // the window's size in multiples of 320 x 240
+    int display = -1; // the monitor's index; -1: the system's choice
+};
+
+class SdlDisplay : public Display {
+  public:
+    explicit SdlDisplay(const DisplaySettings& s) : settings_(s), frame_(320 * 240, 0) {}
+    ~SdlDisplay() override { destroy(); }
+
+    void open(const char* title, bool fullscreen) override;
+    bool key_waiting() override;
+    uint32_t* lock() override { return frame_.data(); }
+    void present() override;
+    void unlock() override {}
+    void close() override;
+    void destroy() override;
+    void idle() override { SDL_Delay(1); }
+    int refresh_hz() override;
+    bool vsync_granted() override;
+
+    // Mean time of the frame's upload to the texture (part of present()), ms.
+    double mean_upload_ms() const;
+
+  private:
+    DisplaySettings settings_;
+    bool video_ = false;
+    bool key_ = false;
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    SDL_Texture* texture_ = nullptr;
+    std::vector<uint32_t> frame_;
+    uint64_t upload_ticks_ = 0, uploads_ = 0;
+};

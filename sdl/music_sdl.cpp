@@ -1,0 +1,190 @@
+// SDL audio output for the libxmp player, or silent real-time playback
+// (see music_sdl.h).
+#include "sdl/music_sdl.h"
+
+#include "core/clock.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+SdlMusic::~SdlMusic() {
+    stop_output();
+    player_.reset();
+    if (audio_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool SdlMusic::open_device(const char* name) {
+    SDL_AudioSpec want{}, have{};
+    want.freq = 44100;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = 1024;
+    want.callback = audio_callback;
+    want.userdata = this;
+    device_ = SDL_OpenAudioDevice(name, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    if (device_ == 0) return false;
+    if (have.freq != 44100 && have.freq != 48000) {
+        // Let SDL convert from 44.1 kHz rather than play at an odd rate.
+        SDL_CloseAudioDevice(device_);
+        device_ = SDL_OpenAudioDevice(name, 0, &want, &have, 0);
+        if (device_ == 0) return false;
+    }
+    rate_ = have.freq;
+    device_frames_ = have.samples;
+    return true;
+}
+
+bool SdlMusic::startup(const char* file_name, uint8_t configure) {
+    // Start the audio subsystem; without it there is simply no device to find.
+    audio_ = !no_sound_ && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+
+    if (audio_) {
+        bool opened = configure == 0 && open_device(nullptr);
+        if (!opened) {
+            std::vector<std::string> buttons;
+            const int n = SDL_GetNumAudioDevices(0);
+            for (int i = 0; i < n; ++i) {
+                const char* name = SDL_GetAudioDeviceName(i, 0);
+                buttons.push_back(name ? name : "Output device");
+            }
+            buttons.push_back("No sound");
+            buttons.push_back("Cancel");
+            const int choice = dialogs_.choose("Choose the sound output", "Sound set-up", buttons);
+            if (choice == static_cast<int>(buttons.size()) - 1) return false;
+            if (choice < 0) {
+                std::fprintf(stderr, "vorn: no sound device was found and no set-up dialog can be "
+                                     "shown; playing without sound\n");
+            } else if (choice < n) {
+                if (!open_device(buttons[static_cast<size_t>(choice)].c_str())) {
+                    std::fprintf(stderr, "vorn: cannot open %s: %s\n",
+                                 buttons[static_cast<size_t>(choice)].c_str(), SDL_GetError());
+                    return false;
+                }
+            }
+        }
+    }
+
+    player_ = std::make_unique<XmpPlayer>();
+    if (player_->load_file(file_name, module_file_)) return true;
+    std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
+    return false;
+}
+
+bool SdlMusic::start() {
+    if (!player_) return false;
+    player_->set_sync_queue(&queue_);
+    if (!player_->start(rate_, start_order_)) {
+        std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
+        return false;
+    }
+    stopping_ = false;
+    if (device_) heard_ = std::make_unique<HeardSample>(rate_, device_frames_);
+    if (device_)
+        SDL_PauseAudioDevice(device_, 0);
+    else
+        silent_ = std::thread(&SdlMusic::silent_loop, this);
+    return true;
+}
+
+void SdlMusic::stop_output() {
+    if (device_) {
+        SDL_CloseAudioDevice(device_); // waits for the callback to return
+        device_ = 0;
+    }
+    stopping_ = true;
+    if (silent_.joinable()) silent_.join();
+}
+
+bool SdlMusic::shutdown() {
+    stop_output();
+    heard_.reset();
+    if (player_) player_->stop();
+    player_.reset();
+    if (audio_) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        audio_ = false;
+    }
+    return true;
+}
+
+void SdlMusic::deliver_sync() {
+    const int64_t mixed = played_.load(std::memory_order_acquire);
+    int64_t heard = mixed;
+    if (heard_) {
+        heard = heard_->heard(clock_us());
+        if (heard < 0) return; // the device has not asked for sound yet
+        held_back_sum_ += static_cast<double>(mixed - heard);
+        ++held_back_count_;
+    }
+    queue_.deliver_due(heard - static_cast<int64_t>(offset_ms_) * rate_ / 1000, callback_);
+}
+
+std::string SdlMusic::latency_report() const {
+    if (!held_back_count_) return {};
+    char line[160];
+    std::snprintf(line, sizeof line,
+                  "audio: %d Hz, device buffer %d frames; sync held back %.1f ms behind the mix "
+                  "on average, plus an offset of %d ms\n",
+                  rate_, device_frames_,
+                  held_back_sum_ / static_cast<double>(held_back_count_) * 1000.0 / rate_,
+                  offset_ms_);
+    return line;
+}
+
+void SdlMusic::audio_callback(void* self, Uint8* stream, int len) {
+    static_cast<SdlMusic*>(self)->fill(reinterpret_cast<int16_t*>(stream),
+                                       static_cast<size_t>(len) / 4);
+}
+
+// Hands out the rendered ticks frame by frame, rendering the next tick when
+// the current one is used up.
+void SdlMusic::fill(int16_t* out, size_t frames) {
+    if (heard_) heard_->on_callback(clock_us(), played_.load(std::memory_order_relaxed));
+    while (frames > 0) {
+        if (pending_at_ >= player_->sample_frames()) {
+            pending_at_ = 0;
+            if (!player_->play_tick()) {
+                std::memset(out, 0, frames * 4);
+                return;
+            }
+        }
+        size_t n = std::min(frames, player_->sample_frames() - pending_at_);
+        std::memcpy(out, player_->samples() + pending_at_ * 2, n * 4);
+        out += n * 2;
+        frames -= n;
+        pending_at_ += n;
+        played_.store(player_->tick_start() + static_cast<int64_t>(pending_at_),
+                      std::memory_order_release);
+    }
+}
+
+// Without a device the module still plays, one tick at a time at the pace
+// of the clock, so the sync commands arrive when they would be heard.
+void SdlMusic::silent_loop() {
+    using clock = std::chrono::steady_clock;
+    auto next = clock::now();
+    while (!stopping_) {
+        if (!player_->play_tick()) {
+            // Over: what the queue folded while it was full still goes in
+            // once the main loop makes room.
+            while (!stopping_ && !queue_.flush())
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            return;
+        }
+        played_.store(player_->tick_start(), std::memory_order_release);
+        const auto tick = std::chrono::microseconds(static_cast<int64_t>(player_->sample_frames()) *
+                                                    1000000 / rate_);
+        next += tick;
+        const auto now = clock::now();
+        if (next < now - std::chrono::seconds(1))
+            next = now; // fell far behind (suspended): do not race to catch up
+        std::this_thread::sleep_until(next);
+    }
+}

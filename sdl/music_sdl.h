@@ -1,0 +1,75 @@
+// The music layer: the module played by libxmp, heard through an SDL audio
+// device, or played silently at real-time pace on a thread of its own when
+// there is no sound, so its sync commands drive the show either way.
+//
+//   startup(file, configure)  opens the default output device (configure 0)
+//                             or asks which one (any other value: a dialog
+//                             listing the devices, "No sound" and "Cancel";
+//                             Cancel fails), then loads the module.
+//   start()                   begins playback (looping) at the start order
+//                             position and installs the sync callback.
+//   deliver_sync()            hands the sync values of every row that is
+//                             heard by now (see heard_sample.h; the silent
+//                             clock is heard at once), shifted by the
+//                             user's audio offset, to the sync callback.
+//   shutdown()                removes the callback, stops, frees, closes.
+#pragma once
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include <SDL.h>
+
+#include "music/heard_sample.h"
+#include "show/platform.h"
+#include "music/xmp_player.h"
+
+class SdlMusic : public Music {
+  public:
+    SdlMusic(Dialogs& dialogs, bool no_sound, SyncFunction callback)
+        : dialogs_(dialogs), no_sound_(no_sound), callback_(callback) {}
+    ~SdlMusic() override;
+
+    bool startup(const char* file_name, uint8_t configure) override;
+    bool start() override;
+    bool shutdown() override;
+    void deliver_sync() override;
+
+    // Positive: sync values take effect later than the heard sample (ms).
+    void set_audio_offset_ms(int ms) { offset_ms_ = ms; }
+    void set_start_order(int order) { start_order_ = order; }
+    // The module file as already read, for startup() to load instead of
+    // reading it again.
+    void set_module_file(std::shared_ptr<const FileRead> file) { module_file_ = std::move(file); }
+    // One line on how far the sync values were held back behind the mixed
+    // sound on average, for --stats; empty without a sound device.
+    std::string latency_report() const;
+
+  private:
+    static void audio_callback(void* self, Uint8* stream, int len);
+    void fill(int16_t* out, size_t frames);
+    void silent_loop();
+    bool open_device(const char* name);
+    void stop_output();
+
+    Dialogs& dialogs_;
+    bool no_sound_;
+    SyncFunction callback_;
+    bool audio_ = false;
+    SDL_AudioDeviceID device_ = 0;
+    int rate_ = 44100;
+    std::unique_ptr<XmpPlayer> player_;
+    int device_frames_ = 0;
+    int offset_ms_ = 0;
+    int start_order_ = 0;
+    std::shared_ptr<const FileRead> module_file_;
+    std::unique_ptr<HeardSample> heard_;
+    double held_back_sum_ = 0; // sample frames between the mix and the heard sample
+    int64_t held_back_count_ = 0;
+    size_t pending_at_ = 0; // samples of the current tick already handed out (in frames)
+    SyncQueue queue_;
+    std::atomic<int64_t> played_{0}; // sample frames handed to the device (or played silently)
+    std::thread silent_;
+    std::atomic<bool> stopping_{false};
+};

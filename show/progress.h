@@ -1,0 +1,31 @@
+// The progress line of a recording on standard error: frames done of the
+// total, show time, speed as a multiple of real time and the time left,
+// redrawn in place at most four times a second when standard error is a
+// terminal; otherwise silent until the summary line.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "show/record_timing.h"
+
+class Progress {
+  public:
+    Progress(int64_t total_frames, FrameRate rate, bool terminal);
+    void update(int64_t frames);
+    // Clears the line (on a terminal) and prints `summary` on a line of its own.
+    void finish(const std::string& summary);
+    // Seconds since construction.
+    double elapsed() const;
+
+  private:
+    int64_t total_;
+    FrameRate rate_;
+    bool terminal_;
+    int64_t started_ms_;
+    int64_t drawn_ms_ = -1000;
+    bool drawn_ = false;
+};
+
+// "m:ss.s" for a time in seconds.
+std::string clock_text(double seconds);

@@ -1,0 +1,137 @@
+// The show recorded offline, frame by frame, with its sound (see
+// recorder.h).
+#include "show/recorder.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "core/screen.h"
+
+Recorder::Recorder(FrameSink& sink, RecordSettings settings, SyncFunction callback)
+    : sink_(sink), settings_(std::move(settings)), callback_(callback),
+      frame_(static_cast<size_t>(kFramePixels), 0u) {}
+
+Recorder::~Recorder() {
+    destroy();
+}
+
+template <class F> void Recorder::guarded(F&& f) {
+    try {
+        f();
+    } catch (...) {
+        if (before_error) before_error();
+        throw;
+    }
+}
+
+void Recorder::open(const char*, bool) {
+    opened_ = true;
+    guarded([&] { sink_.open(); });
+}
+
+bool Recorder::key_waiting() {
+    if (settings_.stop && *settings_.stop) {
+        interrupted_ = true;
+        return true;
+    }
+    return end_sample_ >= 0 && settings_.rate.shows(end_sample_, frames_);
+}
+
+// An output without a frame is not finished: there is nothing to play, and
+// the caller discards it.
+void Recorder::close() {
+    if (opened_ && frames_ > 0) guarded([&] { sink_.finish(); });
+}
+
+void Recorder::destroy() {
+    if (opened_) sink_.abandon();
+    opened_ = false;
+}
+
+void Recorder::present() {
+    guarded([&] { write_frame(); });
+}
+
+// Nothing was drawn: the screen keeps showing the last frame for this frame's
+// time too.
+void Recorder::idle() {
+    guarded([&] { write_frame(); });
+}
+
+bool Recorder::startup(const char* file_name, uint8_t) {
+    const std::string name = settings_.module_path.empty() ? file_name : settings_.module_path;
+    player_ = std::make_unique<XmpPlayer>();
+    if (player_->load_file(name.c_str(), settings_.module_file)) return true;
+    std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
+    return false;
+}
+
+bool Recorder::start() {
+    if (!player_) return false;
+    player_->set_sync_queue(&queue_);
+    if (!player_->start(static_cast<int>(kRecordRate), settings_.from)) {
+        std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
+        return false;
+    }
+    if (settings_.from_state) sync_restore(*settings_.from_state);
+    playing_ = true;
+    return true;
+}
+
+bool Recorder::shutdown() {
+    if (player_) player_->stop();
+    player_.reset();
+    playing_ = false;
+    return true;
+}
+
+// One more tick of music, or the end: the song stops or loops back, or
+// playback reaches the order position where the recording stops. The tick
+// that passes the end is not kept, and neither are its sync values.
+void Recorder::render_tick() {
+    if (!playing_ || !player_->play_tick()) {
+        end_sample_ = rendered_;
+        return;
+    }
+    const xmp_frame_info& fi = player_->info();
+    if (fi.loop_count > 0 || (settings_.to >= 0 && fi.pos >= settings_.to)) {
+        end_sample_ = player_->tick_start();
+        return;
+    }
+    const int16_t* s = player_->samples();
+    pending_.insert(pending_.end(), s, s + player_->sample_frames() * 2);
+    rendered_ += static_cast<int64_t>(player_->sample_frames());
+}
+
+void Recorder::deliver_sync() {
+    const FrameRate& r = settings_.rate;
+    // Every tick that starts at or before this frame's time, so that every
+    // row this frame shows has queued its values.
+    while (end_sample_ < 0 && r.shows(rendered_, frames_))
+        render_tick();
+    int64_t last = frames_ * r.den * kRecordRate / r.num;
+    if (end_sample_ >= 0) last = std::min(last, end_sample_ - 1);
+    queue_.deliver_due(last, callback_);
+    // Both ends of the queue are on this thread: what it folded while it was
+    // full goes in now that there is room, not at a next tick that may never
+    // come (past the end).
+    if (queue_.flush()) queue_.deliver_due(last, callback_);
+}
+
+void Recorder::write_frame() {
+    const int64_t due = settings_.rate.samples_after(frames_ + 1);
+    while (end_sample_ < 0 && rendered_ < due)
+        render_tick();
+    sink_.video(frame_.data());
+    const size_t count = static_cast<size_t>(due - written_);
+    if (pending_.size() < count * 2) pending_.resize(count * 2, 0); // silence past the end
+    sink_.audio(pending_.data(), count);
+    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(count * 2));
+    written_ = due;
+    ++frames_;
+    if (on_frame) on_frame(frames_);
+}

@@ -1,0 +1,96 @@
+// The show recorded offline: a display that hands frames to a FrameSink, a
+// music layer that renders the module with libxmp in lockstep with the
+// frames, and a clock that reads the current frame's time. run_show() drives
+// it exactly as it drives the live show; only where time comes from and where
+// frames and samples go differ.
+//
+// Frame n (n frames written so far) is shown at n / fps. Before it is drawn,
+// deliver_sync() hands over the sync values of every row whose first sample s
+// satisfies s / 48000 <= n / fps (FrameRate::shows), so frame 0 already shows
+// the first row. present() writes the frame and the sound up to
+// samples_after(n + 1); idle() (a sweep that drew nothing) writes the last
+// frame again, as a screen would keep showing it.
+//
+// The recording ends when the show ends (sync value 31), when the song ends
+// or loops back, when playback reaches order position `to`, or when `stop`
+// becomes non-zero (Ctrl+C); key_waiting() reports the last three.
+//
+// With `from` > 0 playback starts at that order position, and start() sets
+// the sync state that the rows before it leave (`from_state`).
+#pragma once
+#include <csignal>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/sync.h"
+#include "show/frame_sink.h"
+#include "show/platform.h"
+#include "show/record_timing.h"
+#include "music/xmp_player.h"
+
+struct RecordSettings {
+    FrameRate rate;
+    int from = 0;
+    int to = -1; // -1: to the end
+    std::optional<SyncSnapshot> from_state;
+    std::string module_path;                     // read instead of the file start-up names, if set
+    std::shared_ptr<const FileRead> module_file; // that file as already read, if set
+    const volatile std::sig_atomic_t* stop = nullptr;
+};
+
+class Recorder : public Display, public Music, public Clock {
+  public:
+    Recorder(FrameSink& sink, RecordSettings settings, SyncFunction callback = sync_callback);
+    ~Recorder() override;
+
+    // Display
+    void open(const char* title, bool fullscreen) override;
+    bool key_waiting() override;
+    uint32_t* lock() override { return frame_.data(); }
+    void present() override;
+    void unlock() override {}
+    void close() override;
+    void destroy() override;
+    void idle() override;
+
+    // Music
+    bool startup(const char* file_name, uint8_t configure) override;
+    bool start() override;
+    bool shutdown() override;
+    void deliver_sync() override;
+
+    // Clock
+    int64_t now_ms() override { return settings_.rate.time_ms(frames_); }
+
+    int64_t frames() const { return frames_; }
+    // True once the recording stopped on `stop` rather than at its end.
+    bool interrupted() const { return interrupted_; }
+    // Called after every frame written (for a progress line).
+    std::function<void(int64_t frames)> on_frame;
+    // Called before an output failure goes on to the show (to clear a progress line).
+    std::function<void()> before_error;
+
+  private:
+    template <class F> void guarded(F&& f);
+    void render_tick();
+    void write_frame();
+
+    FrameSink& sink_;
+    RecordSettings settings_;
+    SyncFunction callback_;
+    std::vector<uint32_t> frame_;
+    std::unique_ptr<XmpPlayer> player_;
+    SyncQueue queue_;
+    bool opened_ = false;
+    bool playing_ = false;
+    bool interrupted_ = false;
+    int64_t frames_ = 0;
+    int64_t end_sample_ = -1;      // where the song ends (-1: not met yet)
+    int64_t rendered_ = 0;         // sample frames rendered by the player
+    int64_t written_ = 0;          // sample frames handed to the sink
+    std::vector<int16_t> pending_; // rendered, not yet written (interleaved)
+};

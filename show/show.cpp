@@ -1,0 +1,103 @@
+// Start-up, main loop and shutdown of the show (see show.h).
+//
+// The tick counter is the only time base the scenes get: 70 ticks per second
+// of clock time since the current scene's loop began, restarting whenever the
+// scene changes. Frames are rendered as fast as the loop runs, as the
+// display's vertical sync lets it, or, where vsync does not hold, as the
+// frame pacer lets it.
+#include "show/show.h"
+
+#include <cstdio>
+
+#include "core/screen.h"
+#include "core/sync.h"
+#include "render/tables.h"
+
+const char* const kSoundQuestion = "I'm your pimp, should the sound be auto configured?";
+const char* const kSoundCaption = "Eat vorn you woman";
+const char* const kScreenQuestion = "Want fullscren bitch?";
+const char* const kScreenCaption = "Vi kastar gammal mulp i ditt nylle";
+const char* const kMusicFailure = "Midas my ass!, somethings smelly..";
+
+namespace {
+
+bool ask(ShowPlatform& p, const std::optional<bool>& preset, const char* text,
+         const char* caption) {
+    if (preset) return *preset;
+    return p.dialogs.ask_yes_no(text, caption);
+}
+
+int music_failure() {
+    std::puts(kMusicFailure);
+    std::fflush(stdout);
+    return -1;
+}
+
+} // namespace
+
+void run_main_loop(ShowPlatform& p) {
+    tick_counter = 0;
+    for (;;) {
+        p.music.deliver_sync();
+        if (p.display.key_waiting() || sync_scene() == kSceneEnd) break;
+        bool drew = false;
+        for (int k = 0; k < kSceneCount; ++k) {
+            const float start = static_cast<float>(p.clock.now_ms());
+            for (;;) {
+                p.music.deliver_sync();
+                if (p.display.key_waiting() || sync_scene() != k) break;
+                const float now = static_cast<float>(p.clock.now_ms());
+                tick_counter =
+                    static_cast<int32_t>((static_cast<double>(now) - start) * 70.0 / 1000.0);
+                if (p.pacer) p.pacer->frame_start();
+                uint32_t* frame = p.display.lock();
+                p.scenes[static_cast<size_t>(k)].render(frame);
+                if (p.pacer) p.pacer->rendered();
+                p.display.present();
+                p.display.unlock();
+                if (p.pacer) p.pacer->presented();
+                drew = true;
+            }
+        }
+        if (!drew) {
+            if (p.pacer) p.pacer->idle();
+            p.display.idle();
+        }
+    }
+}
+
+int run_show(ShowPlatform& p) {
+    screen_width = kFrameWidth;
+    screen_height = kFrameHeight;
+    try {
+        const bool auto_sound = ask(p, p.answers.auto_sound, kSoundQuestion, kSoundCaption);
+        if (!p.music.startup("vorn.xm", auto_sound ? 0 : 1)) return music_failure();
+        build_lookup_tables();
+        for (const SceneOps& s : p.scenes)
+            s.setup();
+        sync_reset();
+        if (p.start_state) sync_restore(*p.start_state);
+        const bool fullscreen = ask(p, p.answers.fullscreen, kScreenQuestion, kScreenCaption);
+        p.display.open("Vorn", fullscreen);
+        if (p.pacer) p.pacer->begin(p.display.refresh_hz(), p.display.vsync_granted());
+        if (!p.music.start()) {
+            p.display.close();
+            return music_failure();
+        }
+
+        run_main_loop(p);
+
+        for (const SceneOps& s : p.scenes)
+            s.release();
+        p.display.close();
+        if (!p.music.shutdown()) return music_failure();
+        p.display.destroy();
+        return 0;
+    } catch (const DisplayError& e) {
+        p.display.destroy();
+        std::fprintf(stderr, "vorn: %s\n", e.what());
+        p.dialogs.show_error("Vorn", e.what());
+        // A failure is not a success: exit code 1 where the show once returned 0.
+        return 1;
+    }
+}

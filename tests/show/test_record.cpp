@@ -1,0 +1,268 @@
+// Recording the show: which frame shows which row and how much sound goes
+// with it (in-process, with fake scenes), and the vorn program's recordings
+// read back through libavformat: streams, sizes, durations, repeatability,
+// stretches, PNG frames, bad targets, a missing video module and
+// `make run` without a display (faults: test_record_faults.cpp).
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "core/sync.h"
+#include "app/options.h"
+#include "show/recorder.h"
+#include "show/show.h"
+#include "media_probe.h"
+#include "record_test_support.h"
+
+using namespace record_test;
+
+namespace {
+
+// --- in-process, fake scenes: each writes its number into pixel 0 -------
+
+template <int K> void fake_render(uint32_t* frame) {
+    frame[0] = K;
+}
+void nothing() {}
+const std::array<SceneOps, kSceneCount> kFakeScenes = {{
+    {nothing, fake_render<0>, nothing},
+    {nothing, fake_render<1>, nothing},
+    {nothing, fake_render<2>, nothing},
+    {nothing, fake_render<3>, nothing},
+    {nothing, fake_render<4>, nothing},
+    {nothing, fake_render<5>, nothing},
+    {nothing, fake_render<6>, nothing},
+    {nothing, fake_render<7>, nothing},
+}};
+
+struct SceneLog : FrameSink {
+    std::vector<uint32_t> scenes; // pixel 0 of each frame
+    int64_t samples = 0;
+    int peak = 0;
+    std::string name = "log";
+    void open() override {}
+    void video(const uint32_t* frame) override { scenes.push_back(frame[0]); }
+    void audio(const int16_t* s, size_t n) override {
+        samples += static_cast<int64_t>(n);
+        for (size_t i = 0; i < n * 2; ++i)
+            peak = std::max(peak, std::abs(static_cast<int>(s[i])));
+    }
+    void finish() override {}
+    void abandon() override {}
+    void discard() override {}
+    const std::string& path() const override { return name; }
+};
+
+struct NoDialogs : Dialogs {
+    bool ask_yes_no(const char*, const char*) override { return true; }
+    int choose(const char*, const char*, const std::vector<std::string>&) override { return -1; }
+    void show_error(const char*, const char*) override {}
+};
+
+} // namespace
+
+// Frame n shows every row starting at or before n / fps: the first frame of
+// scene 5 (row 13, 0.78 s) and the end on W 31 (row 15, 0.9 s) at several
+// rates; after n frames round(n x 48000 / fps) sample frames are written.
+TEST(Recorder, EachFrameShowsTheRowsStartedByItsTime) {
+    XmTestModule m = module(2);
+    m.cell(0, 0, 3).param = 3;
+    m.cell(1, 0, 3).param = 3;
+    m.cell(1, 5, 3) = {0, 0, 0, W, 5};
+    const fs::path path = scratch("recorder") / "timing.xm";
+    write_file(path, m.bytes());
+    struct Case {
+        FrameRate rate;
+        size_t first_of_scene5, frames;
+        int64_t samples;
+    };
+    const Case cases[] = {{{60, 1}, 47, 54, 43200},  {{50, 1}, 39, 45, 43200},
+                          {{100, 1}, 78, 90, 43200}, {{60000, 1001}, 47, 54, 43243},
+                          {{7, 1}, 6, 7, 48000},     {{240, 1}, 188, 216, 43200}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.rate.num) + "/" + std::to_string(c.rate.den));
+        SceneLog log;
+        RecordSettings settings;
+        settings.rate = c.rate;
+        settings.module_path = path.string();
+        Recorder recorder(log, settings);
+        NoDialogs dialogs;
+        ShowPlatform p{recorder, recorder, dialogs, recorder, kFakeScenes, {true, false}};
+        ASSERT_EQ(run_show(p), 0);
+        ASSERT_EQ(log.scenes.size(), c.frames);
+        const auto first5 = std::find(log.scenes.begin(), log.scenes.end(), 5u);
+        EXPECT_EQ(static_cast<size_t>(first5 - log.scenes.begin()), c.first_of_scene5);
+        EXPECT_TRUE(std::all_of(log.scenes.begin(), first5, [](uint32_t s) { return s == 3; }));
+        EXPECT_TRUE(std::all_of(first5, log.scenes.end(), [](uint32_t s) { return s == 5; }));
+        EXPECT_EQ(log.samples, c.samples);
+        EXPECT_GT(log.peak, 1000);
+    }
+}
+
+TEST(Record, OptionsTakeRatesScalesAndOrdersWithinBounds) {
+    struct Case {
+        std::vector<const char*> args;
+        bool ok;
+        int num = 0, den = 0, scale = 0, from = 0, to = 0;
+    };
+    const Case cases[] = {
+        {{"--record", "a.mp4"}, true, 60, 1, 0, 0, -1},
+        {{"--record", "a.mkv", "--fps", "60000/1001", "--scale", "2"}, true, 60000, 1001, 2, 0, -1},
+        {{"--frames", "d", "--fps", "240", "--from", "3", "--to", "5"}, true, 240, 1, 0, 3, 5},
+        {{"--fps", "1"}, true, 1, 1, 0, 0, -1},
+        {{"--fps", "241"}, false},
+        {{"--fps", "0"}, false},
+        {{"--fps", "1/2"}, false},
+        {{"--fps", "24x"}, false},
+        {{"--scale", "11"}, false},
+        {{"--from", "4", "--to", "4"}, false},
+        {{"--record", "a.mp4", "--frames", "d"}, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<const char*> argv = {"vorn"};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        Options o;
+        std::string error;
+        SCOPED_TRACE(c.args.back());
+        ASSERT_EQ(parse_options(static_cast<int>(argv.size()), argv.data(), o, error), c.ok);
+        if (!c.ok) continue;
+        EXPECT_EQ(o.fps_num, c.num);
+        EXPECT_EQ(o.fps_den, c.den);
+        EXPECT_EQ(o.scale, c.scale);
+        EXPECT_EQ(o.from, c.from);
+        EXPECT_EQ(o.to, c.to);
+    }
+}
+
+TEST(Record, EachContainerReadsBackWithItsStreamsAndRepeatsExactly) {
+    const fs::path d = show_dir("record-containers", module(8));
+    const double w31 = 63 * 0.06; // W 31 on the 64th row
+    struct Case {
+        const char* file;
+        const char* video;
+        const char* audio;
+    };
+    for (const Case c : {Case{"a.mkv", "ffv1", "flac"}, Case{"a.mp4", "h264", "aac"}}) {
+        SCOPED_TRACE(c.file);
+        const std::string options = std::string("--record ") + c.file + " --fps 10 --scale 1";
+        const CommandResult first = record(d, options);
+        ASSERT_EQ(first.status, 0) << first.out;
+        EXPECT_NE(first.out.find("38 frames"), std::string::npos) << first.out;
+        const MediaProbe a = probe_media((d / c.file).string());
+        ASSERT_TRUE(a.opened);
+        EXPECT_EQ(a.codecs, (std::vector<std::string>{c.video, c.audio}));
+        EXPECT_EQ(a.width, 320);
+        EXPECT_EQ(a.height, 240);
+        EXPECT_EQ(a.frame_rate.num * 1, 10 * a.frame_rate.den);
+        EXPECT_EQ(a.frames, 38);
+        EXPECT_NEAR(a.video_seconds, w31, 0.1);
+        EXPECT_GT(a.peak, 1000);
+        ASSERT_EQ(record(d, options).status, 0);
+        const MediaProbe b = probe_media((d / c.file).string());
+        EXPECT_EQ(b.video_sum, a.video_sum);
+        EXPECT_EQ(b.audio_sum, a.audio_sum);
+    }
+    EXPECT_FALSE(fs::exists(d / "a.mp4.part"));
+
+    // PNG frames hold exactly the pixels of the lossless file, at the scale.
+    ASSERT_EQ(record(d, "--record b.mkv --fps 10 --scale 2 --to 1").status, 0);
+    ASSERT_EQ(record(d, "--frames frames --fps 10 --scale 2 --to 1").status, 0);
+    const MediaProbe mkv = probe_media((d / "b.mkv").string());
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, (d / "frames/frame_000000.png").c_str()));
+    image.format = PNG_FORMAT_BGRA;
+    std::vector<uint32_t> pixels(PNG_IMAGE_SIZE(image) / 4);
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+    for (uint32_t& p : pixels)
+        p &= 0xffffff;
+    for (uint32_t& p : const_cast<std::vector<uint32_t>&>(mkv.first_frame))
+        p &= 0xffffff;
+    EXPECT_EQ(image.width, 640u);
+    EXPECT_TRUE(pixels == mkv.first_frame);
+    EXPECT_TRUE(fs::exists(d / "frames" / "sound.wav"));
+    EXPECT_TRUE(fs::exists(d / "frames" / "frame_000004.png")); // 0.48 s at 10 fps
+    EXPECT_FALSE(fs::exists(d / "frames" / "frame_000005.png"));
+}
+
+// A stretch starts as it looks inside the whole show: the first frame of
+// order 4 (scene 4, with the flags the rows before left) equals the frame of
+// the whole recording at order 4's time (0.48 s per pattern: 12 frames at
+// 25 fps). Scenes whose look depends on frames drawn before (scene 3's
+// noise draws from the shared random sequence) cannot match this way.
+TEST(Record, StretchStartsAsInsideTheWholeShow) {
+    const fs::path d = show_dir("record-stretch", module(6));
+    ASSERT_EQ(record(d, "--record whole.mkv --fps 25 --scale 1").status, 0);
+    ASSERT_EQ(record(d, "--record part.mkv --fps 25 --scale 1 --from 4 --to 5").status, 0);
+    const MediaProbe whole = probe_media((d / "whole.mkv").string());
+    const MediaProbe part = probe_media((d / "part.mkv").string());
+    ASSERT_EQ(part.frames, 12);
+    ASSERT_GT(whole.frames, 48);
+    EXPECT_EQ(part.frame_sums[0], whole.frame_sums[48]);
+    EXPECT_NE(part.frame_sums[0], whole.frame_sums[47]);
+}
+
+TEST(Record, BadTargetsAndOrdersFailWithOneLineAndLeaveNothing) {
+    const fs::path d = show_dir("record-bad", module(2));
+    const CommandResult avi = record(d, "--record show.avi");
+    EXPECT_EQ(avi.status, 2);
+    EXPECT_NE(avi.out.find("must end in .mp4"), std::string::npos) << avi.out;
+    const CommandResult nowhere = record(d, "--record missing/show.mp4");
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_NE(nowhere.out.find("cannot write " + (d / "missing/show.mp4").string() +
+                               ": the folder " + (d / "missing").string() + " does not exist"),
+              std::string::npos)
+        << nowhere.out;
+    const CommandResult order = record(d, "--record x.mkv --from 5");
+    EXPECT_EQ(order.status, 2);
+    EXPECT_NE(order.out.find("order positions run from 0 to 1"), std::string::npos) << order.out;
+    fs::remove(d / "vorn.xm");
+    EXPECT_EQ(record(d, "--record x.mkv").status, 255); // as the live show
+    size_t files = 0;
+    for (const auto& e : fs::directory_iterator(d))
+        files += e.path().extension() == ".mkv" || e.path().extension() == ".mp4" ||
+                 e.path().extension() == ".part";
+    EXPECT_EQ(files, 0u);
+}
+
+// A program whose video module is missing (a copy of vorn in a folder of its
+// own: an installation without lib/vorn) refuses a video recording in one
+// line naming the module it looked for, before any file is made; PNG frames
+// need no module.
+TEST(Record, MissingVideoModuleFailsInOneLineBeforeAnyFile) {
+    const fs::path d = show_dir("record-no-module", module(2));
+    fs::create_directories(d / "bin");
+    fs::copy_file(VORN_BINARY, d / "bin" / "vorn");
+    const std::string copy = "cd '" + d.string() + "' && '" + (d / "bin" / "vorn").string() +
+                             "' --data . --fps 10 --scale 1 ";
+    const CommandResult r = run_command(copy + "--record x.mp4 2>&1 >/dev/null");
+    EXPECT_EQ(r.status, 1);
+    const fs::path wanted = d / "bin" / VORN_MODULE_FROM_BIN / VORN_VIDEO_MODULE_NAME;
+    EXPECT_NE(r.out.find(wanted.lexically_normal().string()), std::string::npos) << r.out;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    EXPECT_FALSE(fs::exists(d / "x.mp4"));
+    EXPECT_FALSE(fs::exists(d / "x.mp4.part"));
+    EXPECT_EQ(run_command(copy + "--frames f --to 1 2>&1").status, 0);
+    EXPECT_TRUE(fs::exists(d / "f" / "frame_000000.png"));
+}
+
+// `make run` on a machine without a display records vorn.mp4 at the default
+// settings, as long as the music runs to W 31 (within one frame at 60 fps).
+TEST(Record, MakeRunWithoutADisplayRecordsVornMp4) {
+    const fs::path d = show_dir("record-make-run", module(2));
+    const CommandResult r =
+        run_command("cd '" + d.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + vorn() +
+                    " --or-record vorn.mp4 --data . 2>&1 >/dev/null");
+    ASSERT_EQ(r.status, 0) << r.out;
+    EXPECT_NE(r.out.find("no display"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find((d / "vorn.mp4").string()), std::string::npos) << r.out;
+    const MediaProbe m = probe_media((d / "vorn.mp4").string());
+    EXPECT_EQ(m.codecs, (std::vector<std::string>{"h264", "aac"}));
+    EXPECT_EQ(m.width, 1280);
+    EXPECT_NEAR(m.video_seconds, 15 * 0.06, 1.0 / 60);
+}

@@ -1,0 +1,305 @@
+// The show's start-up, main loop and shutdown against a fake display, music,
+// dialogs and clock: what is called in which order, how the tick counter
+// runs, and how scene numbers drive the loop.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/screen.h"
+#include "core/sync.h"
+#include "show/show.h"
+
+namespace {
+
+std::vector<std::string> g_log;
+std::vector<int32_t> g_ticks[kSceneCount];
+std::function<void(int scene, int frame)> g_on_render;
+
+template <int K> void setup() {
+    g_log.push_back("setup " + std::to_string(K));
+}
+template <int K> void render(uint32_t*) {
+    g_ticks[K].push_back(tick_counter);
+    if (g_on_render) g_on_render(K, static_cast<int>(g_ticks[K].size()));
+}
+template <int K> void release() {
+    g_log.push_back("release " + std::to_string(K));
+}
+
+const std::array<SceneOps, kSceneCount> kFakeScenes = {{
+    {setup<0>, render<0>, release<0>},
+    {setup<1>, render<1>, release<1>},
+    {setup<2>, render<2>, release<2>},
+    {setup<3>, render<3>, release<3>},
+    {setup<4>, render<4>, release<4>},
+    {setup<5>, render<5>, release<5>},
+    {setup<6>, render<6>, release<6>},
+    {setup<7>, render<7>, release<7>},
+}};
+
+class FakeDisplay : public Display {
+  public:
+    uint32_t frame[kFramePixels] = {};
+    int key_after_tests = -1; // the key test reports a key from this test on
+    int key_tests = 0;
+    int presents = 0;
+    int idles = 0;
+    bool fail_open = false;
+    void open(const char* title, bool fullscreen) override {
+        g_log.push_back(std::string("open ") + title + (fullscreen ? " fullscreen" : " windowed"));
+        if (fail_open) throw DisplayError("no display here");
+    }
+    bool key_waiting() override { return key_after_tests >= 0 && key_tests++ >= key_after_tests; }
+    uint32_t* lock() override { return frame; }
+    void present() override { ++presents; }
+    void unlock() override {}
+    void close() override { g_log.push_back("close"); }
+    void destroy() override { g_log.push_back("destroy"); }
+    void idle() override {
+        if (++idles > 3) sync_callback(kSceneEnd); // let a test of scenes 8..30 come to an end
+    }
+};
+
+class FakeMusic : public Music {
+  public:
+    bool startup_ok = true, start_ok = true, shutdown_ok = true;
+    uint8_t configure = 99;
+    bool startup(const char* file, uint8_t c) override {
+        configure = c;
+        g_log.push_back(std::string("music startup ") + file);
+        return startup_ok;
+    }
+    bool start() override {
+        g_log.push_back("music start");
+        return start_ok;
+    }
+    bool shutdown() override {
+        g_log.push_back("music shutdown");
+        return shutdown_ok;
+    }
+};
+
+class FakeDialogs : public Dialogs {
+  public:
+    std::vector<std::string> asked;
+    bool answer = true;
+    bool can_show = true;
+    bool ask_yes_no(const char* text, const char* caption) override {
+        if (!can_show) throw DisplayError("no dialogs");
+        asked.push_back(std::string(caption) + ": " + text);
+        return answer;
+    }
+    int choose(const char*, const char*, const std::vector<std::string>&) override { return -1; }
+    void show_error(const char*, const char* text) override {
+        g_log.push_back(std::string("error ") + text);
+    }
+};
+
+// Each reading advances by `step` ms.
+class FakeClock : public Clock {
+  public:
+    int64_t now = 1000, step = 0;
+    int64_t now_ms() override {
+        int64_t t = now;
+        now += step;
+        return t;
+    }
+};
+
+struct ShowFixture : ::testing::Test {
+    FakeDisplay display;
+    FakeMusic music;
+    FakeDialogs dialogs;
+    FakeClock clock;
+    ShowPlatform platform{display, music, dialogs, clock, kFakeScenes, {}};
+
+    void SetUp() override {
+        g_log.clear();
+        for (auto& t : g_ticks)
+            t.clear();
+        g_on_render = nullptr;
+        sync_reset();
+    }
+    void TearDown() override { g_on_render = nullptr; }
+};
+
+} // namespace
+
+TEST_F(ShowFixture, StartsAndShutsDownInOrderWhenAKeyIsWaitingAtOnce) {
+    display.key_after_tests = 0;
+    EXPECT_EQ(run_show(platform), 0);
+    EXPECT_EQ(display.presents, 0);
+    const std::vector<std::string> expected = {"music startup vorn.xm",
+                                               "setup 0",
+                                               "setup 1",
+                                               "setup 2",
+                                               "setup 3",
+                                               "setup 4",
+                                               "setup 5",
+                                               "setup 6",
+                                               "setup 7",
+                                               "open Vorn fullscreen",
+                                               "music start",
+                                               "release 0",
+                                               "release 1",
+                                               "release 2",
+                                               "release 3",
+                                               "release 4",
+                                               "release 5",
+                                               "release 6",
+                                               "release 7",
+                                               "close",
+                                               "music shutdown",
+                                               "destroy"};
+    EXPECT_EQ(g_log, expected);
+    ASSERT_EQ(dialogs.asked.size(), 2u);
+    EXPECT_EQ(dialogs.asked[0], std::string(kSoundCaption) + ": " + kSoundQuestion);
+    EXPECT_EQ(dialogs.asked[1], std::string(kScreenCaption) + ": " + kScreenQuestion);
+    EXPECT_EQ(music.configure, 0);
+    EXPECT_EQ(screen_width, 320);
+    EXPECT_EQ(screen_height, 240);
+}
+
+TEST_F(ShowFixture, AnswersDecideConfigurationAndScreenMode) {
+    display.key_after_tests = 0;
+    dialogs.answer = false;
+    EXPECT_EQ(run_show(platform), 0);
+    EXPECT_EQ(music.configure, 1);
+    EXPECT_NE(std::find(g_log.begin(), g_log.end(), "open Vorn windowed"), g_log.end());
+
+    SetUp();
+    platform.answers = {false, true}; // options answer both: no dialog at all
+    dialogs.asked.clear();
+    display.key_tests = 0;
+    EXPECT_EQ(run_show(platform), 0);
+    EXPECT_TRUE(dialogs.asked.empty());
+    EXPECT_EQ(music.configure, 1);
+    EXPECT_NE(std::find(g_log.begin(), g_log.end(), "open Vorn fullscreen"), g_log.end());
+}
+
+TEST_F(ShowFixture, MusicFailuresPrintTheMessageAndExitMinusOne) {
+    music.startup_ok = false;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run_show(platform), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string(kMusicFailure) + "\n");
+    EXPECT_EQ(g_log, std::vector<std::string>{"music startup vorn.xm"});
+
+    SetUp();
+    music = FakeMusic{};
+    music.start_ok = false;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run_show(platform), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string(kMusicFailure) + "\n");
+    EXPECT_EQ(g_log.back(), "close");
+
+    SetUp();
+    music = FakeMusic{};
+    music.shutdown_ok = false;
+    display.key_after_tests = 0;
+    display.key_tests = 0;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run_show(platform), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), std::string(kMusicFailure) + "\n");
+    EXPECT_EQ(g_log.back(), "music shutdown"); // nothing destroyed after a failed shutdown
+}
+
+TEST_F(ShowFixture, DisplayFailureIsReportedAndExitsOne) {
+    display.fail_open = true;
+    EXPECT_EQ(run_show(platform), 1);
+    ASSERT_GE(g_log.size(), 3u);
+    EXPECT_EQ(g_log[g_log.size() - 2], "destroy");
+    EXPECT_EQ(g_log.back(), "error no display here");
+    // No releases and no music shutdown on this path.
+    EXPECT_EQ(std::find(g_log.begin(), g_log.end(), "release 0"), g_log.end());
+    EXPECT_EQ(std::find(g_log.begin(), g_log.end(), "music shutdown"), g_log.end());
+
+    SetUp();
+    dialogs.can_show = false;
+    EXPECT_EQ(run_show(platform), 1);
+    EXPECT_EQ(g_log.front(), "destroy");
+}
+
+TEST_F(ShowFixture, TickCounterCountsSeventyPerSecondAndTruncates) {
+    clock.step = 499; // the start-time reading, then 499 ms later the frame's reading
+    g_on_render = [](int, int) { sync_callback(kSceneEnd); };
+    run_main_loop(platform);
+    ASSERT_EQ(g_ticks[0].size(), 1u);
+    EXPECT_EQ(g_ticks[0][0], 34); // 499 * 70 / 1000 = 34.93
+
+    SetUp();
+    clock.step = 1;
+    g_on_render = [](int, int frame) {
+        if (frame == 5) sync_callback(kSceneEnd);
+    };
+    run_main_loop(platform);
+    EXPECT_EQ(g_ticks[0], (std::vector<int32_t>{0, 0, 0, 0, 0}));
+}
+
+TEST_F(ShowFixture, SceneChangesRestartTheTickCounterOnlyForANewScene) {
+    clock.step = 100;
+    // Scene 5 draws twice, then the music selects 5 again (no restart), then 2.
+    sync_callback(5);
+    g_on_render = [](int scene, int frame) {
+        if (scene == 5 && frame == 2) sync_callback(5);
+        if (scene == 5 && frame == 3) sync_callback(2);
+        if (scene == 2 && frame == 1) sync_callback(kSceneEnd);
+    };
+    run_main_loop(platform);
+    EXPECT_EQ(g_ticks[5].size(), 3u);
+    EXPECT_LT(g_ticks[5][0], g_ticks[5][1]);
+    EXPECT_LT(g_ticks[5][1], g_ticks[5][2]);
+    EXPECT_TRUE(g_ticks[6].empty());
+    EXPECT_TRUE(g_ticks[7].empty());
+    ASSERT_EQ(g_ticks[2].size(), 1u);
+    // Scene 2 starts with a fresh start time: one clock step after it.
+    EXPECT_EQ(g_ticks[2][0], 7);
+}
+
+TEST_F(ShowFixture, ScenesEightToThirtyRenderAndPresentNothing) {
+    sync_callback(17);
+    run_main_loop(platform); // the fake's idle selects 31 after a few sweeps
+    EXPECT_EQ(display.presents, 0);
+    EXPECT_GT(display.idles, 3);
+    for (const auto& t : g_ticks)
+        EXPECT_TRUE(t.empty());
+}
+
+TEST_F(ShowFixture, EveryFrameIsPresentedAndAKeyEndsTheLoop) {
+    sync_callback(3);
+    display.key_after_tests = 10;
+    run_main_loop(platform);
+    EXPECT_EQ(display.presents, static_cast<int>(g_ticks[3].size()));
+    EXPECT_GT(display.presents, 0);
+    EXPECT_EQ(sync_scene(), 3);
+}
+
+namespace {
+// Every reading advances 0.1 ms; a sleep jumps to its deadline.
+class FakePaceClock : public PaceClock {
+  public:
+    int64_t now = 0;
+    int sleeps = 0;
+    int64_t now_us() override { return now += 100; }
+    void sleep_until_us(int64_t t) override {
+        ++sleeps;
+        now = std::max(now, t);
+    }
+};
+} // namespace
+
+TEST_F(ShowFixture, PresentsThatReturnAtOnceArePacedBySleeping) {
+    FakePaceClock pace;
+    FramePacer pacer(pace, true);
+    platform.pacer = &pacer;
+    sync_callback(3);
+    g_on_render = [](int, int frame) {
+        if (frame == 30) sync_callback(kSceneEnd);
+    };
+    run_main_loop(platform);
+    EXPECT_EQ(display.presents, 30);
+    EXPECT_TRUE(pacer.pacing());
+    EXPECT_EQ(pace.sleeps, 30 - 8); // from the eighth fast present on, one sleep per frame
+    EXPECT_GE(pace.now, 22 * pacer.period_us());
+}
