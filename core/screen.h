@@ -2,7 +2,7 @@
 //
 // A frame is 320 x 240 pixels of 32 bits, 0x00RRGGBB (red in bits 16..23,
 // green 8..15, blue 0..7; the top byte is not shown), rows of 320 pixels one
-// after the other with no gap. The driver never clears it between frames.
+// after the other with no gap. The main loop never clears it between frames.
 #pragma once
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // The eight scenes as a table of set-up, render and release, indexed by scene
-// number 0..7. Only the driver (and tests) call them.
+// number 0..7. Only the main loop (show/) and the tests call them.
 #pragma once
 #include <array>
 #include <cstdint>
