@@ -7,25 +7,25 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/data_dir.h"
+#include "app/options.h"
+#include "app/record.h"
+#include "app/stop_signals.h"
 #include "assets/load_report.h"
 #include "core/bands.h"
 #include "core/clock.h"
 #include "core/sync.h"
-#include "app/data_dir.h"
-#include "sdl/program_dir.h"
-#include "sdl/sdl_library.h"
+#include "music/music_timeline.h"
+#include "music/xm_sync.h"
+#include "scenes/consumed_flags.h"
 #include "sdl/dialogs_sdl.h"
 #include "sdl/display_probe.h"
 #include "sdl/display_sdl.h"
 #include "sdl/music_sdl.h"
-#include "music/music_timeline.h"
-#include "scenes/consumed_flags.h"
-#include "app/options.h"
-#include "app/record.h"
+#include "sdl/program_dir.h"
+#include "sdl/sdl_library.h"
 #include "show/show.h"
 #include "show/still.h"
-#include "app/stop_signals.h"
-#include "music/xm_sync.h"
 
 namespace {
 class SteadyClock : public Clock {
@@ -103,9 +103,8 @@ int main(int argc, char** argv) {
     // Read once: --start's state comes from it and the player is given it.
     const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
     std::optional<SyncSnapshot> start_state;
-    if (o.start_order > 0 &&
-        !start_state_for(module_file->bytes, "--start", o.start_order, scene_consumed_flags,
-                         start_state, error)) {
+    if (o.start_order > 0 && !start_state_for(module_file->bytes, "--start", o.start_order,
+                                              scene_consumed_flags, start_state, error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
     }

@@ -13,19 +13,19 @@
 #include <memory>
 #include <vector>
 
-#include "core/sync.h"
 #include "app/data_dir.h"
+#include "core/sync.h"
+#include "music/music_timeline.h"
+#include "music/xm_sync.h"
+#include "scenes/consumed_flags.h"
+#include "sdl/program_dir.h"
+#include "sdl/video_loader.h"
 #include "show/frame_files.h"
 #include "show/frame_folder.h"
-#include "music/music_timeline.h"
-#include "scenes/consumed_flags.h"
 #include "show/progress.h"
 #include "show/record_files.h"
 #include "show/recorder.h"
 #include "show/show.h"
-#include "sdl/program_dir.h"
-#include "sdl/video_loader.h"
-#include "music/xm_sync.h"
 
 namespace {
 

@@ -15,9 +15,9 @@
 #include <filesystem>
 #include <memory>
 
+#include "sdl/video_loader.h"
 #include "show/recorder.h"
 #include "show/show.h"
-#include "sdl/video_loader.h"
 
 namespace {
 

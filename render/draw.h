@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "core/image.h"
-#include "render/fill.h"
 #include "core/mesh.h"
+#include "render/fill.h"
 
 // A 3 x 3 rotation, row-major, for row vectors (a point p maps to p x M).
 struct Matrix3 {

@@ -5,10 +5,12 @@
 #include "render/triangle_walk.h"
 
 void fill_textured_corners(uint32_t* frame, const FaceCorners& fc, const uint32_t* texture,
-                     const Band& band) {
+                           const Band& band) {
     walk_triangle(
         fc.c[0], fc.c[1], fc.c[2],
-        [frame, texture](const ClippedSpan& run, int64_t y) { opaque_pixels(frame, run, y, texture); },
+        [frame, texture](const ClippedSpan& run, int64_t y) {
+            opaque_pixels(frame, run, y, texture);
+        },
         band.top, band.bottom);
 }
 

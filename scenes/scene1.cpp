@@ -10,8 +10,8 @@
 #include "core/angles.h"
 #include "core/screen.h"
 #include "core/sync.h"
-#include "render/draw.h"
 #include "effects/cues.h"
+#include "render/draw.h"
 
 Scene1 scene1;
 

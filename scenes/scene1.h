@@ -11,8 +11,8 @@
 
 #include "core/colour.h"
 #include "core/image.h"
-#include "render/draw.h"
 #include "core/mesh.h"
+#include "render/draw.h"
 
 // Where the two objects sit: 0 = ring cloud in the centre, mesh in the
 // corner; 1 = the reverse.

@@ -12,8 +12,8 @@
 #include "core/rand.h"
 #include "core/screen.h"
 #include "core/sync.h"
-#include "render/tables.h"
 #include "effects/cues.h"
+#include "render/tables.h"
 
 Scene2 scene2;
 

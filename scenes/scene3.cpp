@@ -12,8 +12,8 @@
 #include "core/rand.h"
 #include "core/screen.h"
 #include "core/sync.h"
-#include "render/draw.h"
 #include "effects/cues.h"
+#include "render/draw.h"
 
 Scene3 scene3;
 

@@ -8,8 +8,8 @@
 
 #include "core/colour.h"
 #include "core/image.h"
-#include "render/draw.h"
 #include "core/mesh.h"
+#include "render/draw.h"
 
 constexpr int32_t kNoiseLevels = 40; // grey 0..39
 

@@ -10,11 +10,11 @@
 #include "core/angles.h"
 #include "core/screen.h"
 #include "core/sync.h"
+#include "effects/cues.h"
+#include "effects/rotating_fill.h"
 #include "render/depth.h"
 #include "render/draw.h"
 #include "render/truncate.h"
-#include "effects/cues.h"
-#include "effects/rotating_fill.h"
 
 Scene4 scene4;
 

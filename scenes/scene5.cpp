@@ -10,13 +10,13 @@
 #include "assets/pcx.h"
 #include "core/screen.h"
 #include "core/sync.h"
+#include "effects/cues.h"
 #include "render/draw.h"
 #include "render/face_bands.h"
 #include "render/face_corners.h"
 #include "render/fill.h"
 #include "render/truncate.h"
 #include "render/vector.h"
-#include "effects/cues.h"
 
 Scene5 scene5;
 

@@ -12,8 +12,8 @@
 
 #include "core/colour.h"
 #include "core/image.h"
-#include "render/draw.h"
 #include "core/mesh.h"
+#include "render/draw.h"
 
 constexpr int32_t kScrollerWidth = 100;
 constexpr int32_t kScrollerRows = 480;

@@ -8,8 +8,8 @@
 #include "core/pixels4.h"
 #include "core/screen.h"
 #include "core/sync.h"
-#include "metaball/metaball.h"
 #include "effects/cues.h"
+#include "metaball/metaball.h"
 
 Scene6 scene6;
 

@@ -22,8 +22,8 @@
 #include <SDL.h>
 
 #include "music/heard_sample.h"
-#include "show/platform.h"
 #include "music/xmp_player.h"
+#include "show/platform.h"
 
 class SdlMusic : public Music {
   public:

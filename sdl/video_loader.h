@@ -26,6 +26,5 @@
 std::string video_module_path(const std::string& program_dir);
 
 std::unique_ptr<FrameSink> load_video_encoder(const std::string& module_path,
-                                              const std::string& path,
-                                              const std::string& shown_as, Container container,
-                                              int scale, FrameRate rate);
+                                              const std::string& path, const std::string& shown_as,
+                                              Container container, int scale, FrameRate rate);

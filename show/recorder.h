@@ -27,10 +27,10 @@
 #include <vector>
 
 #include "core/sync.h"
+#include "music/xmp_player.h"
 #include "show/frame_sink.h"
 #include "show/platform.h"
 #include "show/record_timing.h"
-#include "music/xmp_player.h"
 
 struct RecordSettings {
     FrameRate rate;

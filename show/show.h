@@ -11,9 +11,9 @@
 #include <optional>
 
 #include "core/sync.h"
+#include "scenes/scenes.h"
 #include "show/frame_pacer.h"
 #include "show/platform.h"
-#include "scenes/scenes.h"
 
 struct ShowAnswers {
     std::optional<bool> auto_sound; // the first question, answered by an option

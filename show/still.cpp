@@ -9,8 +9,8 @@
 
 #include "core/screen.h"
 #include "core/sync.h"
-#include "show/png_write.h"
 #include "scenes/scenes.h"
+#include "show/png_write.h"
 
 namespace {
 

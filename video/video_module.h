@@ -33,6 +33,5 @@ inline std::optional<Container> container_for(const std::string& path) {
 // mangled; the number in the name changes whenever FrameSink or these
 // arguments do, so that a stale module is refused instead of called.
 #define VORN_VIDEO_FACTORY "vorn_new_video_encoder_2"
-using VideoEncoderFactory = FrameSink* (*)(const char* path, const char* shown_as,
-                                           int container, int scale, int64_t fps_num,
-                                           int64_t fps_den);
+using VideoEncoderFactory = FrameSink* (*)(const char* path, const char* shown_as, int container,
+                                           int scale, int64_t fps_num, int64_t fps_den);

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "music/music_timeline.h"
-#include "scenes/consumed_flags.h"
 #include "music/xmp_player.h"
+#include "scenes/consumed_flags.h"
 
 namespace {
 XmpPlayer& player() {

@@ -74,8 +74,8 @@ TEST(Program, HelpVersionAndBadOptions) {
     EXPECT_EQ(help.status, 0);
     for (const char* option :
          {"--auto-sound", "--sound-setup", "--no-sound", "--fullscreen", "--windowed", "--no-vsync",
-          "--data", "--still", "--verbose", "--version", "--integer-scale", "--scale",
-          "--display", "--start", "--audio-offset", "--stats"})
+          "--data", "--still", "--verbose", "--version", "--integer-scale", "--scale", "--display",
+          "--start", "--audio-offset", "--stats"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     Outcome version = run(vorn() + " --version");
     EXPECT_EQ(version.status, 0);

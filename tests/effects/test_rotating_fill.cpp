@@ -6,8 +6,8 @@
 #include <climits>
 #include <cmath>
 
-#include "scenes/scene_test_support.h"
 #include "effects/rotating_fill.h"
+#include "scenes/scene_test_support.h"
 
 using namespace scene_test;
 

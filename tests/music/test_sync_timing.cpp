@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "music/music_timeline.h"
-#include "scenes/consumed_flags.h"
 #include "music/sync_queue.h"
 #include "music/xmp_player.h"
+#include "scenes/consumed_flags.h"
 #include "xm_builder.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/image.h"
-#include "core/screen.h"
 #include "core/mesh.h"
+#include "core/screen.h"
 
 constexpr uint32_t kGuard = 0xDEADBEEFu;
 constexpr int kGuardPixels = 4096;

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <vector>
 
+#include "effects/rotating_fill.h"
 #include "render/depth.h"
 #include "scene_test_support.h"
-#include "effects/rotating_fill.h"
 #include "scenes/scene4.h"
 #include "square_mesh.h"
 

@@ -11,13 +11,13 @@
 #include "core/sync.h"
 #include "scenes/scenes.h"
 
-#include "sdl/frame_layout.h"
-#include "show/frame_pacer.h"
 #include "music/heard_sample.h"
 #include "music/music_timeline.h"
-#include "scenes/consumed_flags.h"
 #include "music/sync_queue.h"
 #include "music/xmp_player.h"
+#include "scenes/consumed_flags.h"
+#include "sdl/frame_layout.h"
+#include "show/frame_pacer.h"
 #include "xm_builder.h"
 
 namespace {
@@ -146,7 +146,8 @@ TEST(StartAnywhere, StateAtEachOrderIsWhatTheWholeShowReachesThere) {
     int checked = 0;
     for (int order = 0; player.play_tick() && player.info().loop_count == 0;) {
         if (player.info().pos == order && player.info().frame == 0) {
-            const std::optional<SyncSnapshot> expected = sync_state_at_order(module, order, scene_consumed_flags);
+            const std::optional<SyncSnapshot> expected =
+                sync_state_at_order(module, order, scene_consumed_flags);
             ASSERT_TRUE(expected) << "order " << order;
             for (int i = 0; i <= kSyncFlagCount; ++i)
                 EXPECT_EQ(sync_state.bytes[i].load(), expected->bytes[i])

@@ -14,10 +14,10 @@
 #include <SDL.h>
 
 #include "core/sync.h"
+#include "music/sync_queue.h"
 #include "sdl/display_sdl.h"
 #include "sdl/music_sdl.h"
 #include "show/show.h"
-#include "music/sync_queue.h"
 #include "xm_builder.h"
 
 namespace {

@@ -12,12 +12,12 @@
 #include <fstream>
 #include <string>
 
-#include "core/sync.h"
 #include "app/options.h"
-#include "show/recorder.h"
-#include "show/show.h"
+#include "core/sync.h"
 #include "media_probe.h"
 #include "record_test_support.h"
+#include "show/recorder.h"
+#include "show/show.h"
 
 using namespace record_test;
 

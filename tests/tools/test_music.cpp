@@ -2,11 +2,11 @@
 // played, the scenes' rules for it, the duration two players agree on and
 // the loudness of a rendering.
 #include "command_output.h"
+#include "generator.h"
+#include "music/composition.h"
 #include "music/music_timeline.h"
 #include "music/xm_sync.h"
 #include "music/xmp_player.h"
-#include "generator.h"
-#include "music/composition.h"
 
 #include <gtest/gtest.h>
 #include <xmp.h>

@@ -20,8 +20,8 @@
 #include <vector>
 
 #include "music/music_timeline.h"
-#include "scenes/consumed_flags.h"
 #include "music/xmp_player.h"
+#include "scenes/consumed_flags.h"
 #include "web/frame_probe.h"
 
 namespace {
