@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/data_dir.h"
+#include "app/stop_signals.h"
 #include "core/sync.h"
 #include "music/music_timeline.h"
 #include "music/xm_sync.h"
@@ -28,24 +29,6 @@
 #include "show/show.h"
 
 namespace {
-
-volatile std::sig_atomic_t g_stop = 0;
-
-extern "C" void on_stop_signal(int signal) {
-    g_stop = signal;
-}
-
-// Ctrl+C and SIGTERM end the recording after the current frame; a second
-// one ends the process at once. A read the signal interrupts (loading from a
-// slow disk or a pipe) goes on rather than failing.
-void catch_stop_signals() {
-    struct sigaction sa {};
-    sa.sa_handler = on_stop_signal;
-    sa.sa_flags = SA_RESETHAND | SA_RESTART;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-}
 
 // Nothing is asked while recording; errors are printed by the show.
 class NoDialogs : public Dialogs {
@@ -140,6 +123,12 @@ std::string keep_stopped(const std::string& working, const std::string& final_pa
 } // namespace
 
 int run_recording(const RecordRequest& request) {
+    // Nothing is asked: from here on Ctrl+C or SIGTERM stops the recording
+    // (before its first frame, if it comes while the show loads), and a
+    // second one ends the program at once.
+    install_stop_signals();
+    mark_show_started();
+
     // The output's place is settled before any work: a frames folder is
     // claimed (created, or empty, and locked); a video file's folder must
     // exist, and the file is written under a working name of this run's own.
@@ -167,7 +156,7 @@ int run_recording(const RecordRequest& request) {
     settings.rate = request.rate;
     settings.from = request.from;
     settings.to = request.to;
-    settings.stop = &g_stop;
+    settings.stop = stop_flag();
 
     // The module as the show will load it (read once: the player gets these
     // bytes); if it cannot be read, the show itself reports that as it
@@ -209,13 +198,12 @@ int run_recording(const RecordRequest& request) {
     recorder.on_frame = [&](int64_t frames) { progress.update(frames); };
     recorder.before_error = [&] { progress.finish(""); };
 
-    catch_stop_signals();
     NoDialogs dialogs;
     ShowPlatform platform{recorder, recorder, dialogs, recorder, scene_table(), {true, false}};
     const int code = run_show(platform);
     std::signal(SIGINT, SIG_DFL);
     std::signal(SIGTERM, SIG_DFL);
-    const int stopped = 128 + static_cast<int>(g_stop);
+    const int stopped = 128 + stop_signal_number();
 
     // Nothing that failed or holds no frame is left under any name.
     if (code != 0 || recorder.frames() == 0) {

@@ -27,7 +27,8 @@ void say(const char* text, size_t length) {
 
 void on_signal(int number) {
     if (show_started && !in_child) {
-        stop_signal = 1;
+        if (stop_signal) _exit(128 + number); // asked twice: end at once
+        stop_signal = number;
         return;
     }
     if (!in_child) {
@@ -74,4 +75,12 @@ void mark_show_started() {
 
 bool stop_requested() {
     return stop_signal != 0;
+}
+
+int stop_signal_number() {
+    return stop_signal;
+}
+
+const volatile std::sig_atomic_t* stop_flag() {
+    return &stop_signal;
 }

@@ -7,7 +7,15 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
+
+// printf into a string, for the messages (at most 511 bytes).
+template <class... Values> std::string format_message(const char* pattern, Values... values) {
+    char text[512];
+    std::snprintf(text, sizeof text, pattern, values...);
+    return text;
+}
 
 // Whether successful loads print their progress (default: yes).
 void set_load_progress(bool shown);

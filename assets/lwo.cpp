@@ -17,12 +17,6 @@ namespace {
 const char* const kExportHint = "Export it as a LightWave 5 object (FORM/LWOB, .lwo) with "
                                 "triangles only";
 
-std::string format(const char* pattern, auto... values) {
-    char text[512];
-    std::snprintf(text, sizeof text, pattern, values...);
-    return text;
-}
-
 // The first bytes of a file that is not an object, as printable text.
 std::string opening_of(const std::vector<uint8_t>& bytes) {
     std::string text;
@@ -35,8 +29,8 @@ std::string opening_of(const std::vector<uint8_t>& bytes) {
 
 Object load_object(const char* file_name, double scale, int8_t with_polygons) {
     LoadReport report(file_name);
-    report.out = format("Laddar %s\n", file_name);
-    const std::string cannot_open = format("gick ej \x94ppna %s  !!\n", file_name);
+    report.out = format_message("Laddar %s\n", file_name);
+    const std::string cannot_open = format_message("gick ej \x94ppna %s  !!\n", file_name);
     const FileRead file = read_file_bytes(file_name, kMaxObjectFileBytes);
     if (file.too_large)
         report.fail(cannot_open, too_large_reason(file.size, kMaxObjectFileBytes,
@@ -46,7 +40,7 @@ Object load_object(const char* file_name, double scale, int8_t with_polygons) {
                                      kExportHint + ", with at most 65536 points");
     if (!file.read()) report.fail(cannot_open, open_failure_reason(file.error_number));
     const std::vector<uint8_t>& bytes = file.bytes;
-    report.out += format("filstorlek %zu\n", bytes.size());
+    report.out += format_message("filstorlek %zu\n", bytes.size());
     LwoResult r = decode_lwo(bytes.data(), bytes.size(), scale, with_polygons != 0);
     for (int pass = 0; pass < r.passes; ++pass) {
         report.out += "letar.. ";
@@ -62,39 +56,42 @@ Object load_object(const char* file_name, double scale, int8_t with_polygons) {
     case LwoError::not_a_triangle:
         report.fail("Endast trianglar st\x94"
                     "ds ditt pucko!",
-                    format("polygon %" PRId32 " has %" PRId32
-                           " corners, but the show draws triangles only. Triangulate the "
-                           "object and export it again as a LightWave 5 object (FORM/LWOB)",
-                           r.face, r.value));
+                    format_message("polygon %" PRId32 " has %" PRId32
+                                   " corners, but the show draws triangles only. Triangulate the "
+                                   "object and export it again as a LightWave 5 object (FORM/LWOB)",
+                                   r.face, r.value));
     case LwoError::truncated_chunk:
         if (r.chunk_length < 0)
-            report.fail(format("%s: the file ends inside a chunk header\n", file_name),
+            report.fail(format_message("%s: the file ends inside a chunk header\n", file_name),
                         std::string("the file is cut short inside a chunk header. ") + kExportHint);
-        report.fail(format("%s: a chunk of %" PRId64 " bytes at offset %" PRId64
-                           " runs past the end of the file\n",
-                           file_name, r.chunk_length, r.chunk_offset),
-                    format("the file is cut short: a chunk of %" PRId64 " bytes at offset %" PRId64
-                           " runs past its end (%zu bytes). ",
-                           r.chunk_length, r.chunk_offset, bytes.size()) +
+        report.fail(format_message("%s: a chunk of %" PRId64 " bytes at offset %" PRId64
+                                   " runs past the end of the file\n",
+                                   file_name, r.chunk_length, r.chunk_offset),
+                    format_message("the file is cut short: a chunk of %" PRId64
+                                   " bytes at offset %" PRId64 " runs past its end (%zu bytes). ",
+                                   r.chunk_length, r.chunk_offset, bytes.size()) +
                         kExportHint);
     case LwoError::bad_vertex_index:
-        report.fail(format("%s: polygon %" PRId32 " uses point %" PRId32
-                           ", but there are only %" PRId32 " points\n",
-                           file_name, r.face, r.value, r.point_count),
-                    format("polygon %" PRId32 " uses point %" PRId32
-                           ", but the object has only %" PRId32 " points (0 to %" PRId32 "). ",
-                           r.face, r.value, r.point_count, r.point_count - 1) +
+        report.fail(format_message("%s: polygon %" PRId32 " uses point %" PRId32
+                                   ", but there are only %" PRId32 " points\n",
+                                   file_name, r.face, r.value, r.point_count),
+                    format_message("polygon %" PRId32 " uses point %" PRId32
+                                   ", but the object has only %" PRId32 " points (0 to %" PRId32
+                                   "). ",
+                                   r.face, r.value, r.point_count, r.point_count - 1) +
                         kExportHint);
     case LwoError::not_lightwave:
         if (bytes.empty())
             report.fail(cannot_open,
                         std::string("the file is empty, not a LightWave object. ") + kExportHint);
-        report.fail(cannot_open, format("it is not a LightWave object: it starts with \"%s\", "
-                                        "not with the FORM ... LWOB header. %s",
-                                        opening_of(bytes).c_str(), kExportHint));
-    case LwoError::no_polygons:
         report.fail(cannot_open,
-                    format("the object has %" PRId32 " points but no polygons (%s), and the show "
+                    format_message("it is not a LightWave object: it starts with \"%s\", "
+                                   "not with the FORM ... LWOB header. %s",
+                                   opening_of(bytes).c_str(), kExportHint));
+    case LwoError::no_polygons:
+        report.fail(
+            cannot_open,
+            format_message("the object has %" PRId32 " points but no polygons (%s), and the show "
                            "draws this one as a surface. %s",
                            r.point_count, r.found[1] ? "an empty POLS chunk" : "no POLS chunk",
                            kExportHint));

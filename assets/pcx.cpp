@@ -15,28 +15,25 @@
 
 namespace {
 
-std::string format(const char* pattern, auto... values) {
-    char text[512];
-    std::snprintf(text, sizeof text, pattern, values...);
-    return text;
-}
-
 std::string cannot_open(const char* file_name) {
-    return format("gick ej \x94ppna %s\n", file_name);
+    return format_message("gick ej \x94ppna %s\n", file_name);
 }
 
 // What kind of picture a refused header describes, e.g. "a 24-bit true-colour PCX".
 std::string picture_kind(const PcxHeader& h) {
     const int planes = h.planes > 0 ? h.planes : 1;
     const int bits = h.bits_per_pixel * planes;
-    const std::string layout = format("%d plane%s of %d bit%s", planes, planes == 1 ? "" : "s",
-                                      h.bits_per_pixel, h.bits_per_pixel == 1 ? "" : "s");
+    const std::string layout =
+        format_message("%d plane%s of %d bit%s", planes, planes == 1 ? "" : "s", h.bits_per_pixel,
+                       h.bits_per_pixel == 1 ? "" : "s");
     if (planes >= 3 && h.bits_per_pixel == 8)
-        return format("a %d-bit true-colour PCX (", bits) + layout + ")";
+        return format_message("a %d-bit true-colour PCX (", bits) + layout + ")";
     if (bits >= 1 && bits < 8)
-        return format("a %d-bit PCX with up to %d colours (", bits, 1 << bits) + layout + ")";
-    if (h.bits_per_pixel != 8 || planes != 1) return format("a %d-bit PCX (", bits) + layout + ")";
-    return format("a PCX of version %d", h.version);
+        return format_message("a %d-bit PCX with up to %d colours (", bits, 1 << bits) + layout +
+               ")";
+    if (h.bits_per_pixel != 8 || planes != 1)
+        return format_message("a %d-bit PCX (", bits) + layout + ")";
+    return format_message("a PCX of version %d", h.version);
 }
 
 // Why the decoder refused the header or the palette, in English.
@@ -44,22 +41,25 @@ std::string header_reason(const uint8_t* data, size_t size, const PcxResult& r) 
     const PcxHeader& h = r.header;
     if (size == 0) return std::string("the file is empty, not a PCX picture. ") + kPcxConvertHint;
     if (data[0] != 0x0A)
-        return format("it is not a PCX picture (its first byte is 0x%02X; a PCX file starts "
-                      "with 0x0A). ",
-                      data[0]) +
+        return format_message(
+                   "it is not a PCX picture (its first byte is 0x%02X; a PCX file starts "
+                   "with 0x0A). ",
+                   data[0]) +
                kPcxConvertHint;
     if (r.error == PcxError::bad_header || (size >= 66 && (h.bits_per_pixel != 8 || h.planes > 1)))
         return "it is " + picture_kind(h) + ", but the show reads version 5 with 8 bits per " +
                "pixel and a 256-colour palette. " + kPcxConvertHint;
     if (r.error == PcxError::too_short)
-        return format("the file is cut short: %zu bytes cannot hold a 128-byte header and a "
-                      "769-byte palette. ",
-                      size) +
+        return format_message(
+                   "the file is cut short: %zu bytes cannot hold a 128-byte header and a "
+                   "769-byte palette. ",
+                   size) +
                kPcxConvertHint;
     const uint8_t marker = data[size - kPcxPaletteSize];
-    return format("the 256-colour palette marker is missing (the byte 769 bytes before the end "
-                  "is 0x%02X, not 0x0C): the file has no palette or is cut short. ",
-                  marker) +
+    return format_message(
+               "the 256-colour palette marker is missing (the byte 769 bytes before the end "
+               "is 0x%02X, not 0x0C): the file has no palette or is cut short. ",
+               marker) +
            kPcxConvertHint;
 }
 
@@ -74,10 +74,11 @@ struct WantedSize {
 
 [[noreturn]] void wrong_size(LoadReport& report, int32_t width, int32_t height,
                              const WantedSize& w) {
-    report.fail(format("%s: the picture is %d x %d pixels; it must be %d pixels wide and at "
+    report.fail(
+        format_message("%s: the picture is %d x %d pixels; it must be %d pixels wide and at "
                        "least %d high\n",
                        report.file, width, height, w.width, w.min_height),
-                format("the picture is %d x %d pixels, but the show needs this one %d "
+        format_message("the picture is %d x %d pixels, but the show needs this one %d "
                        "pixels wide and at least %d high. Resize it, e.g. with ImageMagick: "
                        "convert in.png -resize %dx%d! -alpha off -colors 256 -type Palette "
                        "out.pcx",
@@ -89,7 +90,7 @@ struct WantedSize {
 // before any pixel is decoded (a damaged header may claim 16384 x 16384).
 Image read_picture(LoadReport& report, const WantedSize* wanted = nullptr) {
     const char* file_name = report.file;
-    report.out = format("F\x94rs\x94ker \x94ppna: %s\n", file_name);
+    report.out = format_message("F\x94rs\x94ker \x94ppna: %s\n", file_name);
     const FileRead file = read_file_bytes(file_name, kMaxPictureFileBytes);
     if (file.too_large)
         report.fail(cannot_open(file_name),
@@ -111,12 +112,13 @@ Image read_picture(LoadReport& report, const WantedSize* wanted = nullptr) {
     case PcxError::none:
         if (result.pixel_data_cut_short) {
             std::free(result.image.pixels);
-            report.fail(cannot_open(file_name),
-                        format("the pixel data is cut short: the %d x %d picture needs more "
+            report.fail(
+                cannot_open(file_name),
+                format_message("the pixel data is cut short: the %d x %d picture needs more "
                                "run-length data than the file holds before its palette (the "
                                "file is damaged or truncated). ",
                                h.width, h.height) +
-                            kPcxConvertHint);
+                    kPcxConvertHint);
         }
         return result.image;
     case PcxError::too_short:
@@ -124,20 +126,21 @@ Image read_picture(LoadReport& report, const WantedSize* wanted = nullptr) {
     case PcxError::bad_palette:
         report.fail(cannot_open(file_name), header_reason(bytes.data(), bytes.size(), result));
     case PcxError::empty_window:
-        report.fail(format("%s: the picture window %d..%d x %d..%d is empty\n", file_name, h.x_min,
-                           h.x_max, h.y_min, h.y_max),
-                    format("the picture window %d..%d x %d..%d in its header is empty. ", h.x_min,
-                           h.x_max, h.y_min, h.y_max) +
+        report.fail(format_message("%s: the picture window %d..%d x %d..%d is empty\n", file_name,
+                                   h.x_min, h.x_max, h.y_min, h.y_max),
+                    format_message("the picture window %d..%d x %d..%d in its header is empty. ",
+                                   h.x_min, h.x_max, h.y_min, h.y_max) +
                         kPcxConvertHint);
     case PcxError::too_large:
-        report.fail(format("%s: the picture is %d x %d pixels, larger than %d x %d\n", file_name,
+        report.fail(
+            format_message("%s: the picture is %d x %d pixels, larger than %d x %d\n", file_name,
                            h.width, h.height, kPcxMaxSide, kPcxMaxSide),
-                    format("the picture is %d x %d pixels, larger than the %d x %d a picture "
+            format_message("the picture is %d x %d pixels, larger than the %d x %d a picture "
                            "may have; its header is damaged",
                            h.width, h.height, kPcxMaxSide, kPcxMaxSide));
     case PcxError::out_of_memory:
         report.fail("Out of memory fuckface!\n",
-                    format("out of memory for a %d x %d picture", h.width, h.height));
+                    format_message("out of memory for a %d x %d picture", h.width, h.height));
     }
     std::abort();
 }

@@ -13,8 +13,7 @@ void srand(uint32_t seed) {
 
 int rand() {
     ++g_calls;
-    g_seed = g_seed * kRandMultiplier + kRandIncrement;
-    return static_cast<int>((g_seed >> 16) & 0x7fffu);
+    return rand_step(g_seed);
 }
 
 uint64_t rand_calls() {

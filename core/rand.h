@@ -21,6 +21,12 @@ namespace vorn {
 constexpr int kRandMax = 32767;
 constexpr uint32_t kRandMultiplier = 214013u;
 constexpr uint32_t kRandIncrement = 2531011u;
+// One step of the generator on a state the caller keeps, and the value that
+// step gives: what rand() does to its own state.
+inline int rand_step(uint32_t& state) {
+    state = state * kRandMultiplier + kRandIncrement;
+    return static_cast<int>((state >> 16) & 0x7FFFu);
+}
 void srand(uint32_t seed);
 int rand();
 uint64_t rand_calls();

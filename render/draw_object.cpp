@@ -166,10 +166,7 @@ void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture
         corner_points.resize(3 * static_cast<size_t>(std::max(object.face_count, 0)));
         for_each_part(object.face_count, [&](int32_t first, int32_t end) {
             uint32_t seed = vorn::rand_skip(state, kPerFace * static_cast<uint64_t>(first));
-            auto next = [&seed] {
-                seed = seed * vorn::kRandMultiplier + vorn::kRandIncrement;
-                return static_cast<int>((seed >> 16) & 0x7FFFu);
-            };
+            auto next = [&seed] { return vorn::rand_step(seed); };
             for (int32_t f = first; f < end; ++f) {
                 ScreenCorner c[3];
                 for (int j = 0; j < 3; ++j) {

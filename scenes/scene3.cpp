@@ -78,7 +78,7 @@ void noise_pixels(uint32_t* frame, uint32_t state, int32_t first, int32_t end) {
     uint16_t low[kGenerators], high[kGenerators];
     uint32_t lane = state;
     for (int k = 0; k < kGenerators; ++k) {
-        lane = lane * one.multiplier + one.increment;
+        vorn::rand_step(lane); // lane k starts k + 1 steps on
         low[k] = static_cast<uint16_t>(lane);
         high[k] = static_cast<uint16_t>(lane >> 16);
     }
@@ -91,8 +91,7 @@ void noise_pixels(uint32_t* frame, uint32_t state, int32_t first, int32_t end) {
     // The last few one at a time, the plain form of the arithmetic above.
     uint32_t rest = vorn::rand_skip(state, static_cast<uint64_t>(p - first));
     for (; p < end; ++p) {
-        rest = rest * one.multiplier + one.increment;
-        const uint32_t g = ((rest >> 16) & 0x7FFFu) % kNoiseLevels;
+        const uint32_t g = static_cast<uint32_t>(vorn::rand_step(rest)) % kNoiseLevels;
         frame[p] = g * 0x00010101u;
     }
 }

@@ -39,12 +39,16 @@ bool display_available(std::string& why) {
         why = no_display_reason();
         return false;
     }
-    // Without a real display SDL may fall back to drawing off screen; only a
-    // user who asks for such a driver gets it.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const bool unseen = driver != nullptr && !requested &&
-                        (!SDL_strcmp(driver, "offscreen") || !SDL_strcmp(driver, "dummy"));
+    const bool unseen = display_unseen();
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     if (unseen) why = no_display_reason();
     return !unseen;
+}
+
+// Without a real display SDL may fall back to drawing off screen; only a
+// user who asks for such a driver gets it.
+bool display_unseen() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return driver != nullptr && !set("SDL_VIDEODRIVER") &&
+           (!SDL_strcmp(driver, "offscreen") || !SDL_strcmp(driver, "dummy"));
 }

@@ -7,3 +7,8 @@
 // True when SDL opens a real video driver (or the one SDL_VIDEODRIVER names);
 // otherwise false with the reason in `why` ("cannot open a display: ...").
 bool display_available(std::string& why);
+
+// With SDL's video started: true when SDL fell back to drawing off screen
+// (its offscreen or dummy driver) although no one asked for a driver, so
+// that the show would run unseen.
+bool display_unseen();

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/screen.h"
+#include "sdl/display_probe.h"
 #include "sdl/frame_layout.h"
 
 namespace {
@@ -18,12 +19,7 @@ namespace {
 void SdlDisplay::open(const char* title, bool fullscreen) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) fail("cannot open a display");
     video_ = true;
-    // When no real display answers, SDL falls back to drawing off screen; the
-    // show would then run unseen. Only a user who asks for that gets it.
-    const char* driver = SDL_GetCurrentVideoDriver();
-    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
-    if (driver && (!SDL_strcmp(driver, "offscreen") || !SDL_strcmp(driver, "dummy")) &&
-        !(requested && *requested))
+    if (display_unseen())
         throw DisplayError("cannot open a display: no display was found (is DISPLAY set?)");
     Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI;
     int at = SDL_WINDOWPOS_CENTERED;

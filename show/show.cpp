@@ -11,7 +11,6 @@
 
 #include "core/screen.h"
 #include "core/sync.h"
-#include "render/tables.h"
 
 const char* const kSoundQuestion = "I'm your pimp, should the sound be auto configured?";
 const char* const kSoundCaption = "Eat vorn you woman";
@@ -47,8 +46,7 @@ void run_main_loop(ShowPlatform& p) {
                 p.music.deliver_sync();
                 if (p.display.key_waiting() || sync_scene() != k) break;
                 const float now = static_cast<float>(p.clock.now_ms());
-                tick_counter =
-                    static_cast<int32_t>((static_cast<double>(now) - start) * 70.0 / 1000.0);
+                tick_counter = ticks_since(start, now);
                 if (p.pacer) p.pacer->frame_start();
                 uint32_t* frame = p.display.lock();
                 p.scenes[static_cast<size_t>(k)].render(frame);
@@ -72,10 +70,7 @@ int run_show(ShowPlatform& p) {
     try {
         const bool auto_sound = ask(p, p.answers.auto_sound, kSoundQuestion, kSoundCaption);
         if (!p.music.startup("vorn.xm", auto_sound ? 0 : 1)) return music_failure();
-        build_lookup_tables();
-        for (const SceneOps& s : p.scenes)
-            s.setup();
-        sync_reset();
+        set_up_tables_and_scenes(p.scenes);
         if (p.start_state) sync_restore(*p.start_state);
         const bool fullscreen = ask(p, p.answers.fullscreen, kScreenQuestion, kScreenCaption);
         p.display.open("Vorn", fullscreen);

@@ -86,7 +86,7 @@ int web_advance(double heard, double now_ms) {
 const uint8_t* web_frame(double now_ms) {
     if (running < 0) return nullptr;
     const float now = static_cast<float>(static_cast<int64_t>(now_ms));
-    tick_counter = static_cast<int32_t>((static_cast<double>(now) - scene_start) * 70.0 / 1000.0);
+    tick_counter = ticks_since(scene_start, now);
     scene_table()[static_cast<size_t>(running)].render(frame.data());
     // 0x00RRGGBB to the canvas's R, G, B, A bytes (little-endian words).
     for (int i = 0; i < kFramePixels; ++i) {
