@@ -74,7 +74,7 @@ void store_noise(uint32_t* out, States8 s) {
 // Pixels first .. end - 1 of the noise; `state` is the generator's state
 // before pixel first's value is drawn.
 void noise_pixels(uint32_t* frame, uint32_t state, int32_t first, int32_t end) {
-    constexpr Steps one = steps(1), all = steps(kGenerators);
+    constexpr Steps all = steps(kGenerators);
     uint16_t low[kGenerators], high[kGenerators];
     uint32_t lane = state;
     for (int k = 0; k < kGenerators; ++k) {
