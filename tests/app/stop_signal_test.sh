@@ -2,65 +2,96 @@
 # SIGTERM, and Ctrl+C (SIGINT to the whole process group, as a terminal
 # sends it), while the first question is open: the program ends with the
 # status of a cancelled start-up (255) and one line on standard error, and
-# the dialog goes with it. The dialog is a stand-in for zenity, the helper
-# SDL runs for its message boxes, that stays open until it is killed. Once
-# the show's window is open, SIGTERM ends the show as a key does: status 0.
+# the dialog goes with it, both where SDL draws its own message box (an X
+# server with fonts) and where it runs zenity (one without). Once the show's
+# window is open, SIGTERM ends the show as a key does: status 0.
 # Usage: stop_signal_test.sh VORN DATA_DIR
 set -u
 vorn=$1
 data=$2
 command -v Xvfb >/dev/null 2>&1 || { echo "Xvfb is not installed"; exit 77; }
 
-# An X server of our own on a display number it picks itself (-displayfd),
-# so that tests running side by side cannot take each other's.
-# -noreset: no pause for a reset when the last client goes.
 work=$(mktemp -d)
-Xvfb -displayfd 9 -nolisten tcp -noreset -screen 0 800x600x24 9>"$work/display" 2>/dev/null &
-xvfb=$!
-trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
-waited=0
-until [ -s "$work/display" ]; do
-    waited=$((waited + 1))
-    [ $waited -gt 100 ] && { echo "Xvfb did not start"; exit 1; }
-    sleep 0.1
-done
-DISPLAY=:$(cat "$work/display")
-export DISPLAY
+xvfb=
+trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 mkdir "$work/bin"
-printf '#!/bin/sh\necho $$ > "%s/dialog.pid"\nexec sleep 300\n' "$work" > "$work/bin/zenity"
+printf '#!/bin/sh\nexec sleep 300\n' > "$work/bin/zenity"
 chmod +x "$work/bin/zenity"
+
+# An X server of our own on a display number it picks itself (-displayfd),
+# so that tests running side by side cannot take each other's; extra
+# arguments go to it. -noreset: no pause for a reset when the last client goes.
+start_x() {
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    rm -f "$work/display"
+    Xvfb -displayfd 9 -nolisten tcp -noreset -screen 0 800x600x24 "$@" 9>"$work/display" 2>/dev/null &
+    xvfb=$!
+    waited=0
+    until [ -s "$work/display" ]; do
+        waited=$((waited + 1))
+        [ $waited -gt 100 ] && { echo "Xvfb did not start"; exit 1; }
+        sleep 0.1
+    done
+    DISPLAY=:$(cat "$work/display")
+    export DISPLAY
+}
 
 gone() { # the process has ended (a zombie nobody reaps counts as ended)
     state=$(awk '{print $3}' "/proc/$1/stat" 2>/dev/null || true)
     [ -z "$state" ] || [ "$state" = Z ]
 }
 
-failed=0
-for signal in TERM INT; do
-    rm -f "$work/dialog.pid"
-    PATH="$work/bin:$PATH" setsid "$vorn" --data "$data" >"$work/out" 2>"$work/err" &
-    pid=$!
-    waited=0
-    while [ ! -s "$work/dialog.pid" ]; do
-        waited=$((waited + 1))
-        if [ $waited -gt 300 ]; then
-            echo "SIG$signal: no dialog appeared"; kill -KILL "$pid"; failed=1; continue 2
-        fi
-        sleep 0.1
+# The children of process $1 (a dialog: SDL's own box, forked, or zenity).
+children() {
+    for stat in /proc/[0-9]*/stat; do
+        awk -v parent="$1" '$4 == parent { print $1 }' "$stat" 2>/dev/null
     done
-    dialog=$(cat "$work/dialog.pid")
-    (sleep 30 && kill -KILL "$pid" "$dialog" 2>/dev/null) & # should the signal not work
-    watchdog=$!
-    if [ $signal = INT ]; then kill -INT "-$pid"; else kill -TERM "$pid"; fi
-    wait "$pid"
-    status=$?
-    kill "$watchdog" 2>/dev/null
-    sleep 0.5
-    if [ $status -ne 255 ]; then echo "SIG$signal: status $status, not 255"; failed=1; fi
-    if ! grep -q "before the show started" "$work/err"; then
-        echo "SIG$signal: standard error was:"; cat "$work/err"; failed=1
-    fi
-    if ! gone "$dialog"; then echo "SIG$signal: the dialog is still open"; kill -KILL "$dialog"; failed=1; fi
+}
+
+failed=0
+# SDL draws its own message box where the X server has its fonts; where it
+# has none (only the built-in ones) it runs zenity, here a stand-in that
+# stays open until it is killed. Either way the dialog is a child process.
+for way in "own box" "zenity"; do
+    if [ "$way" = "own box" ]; then start_x; else start_x -fp built-ins; fi
+    for signal in TERM INT; do
+        PATH="$work/bin:$PATH" setsid "$vorn" --data "$data" >"$work/out" 2>"$work/err" &
+        pid=$!
+        waited=0
+        dialog=
+        while [ -z "$dialog" ]; do
+            dialog=$(children "$pid" | head -n 1)
+            waited=$((waited + 1))
+            if [ $waited -gt 300 ] || gone "$pid"; then
+                echo "$way, SIG$signal: no dialog appeared"; cat "$work/err"
+                kill -KILL "$pid" 2>/dev/null; failed=1; continue 2
+            fi
+            [ -z "$dialog" ] && sleep 0.1
+        done
+        sleep 0.3 # the dialog on screen
+        shown_by=$(cat "/proc/$dialog/comm" 2>/dev/null)
+        if [ "$way" = "own box" ] && [ "$shown_by" != "$(cat "/proc/$pid/comm")" ]; then
+            echo "own box, SIG$signal: SDL ran $shown_by instead (are the X fonts, xfonts-base, installed?)"
+            failed=1
+        fi
+        if [ "$way" = "zenity" ] && [ "$shown_by" != "sleep" ]; then
+            echo "zenity, SIG$signal: the dialog was $shown_by, not the zenity stand-in"; failed=1
+        fi
+        (sleep 30 && kill -KILL "$pid" "$dialog" 2>/dev/null) & # should the signal not work
+        watchdog=$!
+        if [ $signal = INT ]; then kill -INT "-$pid"; else kill -TERM "$pid"; fi
+        wait "$pid"
+        status=$?
+        kill "$watchdog" 2>/dev/null
+        sleep 0.5
+        if [ $status -ne 255 ]; then echo "$way, SIG$signal: status $status, not 255"; failed=1; fi
+        if ! grep -q "before the show started" "$work/err"; then
+            echo "$way, SIG$signal: standard error was:"; cat "$work/err"; failed=1
+        fi
+        if ! gone "$dialog"; then
+            echo "$way, SIG$signal: the dialog is still open"; kill -KILL "$dialog"; failed=1
+        fi
+    done
 done
 # The show running (its window found with xwininfo): ends as after a key.
 if command -v xwininfo >/dev/null 2>&1; then
