@@ -22,10 +22,11 @@
 
 #include "show/platform.h"
 
-// A failure of the output: one line naming the file and the cause. It ends
-// the show like a display error (status 1).
-struct RecordError : DisplayError {
-    using DisplayError::DisplayError;
+// A failure of a recording's output (a full disk, a file that cannot be
+// written, an encoder that cannot be opened): one line naming the file and
+// the cause. It ends the show as a display failure does (status 1).
+struct RecordError : PlatformError {
+    using PlatformError::PlatformError;
 };
 
 class FrameSink {

@@ -7,11 +7,16 @@
 #include <string>
 #include <vector>
 
-// Raised by the display and dialog layers when they cannot go on (no
-// display, no window, no renderer, a dialog that cannot be shown). The show
-// catches it once around everything, closes what was opened and reports it.
-struct DisplayError : std::runtime_error {
+// A failure of a platform layer that ends the show: the show catches it
+// once around everything, closes what was opened and reports it (status 1).
+struct PlatformError : std::runtime_error {
     using std::runtime_error::runtime_error;
+};
+
+// Raised by the display and dialog layers when they cannot go on (no
+// display, no window, no renderer, a dialog that cannot be shown).
+struct DisplayError : PlatformError {
+    using PlatformError::PlatformError;
 };
 
 // A 320 x 240 true-colour display. open() throws DisplayError.

@@ -88,7 +88,7 @@ int run_show(ShowPlatform& p) {
         if (!p.music.shutdown()) return music_failure();
         p.display.destroy();
         return 0;
-    } catch (const DisplayError& e) {
+    } catch (const PlatformError& e) {
         p.display.destroy();
         std::fprintf(stderr, "vorn: %s\n", e.what());
         p.dialogs.show_error("Vorn", e.what());

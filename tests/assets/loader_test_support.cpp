@@ -57,7 +57,7 @@ uint32_t test_colour(int i) {
     return (r << 16) | (g << 8) | b;
 }
 
-Bytes make_pcx(const PcxSpec& s, const Bytes& pixel_data) {
+Bytes make_pcx(const PcxHeaderFields& s, const Bytes& pixel_data) {
     // Sized once and filled in place (g++ 12 warns falsely about growing it).
     Bytes out(128 + pixel_data.size() + 769, 0);
     auto put16 = [&](size_t at, int v) {

@@ -32,7 +32,7 @@ Captured run_captured(const std::string& dir, const std::function<void()>& body)
 // below 0xC0, so the palette reads as literal pixels if decoding runs into it.
 uint32_t test_colour(int index);
 
-struct PcxSpec {
+struct PcxHeaderFields {
     int x_min = 0, y_min = 0, x_max = 0, y_max = 0;
     int version = 5;
     int bits_per_pixel = 8;
@@ -42,7 +42,7 @@ struct PcxSpec {
 };
 
 // Header, `pixel_data`, marker and the test_colour palette.
-Bytes make_pcx(const PcxSpec& header, const Bytes& pixel_data);
+Bytes make_pcx(const PcxHeaderFields& header, const Bytes& pixel_data);
 
 // Big-endian pieces of LightWave files.
 void put_u16(Bytes& out, uint32_t v);

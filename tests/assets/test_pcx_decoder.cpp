@@ -16,8 +16,8 @@ struct Decoded {
     uint32_t at(int x, int y) const { return result.image.pixels[y * result.image.width + x]; }
 };
 
-PcxSpec window(int width, int height) {
-    PcxSpec s;
+PcxHeaderFields window(int width, int height) {
+    PcxHeaderFields s;
     s.x_max = width - 1;
     s.y_max = height - 1;
     return s;
@@ -56,7 +56,7 @@ TEST(PcxDecoder, RunsCrossRowEndsAndStopWhenFull) {
     for (int i = 0; i < 8; ++i)
         EXPECT_EQ(d.at(i % 4, i / 4), test_colour(expected[i])) << i;
 
-    Decoded one(make_pcx(PcxSpec{}, {0xC5, 3}));
+    Decoded one(make_pcx(PcxHeaderFields{}, {0xC5, 3}));
     ASSERT_EQ(one.result.error, PcxError::none);
     EXPECT_EQ(one.result.image.width, 1);
     EXPECT_EQ(one.result.image.height, 1);
@@ -64,7 +64,7 @@ TEST(PcxDecoder, RunsCrossRowEndsAndStopWhenFull) {
 }
 
 TEST(PcxDecoder, WindowMayStartAnywhere) {
-    PcxSpec s;
+    PcxHeaderFields s;
     s.x_min = -5;
     s.x_max = -3;
     s.y_min = 100;
@@ -93,7 +93,7 @@ TEST(PcxDecoder, DataRunsOnIntoThePaletteAndThenReadsAsFF) {
 
 TEST(PcxDecoder, PaddedRowsDropTheirExtraColumns) {
     // 3 pixels wide, rows padded to 4 bytes: the padding byte (99) is not shown.
-    PcxSpec s = window(3, 2);
+    PcxHeaderFields s = window(3, 2);
     s.bytes_per_line = 4;
     Decoded d(make_pcx(s, {1, 2, 3, 99, 4, 5, 6, 99}));
     ASSERT_EQ(d.result.error, PcxError::none);
@@ -128,20 +128,20 @@ TEST(PcxDecoder, RefusesBadFiles) {
         EXPECT_EQ(r.image.pixels == nullptr, r.error != PcxError::none);
         return r.error;
     };
-    PcxSpec s = window(2, 2);
+    PcxHeaderFields s = window(2, 2);
     const Bytes good = make_pcx(s, {0xC4, 1});
     EXPECT_EQ(error_of(good), PcxError::none);
 
-    PcxSpec v3 = s;
+    PcxHeaderFields v3 = s;
     v3.version = 3;
     EXPECT_EQ(error_of(make_pcx(v3, {0xC4, 1})), PcxError::bad_header);
-    PcxSpec four_bits = s;
+    PcxHeaderFields four_bits = s;
     four_bits.bits_per_pixel = 4;
     EXPECT_EQ(error_of(make_pcx(four_bits, {0xC4, 1})), PcxError::bad_header);
-    PcxSpec true_colour = s;
+    PcxHeaderFields true_colour = s;
     true_colour.planes = 3;
     EXPECT_EQ(error_of(make_pcx(true_colour, {0xC4, 1})), PcxError::bad_header);
-    PcxSpec no_marker = s;
+    PcxHeaderFields no_marker = s;
     no_marker.palette_marker = 11;
     EXPECT_EQ(error_of(make_pcx(no_marker, {0xC4, 1})), PcxError::bad_palette);
 
@@ -161,20 +161,20 @@ TEST(PcxDecoder, RefusesBadFiles) {
         EXPECT_EQ(error_of(shorter), PcxError::too_short) << cut;
     }
 
-    PcxSpec backwards = s;
+    PcxHeaderFields backwards = s;
     backwards.x_min = 5;
     backwards.x_max = 4;
     EXPECT_EQ(error_of(make_pcx(backwards, {})), PcxError::empty_window);
-    PcxSpec upside = s;
+    PcxHeaderFields upside = s;
     upside.y_min = 1;
     upside.y_max = -30000;
     EXPECT_EQ(error_of(make_pcx(upside, {})), PcxError::empty_window);
 
-    PcxSpec widest = window(kPcxMaxSide, 1);
+    PcxHeaderFields widest = window(kPcxMaxSide, 1);
     EXPECT_EQ(error_of(make_pcx(widest, {})), PcxError::none);
-    PcxSpec too_wide = window(kPcxMaxSide + 1, 1);
+    PcxHeaderFields too_wide = window(kPcxMaxSide + 1, 1);
     EXPECT_EQ(error_of(make_pcx(too_wide, {})), PcxError::too_large);
-    PcxSpec huge;
+    PcxHeaderFields huge;
     huge.x_min = huge.y_min = -32768;
     huge.x_max = huge.y_max = 32767;
     EXPECT_EQ(error_of(make_pcx(huge, {})), PcxError::too_large);

@@ -12,8 +12,8 @@ namespace {
 const std::string kTrying = "F\x94rs\x94ker \x94ppna: ";
 const std::string kCannotOpen = "gick ej \x94ppna ";
 
-PcxSpec window(int width, int height) {
-    PcxSpec s;
+PcxHeaderFields window(int width, int height) {
+    PcxHeaderFields s;
     s.x_max = width - 1;
     s.y_max = height - 1;
     return s;
@@ -40,26 +40,26 @@ TEST(PcxLoader, AnnouncesAndReturnsThePicture) {
 
 TEST(PcxLoader, FailuresPrintTheirMessageAndExitMinusOne) {
     ScratchDir dir;
-    PcxSpec v3 = window(2, 2);
+    PcxHeaderFields v3 = window(2, 2);
     v3.version = 3;
     dir.write("v3.pcx", make_pcx(v3, {0xC4, 1}));
-    PcxSpec bpp = window(2, 2);
+    PcxHeaderFields bpp = window(2, 2);
     bpp.bits_per_pixel = 1;
     dir.write("bpp.pcx", make_pcx(bpp, {0xC4, 1}));
-    PcxSpec marker = window(2, 2);
+    PcxHeaderFields marker = window(2, 2);
     marker.palette_marker = 0x0D;
     dir.write("marker.pcx", make_pcx(marker, {0xC4, 1}));
     Bytes short_file = make_pcx(window(2, 2), {});
     short_file.pop_back();
     dir.write("short.pcx", short_file);
     dir.write("empty.pcx", {});
-    PcxSpec backwards;
+    PcxHeaderFields backwards;
     backwards.x_min = 10;
     backwards.x_max = 9;
     backwards.y_max = 4;
     dir.write("backwards.pcx", make_pcx(backwards, {}));
     dir.write("huge.pcx", make_pcx(window(20000, 3), {}));
-    PcxSpec rgb = window(2, 2);
+    PcxHeaderFields rgb = window(2, 2);
     rgb.planes = 3;
     dir.write("rgb.pcx", make_pcx(rgb, {0xC4, 1, 0xC4, 2, 0xC4, 3}));
     dir.write("cut.pcx", make_pcx(window(40, 30), {0xC0 | 63, 1}));

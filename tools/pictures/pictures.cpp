@@ -15,14 +15,14 @@
 namespace {
 
 // One picture of the show: file name, size, whether to dither, the painter.
-struct PictureSpec {
+struct PictureEntry {
     const char* file;
     int w, h;
     bool dither;
     Canvas (*paint)();
 };
 
-const PictureSpec kPictures[] = {
+const PictureEntry kPictures[] = {
     {"a1txt.pcx", 320, 240, true, paint_a1txt},
     {"a1light1.pcx", 320, 240, true, paint_a1light1},
     {"a1light2.pcx", 320, 240, true, paint_a1light2},
@@ -113,7 +113,7 @@ bool write_pictures(const std::string& dir, const std::string& previews) {
                              "DejaVuSans-BoldOblique.ttf"})
         if (!Font(font, 12).ok()) return false;
     std::vector<Indexed> done;
-    for (const PictureSpec& pic : kPictures) {
+    for (const PictureEntry& pic : kPictures) {
         Canvas c = pic.paint();
         if (c.w != pic.w || c.h != pic.h) {
             std::fprintf(stderr, "vorn-gen: %s painted at %dx%d, expected %dx%d\n", pic.file, c.w,
