@@ -27,7 +27,7 @@ std::string opening_of(const std::vector<uint8_t>& bytes) {
 
 } // namespace
 
-Object load_object(const char* file_name, double scale, int8_t with_polygons) {
+Object load_object(const char* file_name, double scale, ObjectParts parts) {
     LoadReport report(file_name);
     report.out = format_message("Laddar %s\n", file_name);
     const std::string cannot_open = format_message("gick ej \x94ppna %s  !!\n", file_name);
@@ -41,7 +41,8 @@ Object load_object(const char* file_name, double scale, int8_t with_polygons) {
     if (!file.read()) report.fail(cannot_open, open_failure_reason(file.error_number));
     const std::vector<uint8_t>& bytes = file.bytes;
     report.out += format_message("filstorlek %zu\n", bytes.size());
-    LwoResult r = decode_lwo(bytes.data(), bytes.size(), scale, with_polygons != 0);
+    LwoResult r =
+        decode_lwo(bytes.data(), bytes.size(), scale, parts == ObjectParts::points_and_polygons);
     for (int pass = 0; pass < r.passes; ++pass) {
         report.out += "letar.. ";
         if (r.found[pass]) report.out += "hittade!\n ";

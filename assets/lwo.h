@@ -1,9 +1,10 @@
 // LightWave objects: big-endian "PNTS" (points) and "POLS" (triangles) chunks,
 // found by a byte-wise scan.
 //
-//   load_object(name, scale, with_polygons)  reads the file from the working
-//       folder and returns a ready Object; prints its progress; on any failure
-//       prints the message and ends the process with exit(-1).
+//   load_object(name, scale, parts)  reads the file from the working folder
+//       and returns a ready Object: its points only, or its points and
+//       triangles; prints its progress; on any failure prints the message and
+//       ends the process with exit(-1).
 #pragma once
 #include <cstddef>
 
@@ -19,4 +20,7 @@
 // 1.4 million points).
 constexpr size_t kMaxObjectFileBytes = size_t{16} << 20;
 
-Object load_object(const char* file_name, double scale, int8_t with_polygons);
+// What of an object a scene draws: its points (as sprites) or its surface.
+enum class ObjectParts : int8_t { points = 0, points_and_polygons = 1 };
+
+Object load_object(const char* file_name, double scale, ObjectParts parts);

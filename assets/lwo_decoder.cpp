@@ -103,9 +103,9 @@ bool read_polygons(const uint8_t* chunk, uint32_t length, LwoResult& r) {
         return false;
     }
     material->light_scale = 400;
-    material->fill_kind = 2;
+    material->fill_kind = FillKind::depth_tested;
     o.light_offset = -50;
-    o.mapping_mode = 0;
+    o.mapping_mode = MappingMode::from_normals;
     // Every face points at the material, so free_object finds it through
     // faces[0]; an empty chunk keeps it in the one spare face slot.
     if (n == 0) o.faces[0].material = material;

@@ -37,7 +37,7 @@ struct Scene {
         for (int i = 0; i < 256 * 256; ++i)
             texels[i] = (i * 2654435761u) & 0x003F3F3Fu;
         texture = {texels.data(), 256, 256};
-        object.mapping_mode = 1;
+        object.mapping_mode = MappingMode::stored;
         BenchRandom rng;
         // Triangles from a few pixels to a third of the screen across, a few
         // reaching past the borders, until their area is about four frames.

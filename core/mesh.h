@@ -16,14 +16,22 @@ struct Vec3 {
     double x, y, z;
 };
 
+// Which triangle filler draws a face: the loader sets depth_tested (2), and
+// scene 1 sets additive (0). The values are those of the object record.
+enum class FillKind : int32_t { additive = 0, depth_tested = 2 };
+
+// Where a face's texture coordinates come from: its vertices' normals (the
+// loader's choice), or the coordinates stored per corner (scene 5's grid).
+enum class MappingMode : int32_t { from_normals = 0, stored = 1 };
+
 struct Material {
-    int32_t fill_kind;   // 2 = depth-tested triangle filler, else additive
+    FillKind fill_kind;
     int32_t light_scale; // 400 after loading; no filler output depends on it
 };
 
 struct Face {
     int32_t vertex_index[3]; // into the vertex arrays
-    int32_t texture_u[3];    // stored texture column per corner (mapping_mode != 0)
+    int32_t texture_u[3];    // stored texture column per corner (MappingMode::stored)
     int32_t texture_v[3];    // stored texture row per corner
     Vec3 face_normal;        // unit normal, written by compute_normals
     Material* material;      // shared by all faces of one loaded object
@@ -37,7 +45,7 @@ struct ScreenFace {
 };
 
 struct Object {
-    int32_t mapping_mode = 0; // 0 = texture coordinates from vertex normals, else stored per face
+    MappingMode mapping_mode = MappingMode::from_normals;
     int32_t face_count = 0;
     int32_t vertex_count = 0;
     Face* faces = nullptr;

@@ -100,7 +100,7 @@ void stretch(Vec3& p, double amount_x, double amount_y, double amount_z, int32_t
 // uses it.
 void fill_faces(uint32_t* frame, Object& object, const Image& texture) {
     static std::vector<TexturePoint> points;
-    if (object.mapping_mode == 0) {
+    if (object.mapping_mode == MappingMode::from_normals) {
         points.resize(static_cast<size_t>(std::max(object.vertex_count, 0)));
         for (int32_t i = 0; i < object.vertex_count; ++i)
             points[static_cast<size_t>(i)] = environment_point(object.vertex_normals[i]);
@@ -122,7 +122,7 @@ void fill_faces(uint32_t* frame, Object& object, const Image& texture) {
                         gather_corners(sf, face, object, [point = points.data()](int32_t vertex) {
                             return point[vertex];
                         });
-                    if (face.material && face.material->fill_kind == 2)
+                    if (face.material && face.material->fill_kind == FillKind::depth_tested)
                         fill_depth_tested_corners(frame, corners, texture.pixels, band, shared, f);
                     else
                         fill_additive_corners(frame, corners, texture.pixels, band);

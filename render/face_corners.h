@@ -2,10 +2,10 @@
 // depth from its screen face, texture coordinates in whole texels; and the
 // fillers' entry points for corners gathered this way.
 //
-// With the object's mapping_mode 0 the texture coordinates come from the
+// With the object's mapping mode from_normals the texture coordinates come from the
 // view-space vertex normals (environment mapping): u = trunc((n.x + 1) * 127.5),
 // v = trunc((n.y + 1) * 127.5), which maps -1..1 to 0..255; so a normal facing
-// the eye reads texel (127, 127). Any other mapping_mode uses the coordinates
+// the eye reads texel (127, 127). MappingMode::stored uses the coordinates
 // stored in the face.
 #pragma once
 #include <cstdint>
@@ -30,7 +30,7 @@ inline TexturePoint environment_point(const Vec3& n) {
 }
 
 // The corners of a face; point_of(vertex index) gives a vertex's texture
-// point when mapping_mode is 0.
+// point with MappingMode::from_normals.
 template <class PointOf>
 inline FaceCorners gather_corners(const ScreenFace& sf, const Face& face, const Object& object,
                                   PointOf point_of) {
@@ -39,7 +39,7 @@ inline FaceCorners gather_corners(const ScreenFace& sf, const Face& face, const 
     const int32_t ys[3] = {sf.y0, sf.y1, sf.y2};
     const int32_t ds[3] = {sf.depth0, sf.depth1, sf.depth2};
     for (int k = 0; k < 3; ++k) {
-        const TexturePoint t = object.mapping_mode == 0
+        const TexturePoint t = object.mapping_mode == MappingMode::from_normals
                                    ? point_of(face.vertex_index[k])
                                    : TexturePoint{face.texture_u[k], face.texture_v[k]};
         out.c[k] = {xs[k], ys[k], t.u, t.v, ds[k]};

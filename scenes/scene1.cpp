@@ -17,7 +17,6 @@ Scene1 scene1;
 
 namespace {
 
-constexpr int32_t kAdditive = 0;
 constexpr int32_t kJitter = 0;
 constexpr int32_t kStretch = 1;
 
@@ -29,10 +28,10 @@ void scene1_setup() {
     s.texture = load_picture("part2.pcx", 256, 256);
     s.background = load_picture("backgr1.pcx", kFrameWidth, kFrameHeight);
     s.overlay = load_picture("qolonvrn.pcx", kFrameWidth, kFrameHeight);
-    s.ring = load_object("ringar2.lwo", 50.0, 0);
-    s.mesh = load_object("env3.lwo", 20.0, 1);
+    s.ring = load_object("ringar2.lwo", 50.0, ObjectParts::points);
+    s.mesh = load_object("env3.lwo", 20.0, ObjectParts::points_and_polygons);
     for (int32_t f = 0; f < s.mesh.face_count; ++f)
-        s.mesh.faces[f].material->fill_kind = kAdditive;
+        s.mesh.faces[f].material->fill_kind = FillKind::additive;
     s.overlay_start = 0;
     s.layout = kMeshInCentre;
     s.sprites = SpriteBatch(s.sprite);

@@ -113,7 +113,7 @@ void draw_noise(uint32_t* frame) {
 void scene3_setup() {
     Scene3& s = scene3;
     s.sprite = load_picture("part2.pcx", 256, 256);
-    s.object = load_object("2plan.lwo", 80.0, 0);
+    s.object = load_object("2plan.lwo", 80.0, ObjectParts::points);
     s.flash = Flash{Fade::Slow};
     s.sprites = SpriteBatch(s.sprite);
 }

@@ -18,18 +18,12 @@
 
 Scene4 scene4;
 
-namespace {
-
-constexpr int32_t kDepthTested = 2;
-
-} // namespace
-
 void scene4_setup() {
     Scene4& s = scene4;
     s.texture = load_picture("envmap.pcx", 256, 256);
-    s.object = load_object("knas.lwo", 50.0, 1);
+    s.object = load_object("knas.lwo", 50.0, ObjectParts::points_and_polygons);
     for (int32_t f = 0; f < s.object.face_count; ++f)
-        s.object.faces[f].material->fill_kind = kDepthTested;
+        s.object.faces[f].material->fill_kind = FillKind::depth_tested;
     s.flash = Flash{Fade::Slow};
 
     std::free(depth_buffer);

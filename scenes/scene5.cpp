@@ -136,7 +136,7 @@ void scene5_setup() {
     s.texture = load_picture("brisel2.pcx", 256, 256);
     s.sprite = load_picture("part2.pcx", 256, 256);
     s.scroller = load_picture("scroll.pcx", kScrollerWidth, kScrollerRows);
-    s.grid = load_object("16x16_1.lwo", 65.0, 1);
+    s.grid = load_object("16x16_1.lwo", 65.0, ObjectParts::points_and_polygons);
     s.mesh_shown = false;
     s.flash = Flash{Fade::Quick};
     s.previous_tick = 0;
@@ -148,7 +148,7 @@ void scene5_setup() {
             face.texture_v[n] = trunc_to_int32(kTextureScale * m.y);
         }
     }
-    s.grid.mapping_mode = 1;
+    s.grid.mapping_mode = MappingMode::stored;
     s.sprites = SpriteBatch(s.sprite);
 }
 

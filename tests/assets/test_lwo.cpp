@@ -40,7 +40,7 @@ TEST(LwoDecoder, ReadsPointsAndTriangles) {
     EXPECT_EQ(o.faces[0].vertex_index[1], 0);
     EXPECT_EQ(o.faces[0].vertex_index[2], 1);
     ASSERT_NE(o.screen_faces, nullptr);
-    EXPECT_EQ(o.mapping_mode, 0);
+    EXPECT_EQ(o.mapping_mode, MappingMode::from_normals);
     EXPECT_EQ(o.light_offset, -50);
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
@@ -54,7 +54,7 @@ TEST(LwoDecoder, OneMaterialSharedByAllFaces) {
     ASSERT_EQ(o.face_count, 2);
     ASSERT_NE(o.faces[0].material, nullptr);
     EXPECT_EQ(o.faces[0].material, o.faces[1].material);
-    EXPECT_EQ(o.faces[0].material->fill_kind, 2);
+    EXPECT_EQ(o.faces[0].material->fill_kind, FillKind::depth_tested);
     EXPECT_EQ(o.faces[0].material->light_scale, 400);
 }
 
@@ -126,7 +126,7 @@ TEST(LwoDecoder, PolygonsNotRequestedAreNotRead) {
     EXPECT_EQ(d.r.object.face_count, 0);
     EXPECT_EQ(d.r.object.faces, nullptr);
     EXPECT_EQ(d.r.object.screen_faces, nullptr);
-    EXPECT_EQ(d.r.object.mapping_mode, 0);
+    EXPECT_EQ(d.r.object.mapping_mode, MappingMode::from_normals);
 }
 
 TEST(LwoDecoder, RefusesBrokenFiles) {
@@ -182,9 +182,9 @@ TEST(LwoDecoder, RefusesBrokenFiles) {
 }
 
 // load_object in a child process: progress text, exit code and the counts.
-Captured load_in_child(const ScratchDir& dir, const char* name, int8_t with_polygons) {
+Captured load_in_child(const ScratchDir& dir, const char* name, ObjectParts parts) {
     return run_captured(dir.path, [=] {
-        Object o = load_object(name, 2.0, with_polygons);
+        Object o = load_object(name, 2.0, parts);
         std::printf("<%d %d>", o.vertex_count, o.face_count);
     });
 }
@@ -200,11 +200,11 @@ TEST(LwoLoader, ProgressOutputOfASuccessfulLoad) {
     ASSERT_EQ(file.size(), 1234u);
     dir.write("obj.lwo", file);
 
-    Captured both = load_in_child(dir, "obj.lwo", 1);
+    Captured both = load_in_child(dir, "obj.lwo", ObjectParts::points_and_polygons);
     EXPECT_EQ(both.exit_code, 0);
     EXPECT_EQ(both.out,
               "Laddar obj.lwo\nfilstorlek 1234\nletar.. hittade!\n letar.. hittade!\n <4 2>");
-    Captured points = load_in_child(dir, "obj.lwo", 0);
+    Captured points = load_in_child(dir, "obj.lwo", ObjectParts::points);
     EXPECT_EQ(points.exit_code, 0);
     EXPECT_EQ(points.out, "Laddar obj.lwo\nfilstorlek 1234\nletar.. hittade!\n <4 0>");
 }
@@ -251,7 +251,7 @@ TEST(LwoLoader, FailuresPrintTheirMessageAndExitMinusOne) {
                            "header.lwo: the file ends inside a chunk header\n"},
     };
     for (const auto& k : cases) {
-        const Captured c = load_in_child(dir, k.name, 1);
+        const Captured c = load_in_child(dir, k.name, ObjectParts::points_and_polygons);
         EXPECT_EQ(c.exit_code, 255) << k.name;
         EXPECT_EQ(c.out, k.out);
     }

@@ -63,10 +63,11 @@ struct TestMesh {
     std::vector<Vec3> model, view, normals;
     std::vector<Face> faces;
     std::vector<ScreenFace> screen;
-    Material material{0, 400};
+    Material material{FillKind::additive, 400};
     Object object;
 
-    TestMesh(std::vector<Vec3> vertices, std::vector<Face> fs, int32_t fill_kind = 0)
+    TestMesh(std::vector<Vec3> vertices, std::vector<Face> fs,
+             FillKind fill_kind = FillKind::additive)
         : model(std::move(vertices)), faces(std::move(fs)) {
         material.fill_kind = fill_kind;
         view.resize(model.size());

@@ -25,7 +25,7 @@ struct DepthScene {
 
 TestMesh square_facing_the_eye() {
     return TestMesh({{-50, -50, 0}, {50, -50, 0}, {50, 50, 0}, {-50, 50, 0}},
-                    {face_of(0, 1, 2), face_of(0, 2, 3)}, 2);
+                    {face_of(0, 1, 2), face_of(0, 2, 3)}, FillKind::depth_tested);
 }
 
 } // namespace

@@ -26,7 +26,7 @@ void expect_near(Vec3 got, Vec3 want) {
 }
 
 // One triangle: the origin, x = 100 at view z = 512, and y = 50 at z = 256.
-TestMesh probe_triangle(int32_t fill_kind = 0) {
+TestMesh probe_triangle(FillKind fill_kind = FillKind::additive) {
     return TestMesh({{0, 0, 0}, {100, 0, 256}, {0, 50, 0}}, {face_of(0, 1, 2)}, fill_kind);
 }
 

@@ -22,7 +22,7 @@ struct StoredFace {
         face.texture_u[0] = u0, face.texture_v[0] = v0;
         face.texture_u[1] = u1, face.texture_v[1] = v1;
         face.texture_u[2] = u2, face.texture_v[2] = v2;
-        object.mapping_mode = 1;
+        object.mapping_mode = MappingMode::stored;
     }
 };
 
@@ -215,7 +215,7 @@ TEST(EnvironmentMapping, TextureCoordinatesComeFromTheVertexNormals) {
     Face face{};
     face.vertex_index[0] = 0, face.vertex_index[1] = 1, face.vertex_index[2] = 2;
     Object object;
-    object.mapping_mode = 0;
+    object.mapping_mode = MappingMode::from_normals;
     object.vertex_normals = normals;
 
     for (double z : {1.0, -1.0}) {

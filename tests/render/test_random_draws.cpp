@@ -74,7 +74,7 @@ TEST(RandomDraws, TrianglesWithWildCornersStayInsideTheFrame) {
     depth_buffer = depth.data();
     Face face{};
     Object stored;
-    stored.mapping_mode = 1;
+    stored.mapping_mode = MappingMode::stored;
 
     for (int n = 0; n < 3000; ++n) {
         ScreenFace c;
@@ -136,7 +136,7 @@ TEST(RandomDraws, ObjectsThroughAndAroundTheEyeStayInsideTheFrame) {
         std::vector<Face> faces(60);
         for (Face& f : faces)
             f = face_of(rng.between(0, 39), rng.between(0, 39), rng.between(0, 39));
-        TestMesh mesh(vertices, faces, n % 2 == 0 ? 2 : 0);
+        TestMesh mesh(vertices, faces, n % 2 == 0 ? FillKind::depth_tested : FillKind::additive);
         set_orientation(mesh.object,
                         rotation_matrix(rng.real(0, 7), rng.real(0, 7), rng.real(0, 7)));
         draw_object(frame.data(), mesh.object, tex.image, 160, 120);

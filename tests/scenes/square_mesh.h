@@ -15,7 +15,7 @@ struct SquareMesh {
     std::vector<ScreenFace> screen = std::vector<ScreenFace>(2);
     Material material;
 
-    SquareMesh(double half_side, int32_t fill_kind)
+    SquareMesh(double half_side, FillKind fill_kind)
         : model{{-half_side, -half_side, 0},
                 {half_side, -half_side, 0},
                 {half_side, half_side, 0},

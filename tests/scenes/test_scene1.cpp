@@ -75,7 +75,7 @@ class Scene1Test : public ::testing::Test {
 
     Vec3 ring_point{0, 0, 0};
     Vec3 ring_view{};
-    SquareMesh square{50, 0};
+    SquareMesh square{50, FillKind::additive};
     GuardedFrame frame;
 };
 
@@ -201,7 +201,7 @@ TEST(Scene1Data, BothLayoutsStayInsideTheFrame) {
     std::filesystem::current_path(here);
     EXPECT_EQ(scene1.ring.face_count, 0);
     ASSERT_GT(scene1.mesh.face_count, 0);
-    EXPECT_EQ(scene1.mesh.faces[0].material->fill_kind, 0);
+    EXPECT_EQ(scene1.mesh.faces[0].material->fill_kind, FillKind::additive);
     EXPECT_EQ(scene1.layout, kMeshInCentre);
 
     GuardedFrame frame;

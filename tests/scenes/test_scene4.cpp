@@ -48,7 +48,7 @@ class Scene4Test : public ::testing::Test {
         return count;
     }
 
-    SquareMesh square{50, 2};
+    SquareMesh square{50, FillKind::depth_tested};
     GuardedFrame frame;
 };
 
@@ -136,7 +136,7 @@ TEST(Scene4Data, DrawsItsObjectOverTheFillAndReleasesTheDepthBuffer) {
     ASSERT_NE(depth_buffer, nullptr);
     EXPECT_EQ(depth_bias, 0);
     ASSERT_GT(scene4.object.face_count, 0);
-    EXPECT_EQ(scene4.object.faces[0].material->fill_kind, 2);
+    EXPECT_EQ(scene4.object.faces[0].material->fill_kind, FillKind::depth_tested);
 
     GuardedFrame frame, fill;
     for (int32_t tick : {0, 250, 700, 3000}) {

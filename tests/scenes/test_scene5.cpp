@@ -32,7 +32,7 @@ class Scene5Test : public ::testing::Test {
         // Kept left of the scroller: its corners stay within about 40 pixels
         // of the centre through the ripple.
         grid.attach(scene5.grid);
-        scene5.grid.mapping_mode = 1;
+        scene5.grid.mapping_mode = MappingMode::stored;
         for (Face& face : grid.faces)
             for (int n = 0; n < 3; ++n)
                 face.texture_u[n] = 10 * n;
@@ -63,7 +63,7 @@ class Scene5Test : public ::testing::Test {
         return n;
     }
 
-    SquareMesh grid{10, 2};
+    SquareMesh grid{10, FillKind::depth_tested};
     GuardedFrame frame;
 };
 
@@ -191,7 +191,7 @@ TEST(Scene5Data, GridTakesItsPictureCoordinatesFromItsModel) {
     scene5_setup();
     std::filesystem::current_path(here);
     ASSERT_GT(scene5.grid.face_count, 0);
-    EXPECT_EQ(scene5.grid.mapping_mode, 1);
+    EXPECT_EQ(scene5.grid.mapping_mode, MappingMode::stored);
     for (int32_t f = 0; f < scene5.grid.face_count; ++f)
         for (int n = 0; n < 3; ++n) {
             const Vec3& m = scene5.grid.model_vertices[scene5.grid.faces[f].vertex_index[n]];
