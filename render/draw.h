@@ -36,19 +36,23 @@ void set_orientation(Object& object, const Matrix3& rotation);
 void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                  int32_t centre_y);
 
+// How draw_object_distorted moves each corner in view space (the values are
+// the mode numbers of the drawing operation; any other number is `none`):
+//   jitter:  three vorn::rand() calls per corner (x, y, z); each coordinate
+//            grows by a random fraction in (0, 1] of amount * itself (z
+//            includes the +256)
+//   stretch: x *= 1 + amount_x, y *= 1 + amount_y, z *= 1 - amount_z
+//   none:    no change
+enum class Distortion : int32_t { jitter = 0, stretch = 1, none = 2 };
+
 // As draw_object, but each face corner's vertex is transformed and then
-// distorted in view space just before it is projected:
-//   mode 0: random jitter, three vorn::rand() calls per corner (x, y, z);
-//           each coordinate grows by a random fraction in (0, 1] of
-//           amount * itself (z includes the +256)
-//   mode 1: stretch, x *= 1 + amount_x, y *= 1 + amount_y, z *= 1 - amount_z
-//   other:  no change
+// distorted in view space (`mode`) just before it is projected.
 // A vertex shared by several faces is distorted afresh for each of them;
 // view_vertices keep the last result. Vertices used by no face are not
 // transformed.
 void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                            int32_t centre_y, double amount_x, double amount_y, double amount_z,
-                           int32_t mode);
+                           Distortion mode);
 
 // Transforms every vertex and draws an additive sprite at each, scaled with
 // distance: size trunc(sprite_size * 256 / z), position scaled by zoom.

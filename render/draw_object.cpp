@@ -85,9 +85,9 @@ void jitter(Vec3& p, double amount_x, double amount_y, double amount_z, int r1, 
     p.z = p.z + (32768 - r3) * p.z * amount_z / 32768;
 }
 
-// Any other mode's distortion: a stretch (mode 1) or none.
-void stretch(Vec3& p, double amount_x, double amount_y, double amount_z, int32_t mode) {
-    if (mode == 1) {
+// The distortions other than jitter: a stretch, or none.
+void stretch(Vec3& p, double amount_x, double amount_y, double amount_z, Distortion mode) {
+    if (mode == Distortion::stretch) {
         p.x = (1 + amount_x) * p.x;
         p.y = (1 + amount_y) * p.y;
         p.z = (1 - amount_z) * p.z;
@@ -153,9 +153,9 @@ void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t 
 
 void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                            int32_t centre_y, double amount_x, double amount_y, double amount_z,
-                           int32_t mode) {
+                           Distortion mode) {
     std::vector<ScreenCorner>& corners = corner_store(object.vertex_count);
-    if (mode == 0) {
+    if (mode == Distortion::jitter) {
         // Fresh random numbers for every corner of every face, three in turn
         // from the shared generator (x, y, z): each corner is transformed,
         // distorted and projected on its own. A part of the faces starts the
@@ -189,7 +189,7 @@ void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture
                 object.view_vertices[object.faces[f].vertex_index[j]] =
                     corner_points[3 * static_cast<size_t>(f) + static_cast<size_t>(j)];
     } else {
-        // Any other mode gives a vertex the same point every time: each
+        // A stretch or none gives a vertex the same point every time: each
         // vertex some face uses is worked out once, then the faces take
         // their corners from there. (Unused vertices stay untouched.) The
         // object's list of each vertex's faces tells which are used, where

@@ -15,13 +15,6 @@
 
 Scene1 scene1;
 
-namespace {
-
-constexpr int32_t kJitter = 0;
-constexpr int32_t kStretch = 1;
-
-} // namespace
-
 void scene1_setup() {
     Scene1& s = scene1;
     s.sprite = load_picture("part1.pcx", 256, 256);
@@ -74,10 +67,11 @@ void scene1_render(uint32_t* frame) {
         clear_sync_flag(4);
     }
     if (ring_in_centre)
-        draw_object_distorted(frame, s.mesh, s.texture, 280, 200, jitter, jitter, 0.0, kJitter);
+        draw_object_distorted(frame, s.mesh, s.texture, 280, 200, jitter, jitter, 0.0,
+                              Distortion::jitter);
     else
         draw_object_distorted(frame, s.mesh, s.texture, 160, 120, 0.0, std::sin(4 * rx) + 1.0,
-                              0.5 * std::sin(rz), kStretch);
+                              0.5 * std::sin(rz), Distortion::stretch);
 }
 
 void scene1_release() {

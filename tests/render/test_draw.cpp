@@ -83,7 +83,8 @@ TEST(DrawObject, StretchModeHalvingZDoublesTheSizeAboutTheCentre) {
     GuardedBuffer a, b;
     UniformTexture tex(0x00010101u);
     draw_object(a.data(), plain.object, tex.image, 160, 120);
-    draw_object_distorted(b.data(), stretched.object, tex.image, 160, 120, 0, 0, 0.5, 1);
+    draw_object_distorted(b.data(), stretched.object, tex.image, 160, 120, 0, 0, 0.5,
+                          Distortion::stretch);
     const ScreenFace &p = plain.screen[0], &s = stretched.screen[0];
     EXPECT_EQ(s.x1 - 160, 2 * (p.x1 - 160));
     EXPECT_EQ(s.y2 - 120, 2 * (p.y2 - 120));
@@ -102,7 +103,8 @@ TEST(DrawObject, JitterWithZeroAmountsDrawsThePlainObjectAndUsesThreeRandomsPerC
     GuardedBuffer a, b;
     draw_object(a.data(), plain.object, tex.image, 160, 120);
     const uint64_t before = vorn::rand_calls();
-    draw_object_distorted(b.data(), jittered.object, tex.image, 160, 120, 0, 0, 0, 0);
+    draw_object_distorted(b.data(), jittered.object, tex.image, 160, 120, 0, 0, 0,
+                          Distortion::jitter);
     EXPECT_EQ(vorn::rand_calls() - before, 2u * 3u * 3u);
     EXPECT_EQ(a.storage, b.storage);
     for (int i = 0; i < 2; ++i) {
@@ -112,7 +114,8 @@ TEST(DrawObject, JitterWithZeroAmountsDrawsThePlainObjectAndUsesThreeRandomsPerC
 
     // With an amount, the jitter only ever pushes a coordinate outward.
     TestMesh moved(v, f);
-    draw_object_distorted(b.data(), moved.object, tex.image, 160, 120, 0.5, 0, 0, 0);
+    draw_object_distorted(b.data(), moved.object, tex.image, 160, 120, 0.5, 0, 0,
+                          Distortion::jitter);
     for (int i = 0; i < 4; ++i) {
         EXPECT_GE(std::fabs(moved.view[i].x), std::fabs(v[i].x)) << i;
         EXPECT_LE(std::fabs(moved.view[i].x), 1.5 * std::fabs(v[i].x)) << i;
@@ -120,7 +123,8 @@ TEST(DrawObject, JitterWithZeroAmountsDrawsThePlainObjectAndUsesThreeRandomsPerC
 
     // Other modes leave the view vertices as transformed.
     TestMesh unchanged(v, f);
-    draw_object_distorted(b.data(), unchanged.object, tex.image, 160, 120, 9, 9, 9, 7);
+    draw_object_distorted(b.data(), unchanged.object, tex.image, 160, 120, 9, 9, 9,
+                          Distortion::none);
     EXPECT_EQ(unchanged.view[2].z, 256.0);
 }
 
@@ -140,7 +144,8 @@ TEST(DrawObject, FacesWithACornerBehindTheEyeAreSkipped) {
 
     // A stretch that pushes z through the eye skips everything.
     GuardedBuffer other;
-    draw_object_distorted(other.data(), mesh.object, tex.image, 160, 120, 0, 0, 1.0, 1);
+    draw_object_distorted(other.data(), mesh.object, tex.image, 160, 120, 0, 0, 1.0,
+                          Distortion::stretch);
     EXPECT_EQ(other.count_not(0), 0);
     EXPECT_TRUE(other.guards_intact());
 }

@@ -141,7 +141,7 @@ TEST(RandomDraws, ObjectsThroughAndAroundTheEyeStayInsideTheFrame) {
                         rotation_matrix(rng.real(0, 7), rng.real(0, 7), rng.real(0, 7)));
         draw_object(frame.data(), mesh.object, tex.image, 160, 120);
         draw_object_distorted(frame.data(), mesh.object, tex.image, 160, 120, rng.real(-2, 2),
-                              rng.real(-2, 2), rng.real(-2, 2), n % 3);
+                              rng.real(-2, 2), rng.real(-2, 2), static_cast<Distortion>(n % 3));
         draw_vertex_sprites(frame.data(), mesh.object, tex.image, 160, 120, rng.real(-3, 3),
                             rng.between(0, 64));
         advance_depth_bias();
