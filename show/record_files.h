@@ -16,10 +16,10 @@
 //                                copies finish() makes of them) left by runs
 //                                that are no longer running (kill -9, a power
 //                                cut), and those of runs still going
-//   fragments_in(path)           how many complete movie fragments an MP4
-//                                working file holds (each is about a second
-//                                of the show and plays on its own), or -1
-//                                for a Matroska file that holds a cluster
+//   fragments_in(path)           how many whole movie fragments an MP4
+//                                working file holds (each a second or more of
+//                                the show, playable on its own); for a
+//                                Matroska file 1 when it holds a cluster
 //
 // Errors come back as one line naming the file and the cause.
 #pragma once
