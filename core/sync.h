@@ -3,8 +3,8 @@
 // The music's playback thread writes it through sync_callback(); the main loop
 // reads the scene number and the scenes read and clear the flags. Every access
 // is a relaxed atomic byte load or store, so each test re-reads memory. A flag
-// raised again between a scene's test and its clearing store is lost, as it
-// always was.
+// raised again between a scene's test and its clearing store is lost: the
+// scene sees it once.
 //
 //   sync value 0..31   -> scene number (31 ends the show)
 //   sync value 32..40  -> flag (value - 31) becomes 1

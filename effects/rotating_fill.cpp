@@ -84,6 +84,13 @@ void fill_rows(uint32_t* frame, const uint32_t* texels, int32_t top, int32_t bot
 } // namespace
 
 FillCorners rotating_fill_corners(int32_t pivot_x, int32_t pivot_y, double angle) {
+    // The four corners lie on the circle of radius r (the pivot's distance
+    // from the origin) about the pivot. t points from the pivot to the
+    // origin, so at angle 0 the corners are the origin (d1 = t), its mirror
+    // images across the pivot's row and column (d2 = -t, d3 = P - t), and its
+    // mirror image through the pivot (d4 = t + P): the rectangle with one
+    // corner at the origin and its centre at the pivot. `angle` turns all
+    // four about the pivot. P is kPi, 3.14159256 (core/angles.h).
     const int32_t r = pivot_distance(pivot_x, pivot_y);
     const double t = std::atan2(-static_cast<double>(pivot_y), -static_cast<double>(pivot_x));
     const double d1 = t + angle;

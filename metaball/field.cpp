@@ -11,6 +11,8 @@
 #include "core/rand.h"
 
 float grid_coordinate(int n, float lo, float hi) {
+    // 20 grid points per axis, n = 0 .. 19: t runs from 0 to 1 in 19 steps,
+    // rounded to float before it is used.
     const double t = static_cast<float>(n / 19.0);
     return static_cast<float>((1.0 - t) * lo + t * hi);
 }

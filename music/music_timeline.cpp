@@ -10,11 +10,12 @@
 
 namespace {
 
-// Calls row(info, values) for every row the first pass of the song enters,
-// with that row's sync values, until row() returns false. libxmp's time
-// counts to the end of the tick just rendered; `tick_start_ms` is its start.
-// Returns where the walk stopped, in ms since `from`: the start of the row
-// row() refused, or the end of the first pass; -1 if the module is unreadable.
+// Calls row(info, row_start_ms, values) for every row the first pass of the
+// song enters from order position `from`, with that row's sync values, until
+// row() returns false. Times are libxmp's clock in ms: it counts to the end
+// of the tick just rendered, so a row starts one tick's length earlier.
+// Returns where the walk stopped on that clock: the start of the row row()
+// refused, or the end of the first pass; -1 if the module is unreadable.
 template <class Row> int64_t walk_rows(const std::vector<uint8_t>& module, Row row, int from = 0) {
     XmpPlayer player;
     if (!player.load(module) || !player.start(8000, from)) return -1;

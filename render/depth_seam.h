@@ -12,6 +12,7 @@
 // waits.
 #pragma once
 #include <atomic>
+#include <cassert>
 #include <cstdint>
 #include <vector>
 
@@ -33,7 +34,9 @@ class DepthSeam {
     // left `value` in the entry.
     void note(int32_t face, uint32_t value) {
         const uint32_t n = noted_.load(std::memory_order_relaxed);
-        if (n >= notes_.size()) return; // cannot happen: one run per face and row
+        // One run per face and row: never more notes than faces.
+        assert(n < notes_.size());
+        if (n >= notes_.size()) return;
         notes_[n] = {face, value};
         noted_.store(n + 1, std::memory_order_release);
     }
@@ -56,9 +59,10 @@ class DepthSeam {
         int32_t face;
         uint32_t value;
     };
-    // The lower band writes the counters for every face: on a cache line of
-    // their own (the class's size rounds up to whole lines), so that nothing
-    // the upper band reads shares it.
+    // The notes and the entry's first value are written before the bands
+    // start or by the lower band only; the two counters the upper band polls
+    // sit on a cache line of their own (the class's size rounds up to whole
+    // lines), so that the lower band's other writes do not share it.
     uint32_t initial_ = 0;
     std::vector<Note> notes_;
     alignas(64) std::atomic<uint32_t> noted_{0};

@@ -29,10 +29,11 @@ Matrix3 rotation_matrix(double a, double b, double c);
 // Copies a rotation into the object's orientation.
 void set_orientation(Object& object, const Matrix3& rotation);
 
-// Transforms every vertex by the orientation (+256 on z), projects each face's
-// corners (anew for every face that uses them) into screen_faces, recomputes
-// the normals, and fills each face: depth-tested when its material's
-// fill_kind is 2, additive otherwise. No culling, no sorting.
+// Transforms every vertex by the orientation (+256 on z) and projects it
+// once; each face takes its three corners from there into screen_faces (the
+// same points projecting a face's corners anew would give). Then recomputes
+// the normals and fills each face: depth-tested when its material's fill kind
+// is FillKind::depth_tested, additive otherwise. No culling, no sorting.
 void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                  int32_t centre_y);
 

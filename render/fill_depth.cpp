@@ -1,8 +1,8 @@
 // The depth-tested triangle filler: texels replace the frame pixels where the
 // face is nearer than the depth buffer (larger depth = nearer).
 //
-// Only the texture reaches the picture: no per-corner light level is worked
-// out, since no span would read it.
+// Only the texture reaches the picture: the filler keeps no light level per
+// corner.
 #include <algorithm>
 
 #include "render/depth.h"

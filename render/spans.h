@@ -52,10 +52,16 @@ struct ClippedSpan {
 
 enum class Clip { Yes, No };
 
-// Runs whose ends the walker has proved to lie on row 0..239 and in columns
-// 0..320, with |u end - u start| and |v end - v start| below 2^16 and
-// |depth end - depth start| below 2^21, so that no clip applies and every
-// quotient takes the reciprocal path of small_divide.h.
+// The run of row y between ends a and b (either order) set up in `out`;
+// false when nothing of it is drawn. Two contracts:
+//   Clip::Yes  any run: off-screen rows and runs draw nothing, the run is
+//              clipped to columns 0..320 (the left clip moves its start
+//              along the steps), and the steps are exact quotients.
+//   Clip::No   runs the walker has proved to lie on row 0..239 and in
+//              columns 0..320, with |u end - u start| and |v end - v start|
+//              below 2^16 and |depth end - depth start| below 2^21: no clip
+//              applies, and every quotient takes the reciprocal path of
+//              small_divide.h (the same values).
 template <Clip clip> inline bool set_up_run(SpanEnd a, SpanEnd b, int64_t y, ClippedSpan& out) {
     if constexpr (clip == Clip::Yes)
         if (y < 0 || y >= kFrameHeight) return false;

@@ -8,9 +8,10 @@
 // A sprite is drawn in two steps: clipping works out the part on screen and
 // which column and row of the whole sprite its first pixel shows; the add
 // loop then reads the texel for each of those sprite columns and rows. A
-// SpriteBatch (draw_vertex_sprites, scene 5) keeps a scaled copy of the image for
-// every size it has drawn, since the sprites of one size read the same texels,
-// with each row's non-black extent, outside which adding changes nothing.
+// SpriteBatch (draw_vertex_sprites in scenes 1 and 3, and scene 5's sprites)
+// keeps a scaled copy of the image for every size it has drawn, since the
+// sprites of one size read the same texels, with each row's non-black
+// extent, outside which adding changes nothing.
 #include <algorithm>
 #include <vector>
 
@@ -152,9 +153,9 @@ void SpriteBatch::draw_all(uint32_t* frame, const std::vector<Place>& places) {
         band_count() == 2 ? work.split() : kFrameHeight);
 }
 
-// The whole (unclipped) sprite of one size, 2 (width / 2) by 2 (height / 2)
-// pixels, colour bits only, with kMargin black pixels left and right of each
-// row, built on first use.
+// The copy of the whole (unclipped) sprite of one size, 2 (width / 2) by
+// 2 (height / 2) pixels, colour bits only, with kMargin black pixels left and
+// right of each row; null when make_copy has not made it yet.
 const SpriteBatch::Scaled* SpriteBatch::find_copy(int32_t width, int32_t height) const {
     if (width < 1 || height < 1 || width > kLargest || height > kLargest) return nullptr;
     const int32_t last = last_of_width_[width];

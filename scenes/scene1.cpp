@@ -74,6 +74,8 @@ void scene1_render(uint32_t* frame) {
                               0.5 * std::sin(rz), Distortion::stretch);
 }
 
+// Frees the sprite, the overlay and the texture; the background and the two
+// objects stay until the process ends, which follows at once.
 void scene1_release() {
     std::free(scene1.sprite.pixels);
     scene1.sprite = Image{};

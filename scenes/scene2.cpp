@@ -175,6 +175,8 @@ void scene2_render(uint32_t* frame) {
                       s.greeting_index);
 }
 
+// Frees the overlay and the background; the two pictures, the greetings and
+// the rest stay until the process ends, which follows at once.
 void scene2_release() {
     std::free(scene2.overlay.pixels);
     scene2.overlay = Image{};

@@ -57,6 +57,8 @@ void scene4_render(uint32_t* frame) {
     flash_on_cue(s.flash, frame, t);
 }
 
+// Frees the depth buffer and the texture; the object stays until the
+// process ends, which follows at once.
 void scene4_release() {
     std::free(depth_buffer);
     depth_buffer = nullptr;

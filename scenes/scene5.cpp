@@ -127,6 +127,9 @@ void draw_scroller(uint32_t* frame, const Image& scroller, int32_t t) {
 } // namespace
 
 int64_t scroller_top(int32_t tick) {
+    // The strip rises 27.62589928057554 (3840 / 139, as a double) rows per
+    // second: its 720 rows of travel take 26.06 seconds. The constant is
+    // written out because its rounding decides which row shows at which tick.
     const int64_t risen = static_cast<int64_t>(tick * 27.62589928057554 / 70);
     return kFrameHeight - risen;
 }
@@ -177,4 +180,6 @@ void scene5_render(uint32_t* frame) {
     flash_on_cue(s.flash, frame, t);
 }
 
+// Frees nothing: the pictures and the grid stay until the process ends,
+// which follows at once.
 void scene5_release() {}

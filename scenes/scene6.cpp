@@ -57,6 +57,8 @@ void scene6_render(uint32_t* frame) {
     flash_on_cue(s.flash, frame, t);
 }
 
+// Frees the metaball renderer's buffers; the two pictures stay until the
+// process ends, which follows at once.
 void scene6_release() {
     metaball_release();
 }

@@ -28,6 +28,7 @@ void scene7_render(uint32_t* frame) {
     draw_light_maps(frame, s.lights, s.levels);
 }
 
+// Frees the three light maps, all that the scene loads.
 void scene7_release() {
     for (Image& light : scene7.lights) {
         std::free(light.pixels);

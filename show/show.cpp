@@ -92,7 +92,7 @@ int run_show(ShowPlatform& p) {
         p.display.destroy();
         std::fprintf(stderr, "vorn: %s\n", e.what());
         p.dialogs.show_error("Vorn", e.what());
-        // A failure is not a success: exit code 1 where the show once returned 0.
+        // A failure is not a success: exit code 1.
         return 1;
     }
 }

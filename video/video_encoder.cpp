@@ -19,12 +19,13 @@ extern "C" {
 
 #include "core/screen.h"
 
+namespace {
+
+// The H.264 settings (the README's Recording section explains them).
 const char* const kH264Preset = "veryfast";
 const char* const kH264Crf = "23";
 const int64_t kH264MaxRate = 8000000; // bit/s, over a 2 s buffer
 const char* const kH264Params = "subme=1:me=dia:partitions=i8x8,i4x4";
-
-namespace {
 
 std::string av_error(int error) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};

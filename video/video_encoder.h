@@ -31,12 +31,6 @@ struct AVStream;
 struct SwrContext;
 struct SwsContext;
 
-// The H.264 settings, for the README and the report.
-extern const char* const kH264Preset;
-extern const char* const kH264Crf;
-extern const char* const kH264Params;
-extern const int64_t kH264MaxRate;
-
 class VideoEncoder : public FrameSink {
   public:
     // Writes `path`; messages name `shown_as` (the name the file will get).
