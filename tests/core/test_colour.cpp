@@ -6,24 +6,7 @@
 #include "core/colour.h"
 #include "core/rand.h"
 #include "core/screen.h"
-
-namespace {
-
-uint32_t channel_add(uint32_t a, uint32_t b) {
-    uint32_t out = a & 0xFF000000u;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF);
-        out |= (sum > 255 ? 255 : sum) << shift;
-    }
-    return out;
-}
-
-uint32_t next_pixel(uint32_t& state) {
-    state = state * 1664525u + 1013904223u;
-    return state;
-}
-
-} // namespace
+#include "test_support.h"
 
 TEST(Colour, SaturatingAddMatchesPerChannelSums) {
     // Channel values around the carry boundary, in every combination of
@@ -34,26 +17,27 @@ TEST(Colour, SaturatingAddMatchesPerChannelSums) {
             for (uint32_t mask : {0x0000FFu, 0x00FF00u, 0xFF0000u, 0xFFFFFFu, 0x00FF00FFu}) {
                 const uint32_t pa = (a * 0x010101u & mask) | 0xAB000000u;
                 const uint32_t pb = (b * 0x010101u & (mask ^ 0x00FF00u)) | 0x12000000u;
-                ASSERT_EQ(add_saturate(pa, pb), channel_add(pa, pb)) << std::hex << pa << " " << pb;
+                ASSERT_EQ(add_saturate(pa, pb), add_reference(pa, pb))
+                    << std::hex << pa << " " << pb;
             }
-    uint32_t state = 7;
+    TestRandom random(7);
     for (int i = 0; i < 200000; ++i) {
-        const uint32_t a = next_pixel(state), b = next_pixel(state);
-        ASSERT_EQ(add_saturate(a, b), channel_add(a, b)) << std::hex << a << " " << b;
+        const uint32_t a = random.next(), b = random.next();
+        ASSERT_EQ(add_saturate(a, b), add_reference(a, b)) << std::hex << a << " " << b;
     }
 }
 
 TEST(Colour, BrightenSaturatesAndKeepsTopByte) {
     std::vector<uint32_t> frame(kFramePixels);
-    uint32_t state = 3;
+    TestRandom random(3);
     for (uint32_t& p : frame)
-        p = next_pixel(state);
+        p = random.next();
     const std::vector<uint32_t> before = frame;
     for (uint32_t amount : {0u, 1u, 100u, 255u}) {
         frame = before;
         brighten(frame.data(), amount);
         for (int32_t p = 0; p < kFramePixels; ++p)
-            ASSERT_EQ(frame[p], channel_add(before[p], amount * 0x010101u)) << amount << " " << p;
+            ASSERT_EQ(frame[p], add_reference(before[p], amount * 0x010101u)) << amount << " " << p;
     }
 }
 

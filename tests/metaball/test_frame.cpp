@@ -10,8 +10,6 @@
 #include "metaball/metaball.h"
 #include "metaball_test_support.h"
 
-using scene_test::GuardedFrame;
-
 namespace {
 
 struct SmallSurface {

@@ -11,7 +11,6 @@
 #include "metaball_test_support.h"
 
 using namespace metaball_test;
-using scene_test::GuardedFrame;
 
 TEST(MetaballVector, OperationsAndCrossOrientation) {
     const FloatVector a{1, 0, 0}, b{0, 1, 0};

@@ -11,31 +11,7 @@
 #include "core/image.h"
 #include "core/mesh.h"
 #include "core/screen.h"
-
-constexpr uint32_t kGuard = 0xDEADBEEFu;
-constexpr int kGuardPixels = 4096;
-
-// 320 x 240 pixels between two guard bands.
-struct GuardedBuffer {
-    std::vector<uint32_t> storage;
-    explicit GuardedBuffer(uint32_t fill = 0) : storage(kFramePixels + 2 * kGuardPixels, kGuard) {
-        std::fill(data(), data() + kFramePixels, fill);
-    }
-    uint32_t* data() { return storage.data() + kGuardPixels; }
-    uint32_t& at(int x, int y) { return data()[y * kFrameWidth + x]; }
-    bool guards_intact() const {
-        for (int i = 0; i < kGuardPixels; ++i)
-            if (storage[i] != kGuard || storage[kGuardPixels + kFramePixels + i] != kGuard)
-                return false;
-        return true;
-    }
-    int count_not(uint32_t value) {
-        int n = 0;
-        for (int i = 0; i < kFramePixels; ++i)
-            n += data()[i] != value;
-        return n;
-    }
-};
+#include "test_support.h"
 
 // 256 x 256 texture whose texel (u, v) is 0x00vvuu plus `base`.
 struct CoordTexture {

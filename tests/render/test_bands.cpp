@@ -19,24 +19,10 @@
 #include "render/depth_seam.h"
 #include "render/draw.h"
 #include "render/face_corners.h"
-
-namespace {
-
-// Numbers lo .. hi from a seeded generator of the test's own.
-struct Between {
-    uint64_t state;
-    explicit Between(uint64_t seed) : state(seed) {}
-    int32_t operator()(int32_t lo, int32_t hi) {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<int32_t>(lo +
-                                    static_cast<int64_t>((state >> 33) % uint64_t(hi - lo + 1)));
-    }
-};
-
-} // namespace
+#include "test_support.h"
 
 TEST(Bands, DepthTestedFacesInTwoBandsMatchOnePass) {
-    Between between(99);
+    TestRandom random(99);
     std::vector<uint32_t> texture(256 * 256);
     for (size_t i = 0; i < texture.size(); ++i)
         texture[i] = static_cast<uint32_t>(i * 2654435761u) & 0xFFFFFFu;
@@ -47,12 +33,13 @@ TEST(Bands, DepthTestedFacesInTwoBandsMatchOnePass) {
         std::vector<FaceCorners> faces(800);
         for (size_t f = 0; f < faces.size(); ++f) {
             for (Corner& c : faces[f].c)
-                c = {between(0, 1) ? kFrameWidth : between(-60, 380), between(-30, 270),
-                     between(0, 255), between(0, 255), between(-1000, 1 << 16)};
+                c = {random.between(0, 1) ? kFrameWidth : random.between(-60, 380),
+                     random.between(-30, 270), random.between(0, 255), random.between(0, 255),
+                     random.between(-1000, 1 << 16)};
             if (f % 2) {
-                faces[f].c[0].x = between(-30, 0), faces[f].c[0].y = split - 1;
-                faces[f].c[1].x = between(kFrameWidth, 400), faces[f].c[1].y = split - 1;
-                faces[f].c[2].x = between(-30, 400), faces[f].c[2].y = split + 1;
+                faces[f].c[0].x = random.between(-30, 0), faces[f].c[0].y = split - 1;
+                faces[f].c[1].x = random.between(kFrameWidth, 400), faces[f].c[1].y = split - 1;
+                faces[f].c[2].x = random.between(-30, 400), faces[f].c[2].y = split + 1;
             }
         }
         std::vector<uint32_t> frame_one(kFramePixels, 7), depth_one(kFramePixels);
@@ -63,7 +50,7 @@ TEST(Bands, DepthTestedFacesInTwoBandsMatchOnePass) {
         for (int32_t i = 0; i < kFramePixels; ++i) {
             const bool wall = i % kFrameWidth == 0 && i != split * kFrameWidth;
             depth_one[static_cast<size_t>(i)] = depth_two[static_cast<size_t>(i)] =
-                wall ? 1u << 20 : static_cast<uint32_t>(between(0, 1000));
+                wall ? 1u << 20 : static_cast<uint32_t>(random.between(0, 1000));
         }
 
         depth_buffer = depth_one.data();
@@ -121,17 +108,17 @@ TEST(Bands, EveryRowAndEveryIndexOnce) {
 // frame must be the one-band frame, for sprites of every size, partly or
 // wholly off screen and larger than the kept copies.
 TEST(Bands, SpritesInTwoBandsMatchOneBand) {
-    Between between(7);
+    TestRandom random(7);
     std::vector<uint32_t> texels(256 * 256);
     for (size_t i = 0; i < texels.size(); ++i)
         texels[i] = i % 7 == 0 ? 0 : static_cast<uint32_t>(i * 2654435761u) & 0x3F3F3Fu;
     const Image sprite{texels.data(), 256, 256};
     std::vector<SpriteBatch::Place> places(600);
     for (SpriteBatch::Place& p : places) {
-        p.width = between(0, 180);
-        p.height = between(0, 180);
-        p.centre_x = between(-100, 420);
-        p.centre_y = between(-100, 340);
+        p.width = random.between(0, 180);
+        p.height = random.between(0, 180);
+        p.centre_x = random.between(-100, 420);
+        p.centre_y = random.between(-100, 340);
     }
     std::vector<uint32_t> frames[2];
     for (const int32_t bands : {1, 2}) {

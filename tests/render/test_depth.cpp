@@ -12,7 +12,7 @@ namespace {
 constexpr int32_t kLastBias = 32767 * 65536; // largest bias a frame may draw with
 
 struct DepthScene {
-    GuardedBuffer depth{0};
+    GuardedFrame depth{0};
     DepthScene() {
         depth_buffer = depth.data();
         depth_bias = 0;
@@ -55,7 +55,7 @@ TEST(DepthBias, AdvancesOneStepPerFrameAndRestartsBeforeOverflowing) {
 TEST(DepthBias, EachFramesObjectShowsAcrossTheRestart) {
     DepthScene scene;
     TestMesh mesh = square_facing_the_eye();
-    GuardedBuffer frame;
+    GuardedFrame frame;
     const UniformTexture colours[2] = {UniformTexture(0x00112233u), UniformTexture(0x00445566u)};
 
     depth_bias = kLastBias - 2 * 65536;

@@ -52,7 +52,7 @@ TEST(RotationMatrix, TurnsAboutXThenYThenZ) {
 
 TEST(DrawObject, ProjectsWithFocalLength256AndTheDepthBias) {
     TestMesh mesh = probe_triangle();
-    GuardedBuffer frame;
+    GuardedFrame frame;
     UniformTexture tex(0x00010101u);
     depth_bias = 1000;
     draw_object(frame.data(), mesh.object, tex.image, 160, 120);
@@ -80,7 +80,7 @@ TEST(DrawObject, ProjectsWithFocalLength256AndTheDepthBias) {
 
 TEST(DrawObject, StretchModeHalvingZDoublesTheSizeAboutTheCentre) {
     TestMesh plain = probe_triangle(), stretched = probe_triangle();
-    GuardedBuffer a, b;
+    GuardedFrame a, b;
     UniformTexture tex(0x00010101u);
     draw_object(a.data(), plain.object, tex.image, 160, 120);
     draw_object_distorted(b.data(), stretched.object, tex.image, 160, 120, 0, 0, 0.5,
@@ -100,13 +100,13 @@ TEST(DrawObject, JitterWithZeroAmountsDrawsThePlainObjectAndUsesThreeRandomsPerC
     set_orientation(plain.object, rotation_matrix(0.4, 0.5, 0.6));
     set_orientation(jittered.object, rotation_matrix(0.4, 0.5, 0.6));
     CoordTexture tex;
-    GuardedBuffer a, b;
+    GuardedFrame a, b;
     draw_object(a.data(), plain.object, tex.image, 160, 120);
     const uint64_t before = vorn::rand_calls();
     draw_object_distorted(b.data(), jittered.object, tex.image, 160, 120, 0, 0, 0,
                           Distortion::jitter);
     EXPECT_EQ(vorn::rand_calls() - before, 2u * 3u * 3u);
-    EXPECT_EQ(a.storage, b.storage);
+    EXPECT_EQ(a.store, b.store);
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(plain.screen[i].x2, jittered.screen[i].x2);
         EXPECT_EQ(plain.screen[i].depth1, jittered.screen[i].depth1);
@@ -132,7 +132,7 @@ TEST(DrawObject, FacesWithACornerBehindTheEyeAreSkipped) {
     // The first face reaches z = -44 after the +256 offset; the second is fine.
     TestMesh mesh({{0, 0, -300}, {50, 0, 0}, {0, 50, 0}, {-50, 0, 0}},
                   {face_of(0, 1, 2), face_of(1, 2, 3)});
-    GuardedBuffer frame;
+    GuardedFrame frame;
     UniformTexture tex(0x00FFFFFFu);
     draw_object(frame.data(), mesh.object, tex.image, 160, 120);
     EXPECT_EQ(mesh.screen[0].y0, 0);
@@ -143,7 +143,7 @@ TEST(DrawObject, FacesWithACornerBehindTheEyeAreSkipped) {
     EXPECT_TRUE(frame.guards_intact());
 
     // A stretch that pushes z through the eye skips everything.
-    GuardedBuffer other;
+    GuardedFrame other;
     draw_object_distorted(other.data(), mesh.object, tex.image, 160, 120, 0, 0, 1.0,
                           Distortion::stretch);
     EXPECT_EQ(other.count_not(0), 0);
@@ -152,14 +152,14 @@ TEST(DrawObject, FacesWithACornerBehindTheEyeAreSkipped) {
 
 TEST(AdditiveSprite, CoversCentreMinusHalfToCentrePlusHalf) {
     UniformTexture tex(0x00010101u);
-    GuardedBuffer frame;
+    GuardedFrame frame;
     draw_additive_sprite(frame.data(), tex.image, 5, 5, 100, 50);
     EXPECT_EQ(frame.count_not(0), 16); // an odd size covers one pixel less
     EXPECT_NE(frame.at(98, 48), 0u);
     EXPECT_NE(frame.at(101, 51), 0u);
     EXPECT_EQ(frame.at(102, 50), 0u);
 
-    GuardedBuffer none;
+    GuardedFrame none;
     draw_additive_sprite(none.data(), tex.image, 0, 5, 100, 50);
     draw_additive_sprite(none.data(), tex.image, 5, -3, 100, 50);
     draw_additive_sprite(none.data(), tex.image, 1, 1, 100, 50); // covers nothing
@@ -168,7 +168,7 @@ TEST(AdditiveSprite, CoversCentreMinusHalfToCentrePlusHalf) {
 
 TEST(AdditiveSprite, ClippedAtTheTopLeftStartsInsideTheImage) {
     CoordTexture tex;
-    GuardedBuffer frame;
+    GuardedFrame frame;
     draw_additive_sprite(frame.data(), tex.image, 256, 256, 0, 0);
     EXPECT_EQ(frame.count_not(0), 128 * 128);
     EXPECT_EQ(frame.at(0, 0), tex.texel(128, 128));
@@ -176,7 +176,7 @@ TEST(AdditiveSprite, ClippedAtTheTopLeftStartsInsideTheImage) {
     EXPECT_EQ(frame.at(10, 3), tex.texel(138, 131));
 
     // Scaled: a 512-wide sprite steps half a texel per pixel.
-    GuardedBuffer big;
+    GuardedFrame big;
     draw_additive_sprite(big.data(), tex.image, 512, 512, 256, 256);
     EXPECT_EQ(big.at(0, 0), tex.texel(0, 0));
     EXPECT_EQ(big.at(3, 5), tex.texel(1, 2));
@@ -187,7 +187,7 @@ TEST(VertexSprites, ShrinkWithDistanceAndVanishWhenTooSmallOrBehind) {
     UniformTexture tex(0x00010101u);
     // View z 256, 512, 4256 (size 16 * 256 / 4256 < 1) and -44 (behind).
     TestMesh mesh({{-100, 0, 0}, {100, 0, 256}, {0, 0, 4000}, {0, 0, -300}}, {});
-    GuardedBuffer frame;
+    GuardedFrame frame;
     draw_vertex_sprites(frame.data(), mesh.object, tex.image, 160, 120, 1.0, 16);
     EXPECT_EQ(frame.count_not(0), 16 * 16 + 8 * 8);
     EXPECT_NE(frame.at(60 - 8, 120 - 8), 0u);  // x = -100 at z = 256
@@ -196,7 +196,7 @@ TEST(VertexSprites, ShrinkWithDistanceAndVanishWhenTooSmallOrBehind) {
     EXPECT_TRUE(frame.guards_intact());
 
     // Zoom scales positions, not sizes.
-    GuardedBuffer zoomed;
+    GuardedFrame zoomed;
     draw_vertex_sprites(zoomed.data(), mesh.object, tex.image, 160, 120, 0.5, 16);
     EXPECT_NE(zoomed.at(110 - 8, 120 - 8), 0u);
     EXPECT_EQ(zoomed.count_not(0), 16 * 16 + 8 * 8);

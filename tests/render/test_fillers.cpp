@@ -34,7 +34,7 @@ ScreenFace corners(int x0, int y0, int x1, int y1, int x2, int y2, int d0 = 1, i
 using Filler = void (*)(uint32_t*, ScreenFace, const Face&, const Image&, const Object&);
 
 struct DepthBufferScope {
-    GuardedBuffer buffer{0};
+    GuardedFrame buffer{0};
     DepthBufferScope() { depth_buffer = buffer.data(); }
     ~DepthBufferScope() { depth_buffer = nullptr; }
 };
@@ -62,13 +62,13 @@ TEST(TriangleFill, CoverageRulesHoldForEveryFiller) {
         StoredFace sf(0, 0, 0, 0, 0, 0);
 
         // All corners on one row: nothing.
-        GuardedBuffer flat;
+        GuardedFrame flat;
         fill(flat.data(), corners(10, 50, 200, 50, 100, 50), sf.face, tex.image, sf.object);
         EXPECT_EQ(flat.count_not(0), 0);
 
         // Two corners on the top row: only the lower part, rows 0..9, each
         // row ending one short of the right edge; row 10 and column 10 stay.
-        GuardedBuffer lower;
+        GuardedFrame lower;
         fill(lower.data(), corners(0, 0, 10, 0, 0, 10), sf.face, tex.image, sf.object);
         EXPECT_EQ(lower.count_not(0), 55);
         for (int y = 0; y < 10; ++y) {
@@ -80,16 +80,16 @@ TEST(TriangleFill, CoverageRulesHoldForEveryFiller) {
 
         // The same triangle with its corners in another order covers the same.
         std::fill(depth_buffer, depth_buffer + kFramePixels, 0u);
-        GuardedBuffer reordered;
+        GuardedFrame reordered;
         fill(reordered.data(), corners(0, 10, 0, 0, 10, 0), sf.face, tex.image, sf.object);
-        EXPECT_EQ(reordered.storage, lower.storage);
+        EXPECT_EQ(reordered.store, lower.store);
     }
 }
 
 TEST(TriangleFill, UpperAndLowerPartsMeetAtTheMiddleCorner) {
     CoordTexture tex;
     StoredFace sf(0, 0, 0, 0, 0, 0);
-    GuardedBuffer frame;
+    GuardedFrame frame;
     // Apex at the top, middle corner on the left, bottom corner on the right.
     fill_textured_triangle(frame.data(), corners(20, 0, 0, 20, 40, 40), sf.face, tex.image,
                            sf.object);
@@ -115,7 +115,7 @@ TEST(TriangleFill, UpperAndLowerPartsMeetAtTheMiddleCorner) {
 TEST(TriangleFill, CornersFarOutsideTheFrameClipExactly) {
     UniformTexture tex(0x00FFFFFFu);
     StoredFace sf(0, 0, 0, 0, 0, 0);
-    GuardedBuffer frame;
+    GuardedFrame frame;
     // The long edge is the line x = y; each row is covered from the left
     // border up to, not including, that line.
     fill_textured_triangle(frame.data(),
@@ -132,7 +132,7 @@ TEST(TriangleFill, CornersFarOutsideTheFrameClipExactly) {
 
 TEST(TriangleFill, TextureCoordinatesInterpolateAndWrap) {
     CoordTexture tex;
-    GuardedBuffer frame;
+    GuardedFrame frame;
     // u runs 0 -> 300 across a 300-pixel-wide top row; v fixed at -1 (row 255).
     StoredFace sf(0, -1, 300, -1, 0, -1);
     fill_textured_triangle(frame.data(), corners(0, 0, 300, 0, 0, 300), sf.face, tex.image,
@@ -142,7 +142,7 @@ TEST(TriangleFill, TextureCoordinatesInterpolateAndWrap) {
     EXPECT_EQ(frame.at(299 - 1, 1), tex.texel(298, 255));
 
     // A run whose texture coordinate is 300 throughout reads column 44.
-    GuardedBuffer wide;
+    GuardedFrame wide;
     StoredFace at300(300, 5, 300, 5, 300, 5);
     fill_textured_triangle(wide.data(), corners(0, 0, 50, 0, 0, 50), at300.face, tex.image,
                            at300.object);
@@ -151,7 +151,7 @@ TEST(TriangleFill, TextureCoordinatesInterpolateAndWrap) {
 
 TEST(Span, ClipsAndStartsWithTheCoordinatesAtTheBorder) {
     CoordTexture tex;
-    GuardedBuffer frame;
+    GuardedFrame frame;
     // From x = -10 to 5 with u 0 -> 150: 10 texels per pixel, so column 0
     // shows u = 100 and column 4 shows u = 140; column 5 is the end.
     opaque_span(frame.data(), {-10, 0, 7, 0}, {5, 150, 7, 0}, 3, tex.pixels.data());
@@ -160,11 +160,11 @@ TEST(Span, ClipsAndStartsWithTheCoordinatesAtTheBorder) {
     EXPECT_EQ(frame.at(5, 3), 0u);
 
     // Ends given right to left are exchanged with their coordinates.
-    GuardedBuffer reversed;
+    GuardedFrame reversed;
     opaque_span(reversed.data(), {5, 150, 7, 0}, {-10, 0, 7, 0}, 3, tex.pixels.data());
-    EXPECT_EQ(reversed.storage, frame.storage);
+    EXPECT_EQ(reversed.store, frame.store);
 
-    GuardedBuffer other;
+    GuardedFrame other;
     const uint32_t* t = tex.pixels.data();
     opaque_span(other.data(), {3, 0, 0, 0}, {3, 9, 0, 0}, 10, t); // no length
     opaque_span(other.data(), {0, 0, 0, 0}, {50, 9, 0, 0}, -1, t);
@@ -187,22 +187,17 @@ TEST(AdditiveFill, AddsEachColourByteWithSaturationAndKeepsTheTopByte) {
     EXPECT_EQ(add_saturate(0x0000FF01u, 0x000001FFu), 0x0000FFFFu);
     EXPECT_EQ(add_saturate_portable(0x7AF01010u, 0xC5201010u), 0x7AFF2020u);
     // Against a byte-by-byte sum over many pixel pairs.
-    uint32_t a = 12345, b = 67890;
+    TestRandom random(12345);
     for (int i = 0; i < 200000; ++i) {
-        a = a * 1664525u + 1013904223u;
-        b = b * 22695477u + 1u;
-        uint32_t want = a & 0xFF000000u;
-        for (int shift = 0; shift < 24; shift += 8) {
-            uint32_t s = ((a >> shift) & 255) + ((b >> shift) & 255);
-            want |= (s > 255 ? 255 : s) << shift;
-        }
+        const uint32_t a = random.next(), b = random.next();
+        const uint32_t want = add_reference(a, b);
         ASSERT_EQ(add_saturate(a, b), want) << std::hex << a << " " << b;
         ASSERT_EQ(add_saturate_portable(a, b), want) << std::hex << a << " " << b;
     }
 
     UniformTexture tex(0x00201010u);
     StoredFace sf(0, 0, 0, 0, 0, 0);
-    GuardedBuffer frame(0x55F01010u);
+    GuardedFrame frame(0x55F01010u);
     fill_additive_triangle(frame.data(), corners(0, 0, 100, 0, 0, 100), sf.face, tex.image,
                            sf.object);
     EXPECT_EQ(frame.at(5, 5), 0x55FF2020u);
@@ -220,12 +215,12 @@ TEST(EnvironmentMapping, TextureCoordinatesComeFromTheVertexNormals) {
 
     for (double z : {1.0, -1.0}) {
         normals[0] = normals[1] = normals[2] = {0, 0, z};
-        GuardedBuffer frame;
+        GuardedFrame frame;
         fill_textured_triangle(frame.data(), corners(0, 0, 60, 0, 0, 60), face, tex.image, object);
         EXPECT_EQ(frame.at(10, 10), tex.texel(127, 127));
     }
     normals[0] = normals[1] = normals[2] = {1, 0, 0};
-    GuardedBuffer frame;
+    GuardedFrame frame;
     fill_textured_triangle(frame.data(), corners(0, 0, 60, 0, 0, 60), face, tex.image, object);
     EXPECT_EQ(frame.at(10, 10), tex.texel(255, 127));
 
@@ -239,7 +234,7 @@ TEST(EnvironmentMapping, TextureCoordinatesComeFromTheVertexNormals) {
 TEST(DepthFill, DrawsOnlyWhereStrictlyNearerAndPositive) {
     CoordTexture tex;
     DepthBufferScope depth;
-    GuardedBuffer frame;
+    GuardedFrame frame;
     const uint32_t* t = tex.pixels.data();
 
     depth_span(frame.data(), depth_buffer, {0, 0, 0, 0}, {10, 0, 0, 0}, 0, t);
@@ -294,11 +289,11 @@ TEST(DepthFill, RejectionAtTheRightBorder) {
     };
     for (const Case& c : cases) {
         DepthBufferScope depth;
-        GuardedBuffer frame;
+        GuardedFrame frame;
         depth.buffer.at(0, c.row) = 0xFFFFFF00u;
         if (c.row < 239) depth.buffer.at(0, c.row + 1) = c.next_row_first;
         depth.buffer.at(319, 239) = c.last_entry;
-        std::fill(depth.buffer.storage.end() - kGuardPixels, depth.buffer.storage.end(),
+        std::fill(depth.buffer.store.end() - GuardedFrame::kGuard, depth.buffer.store.end(),
                   c.past_buffer);
         depth_span(frame.data(), depth_buffer, {0, 0, 0, 50}, {320, 0, 0, 50}, c.row, t);
         EXPECT_EQ(frame.at(100, c.row) != 0, c.drawn) << c.row << " " << c.last_entry;
@@ -308,7 +303,7 @@ TEST(DepthFill, RejectionAtTheRightBorder) {
 TEST(DepthFill, DrawsNothingWithoutADepthBuffer) {
     CoordTexture tex;
     StoredFace sf(0, 0, 0, 0, 0, 0);
-    GuardedBuffer frame;
+    GuardedFrame frame;
     depth_buffer = nullptr;
     fill_depth_tested_triangle(frame.data(), corners(0, 0, 100, 0, 0, 100, 9, 9, 9), sf.face,
                                tex.image, sf.object);

@@ -20,32 +20,19 @@ namespace {
 
 constexpr uint32_t kGuardTexel = 0x5A000000u;
 
-// A small deterministic generator for the test's own choices.
-struct TestRandom {
-    uint64_t state;
-    explicit TestRandom(uint64_t seed) : state(seed) {}
-    uint32_t next() {
-        state = state * 6364136223846793005ull + 1442695040888963407ull;
-        return static_cast<uint32_t>(state >> 32);
+// Mostly near the screen, sometimes far away, sometimes anywhere at all.
+int32_t coordinate(TestRandom& random) {
+    switch (random.next() % 8) {
+    case 0:
+        return random.between(-1000000, 1000000);
+    case 1:
+        return static_cast<int32_t>(random.next());
+    case 2:
+        return random.next() % 2 ? INT32_MAX : INT32_MIN;
+    default:
+        return random.between(-400, 700);
     }
-    int32_t between(int32_t lo, int32_t hi) { // inclusive
-        return static_cast<int32_t>(lo + static_cast<int64_t>(next() % (uint64_t(hi) - lo + 1)));
-    }
-    // Mostly near the screen, sometimes far away, sometimes anywhere at all.
-    int32_t coordinate() {
-        switch (next() % 8) {
-        case 0:
-            return between(-1000000, 1000000);
-        case 1:
-            return static_cast<int32_t>(next());
-        case 2:
-            return next() % 2 ? INT32_MAX : INT32_MIN;
-        default:
-            return between(-400, 700);
-        }
-    }
-    double real(double lo, double hi) { return lo + (hi - lo) * (next() / 4294967296.0); }
-};
+}
 
 // A 256 x 256 texture with guard texels on both sides.
 struct GuardedTexture {
@@ -59,7 +46,7 @@ struct GuardedTexture {
     }
 };
 
-bool no_guard_texels(GuardedBuffer& frame) {
+bool no_guard_texels(GuardedFrame& frame) {
     for (int i = 0; i < kFramePixels; ++i)
         if ((frame.data()[i] & 0xFF000000u) == kGuardTexel) return false;
     return true;
@@ -70,7 +57,7 @@ bool no_guard_texels(GuardedBuffer& frame) {
 TEST(RandomDraws, TrianglesWithWildCornersStayInsideTheFrame) {
     TestRandom rng(7);
     GuardedTexture tex;
-    GuardedBuffer frame, depth;
+    GuardedFrame frame, depth;
     depth_buffer = depth.data();
     Face face{};
     Object stored;
@@ -78,14 +65,14 @@ TEST(RandomDraws, TrianglesWithWildCornersStayInsideTheFrame) {
 
     for (int n = 0; n < 3000; ++n) {
         ScreenFace c;
-        c.x0 = rng.coordinate(), c.x1 = rng.coordinate(), c.x2 = rng.coordinate();
-        c.y0 = rng.coordinate(), c.y1 = rng.coordinate(), c.y2 = rng.coordinate();
+        c.x0 = coordinate(rng), c.x1 = coordinate(rng), c.x2 = coordinate(rng);
+        c.y0 = coordinate(rng), c.y1 = coordinate(rng), c.y2 = coordinate(rng);
         c.depth0 = static_cast<int32_t>(rng.next());
         c.depth1 = static_cast<int32_t>(rng.next());
         c.depth2 = static_cast<int32_t>(rng.next());
         for (int k = 0; k < 3; ++k) {
-            face.texture_u[k] = rng.coordinate();
-            face.texture_v[k] = rng.coordinate();
+            face.texture_u[k] = coordinate(rng);
+            face.texture_v[k] = coordinate(rng);
         }
         switch (n % 3) {
         case 0:
@@ -109,12 +96,12 @@ TEST(RandomDraws, TrianglesWithWildCornersStayInsideTheFrame) {
 TEST(RandomDraws, SpritesOfAnySizeAnywhereStayInsideTheFrame) {
     TestRandom rng(11);
     GuardedTexture tex;
-    GuardedBuffer frame;
+    GuardedFrame frame;
     for (int n = 0; n < 3000; ++n) {
-        const int32_t size = n % 4 == 0 ? rng.coordinate() : rng.between(-4, 600);
-        const int32_t height = n % 5 == 0 ? rng.coordinate() : size;
-        draw_additive_sprite(frame.data(), tex.image, size, height, rng.coordinate(),
-                             rng.coordinate());
+        const int32_t size = n % 4 == 0 ? coordinate(rng) : rng.between(-4, 600);
+        const int32_t height = n % 5 == 0 ? coordinate(rng) : size;
+        draw_additive_sprite(frame.data(), tex.image, size, height, coordinate(rng),
+                             coordinate(rng));
     }
     EXPECT_TRUE(frame.guards_intact());
 }
@@ -122,7 +109,7 @@ TEST(RandomDraws, SpritesOfAnySizeAnywhereStayInsideTheFrame) {
 TEST(RandomDraws, ObjectsThroughAndAroundTheEyeStayInsideTheFrame) {
     TestRandom rng(13);
     GuardedTexture tex;
-    GuardedBuffer frame, depth;
+    GuardedFrame frame, depth;
     depth_buffer = depth.data();
     for (int n = 0; n < 60; ++n) {
         // Vertices mostly in front of the eye, some straddling or behind it,
@@ -217,7 +204,7 @@ TEST(RandomDraws, KeptSpriteBatchDrawsWhatSingleSpritesDraw) {
                                   (rng.next() & 0xFF000000u);
         }
     const Image sprite{texels.data(), 256, 256};
-    GuardedBuffer batched, single;
+    GuardedFrame batched, single;
     for (int32_t p = 0; p < kFramePixels; ++p)
         batched.data()[p] = single.data()[p] = rng.next();
     SpriteBatch batch(sprite);

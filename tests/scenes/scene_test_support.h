@@ -11,6 +11,7 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "render/tables.h"
+#include "test_support.h"
 
 namespace scene_test {
 
@@ -52,49 +53,11 @@ inline void free_image(Image& image) {
     image = Image{};
 }
 
-// A 320 x 240 frame with guard pixels before and after it.
-struct GuardedFrame {
-    static constexpr int kGuard = 4096;
-    static constexpr uint32_t kGuardValue = 0xA5C3E1F0u;
-    std::vector<uint32_t> store = std::vector<uint32_t>(kFramePixels + 2 * kGuard, kGuardValue);
-
-    GuardedFrame() { fill(0); }
-    uint32_t* data() { return store.data() + kGuard; }
-    uint32_t& at(int32_t x, int32_t y) { return data()[y * kFrameWidth + x]; }
-    void fill(uint32_t value) { std::fill(data(), data() + kFramePixels, value); }
-    bool guards_intact() const {
-        for (int i = 0; i < kGuard; ++i)
-            if (store[i] != kGuardValue || store[kGuard + kFramePixels + i] != kGuardValue)
-                return false;
-        return true;
-    }
-};
-
-// A 32-bit checksum of a whole frame (64-bit FNV-1a over the pixels, top
-// half), for pinning frames whose every pixel matters.
-inline uint32_t frame_checksum(const uint32_t* frame) {
-    uint64_t h = 14695981039346656037ull;
-    for (int32_t p = 0; p < kFramePixels; ++p) {
-        h ^= frame[p];
-        h *= 1099511628211ull;
-    }
-    return static_cast<uint32_t>(h >> 32);
-}
-
 inline uint32_t shade_reference(uint32_t pixel, int32_t level) {
     const uint32_t r = shade_table[((pixel >> 16) & 0xFF) * 256 + level];
     const uint32_t g = shade_table[((pixel >> 8) & 0xFF) * 256 + level];
     const uint32_t b = shade_table[(pixel & 0xFF) * 256 + level];
     return (r << 16) | (g << 8) | b;
-}
-
-inline uint32_t add_reference(uint32_t a, uint32_t b) {
-    uint32_t out = a & 0xFF000000u;
-    for (int shift = 0; shift <= 16; shift += 8) {
-        const uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF);
-        out |= (sum > 255 ? 255 : sum) << shift;
-    }
-    return out;
 }
 
 } // namespace scene_test

@@ -120,7 +120,7 @@ TEST_P(FrameChecksums, EveryScenesFramesAreUnchanged) {
                 if (flags_before(n) & (1u << k)) raise_sync_flag(k);
             tick_counter = tick;
             scenes[static_cast<size_t>(kEntries[e])].render(frame.data());
-            got[e][n] = scene_test::frame_checksum(frame.data());
+            got[e][n] = frame_checksum(frame.data());
         }
     }
     for (const SceneOps& ops : scenes)
