@@ -29,14 +29,6 @@ const std::array<SceneOps, kSceneCount>& scene_table() {
     return table;
 }
 
-void set_up_tables_and_scenes(const std::array<SceneOps, kSceneCount>& scenes) {
-    build_lookup_tables();
-    vorn::srand(1);
-    for (const SceneOps& s : scenes)
-        s.setup();
-    sync_reset();
-}
-
 void set_up_scenes() {
     screen_width = kFrameWidth;
     screen_height = kFrameHeight;
