@@ -7,6 +7,7 @@
 #include "music/sync_queue.h"
 #include "music/xmp_player.h"
 #include "scenes/consumed_flags.h"
+#include "test_support.h"
 #include "xm_builder.h"
 
 namespace {
@@ -38,13 +39,12 @@ XmTestModule crowded_module(uint8_t last) {
     XmTestModule m;
     m.channels = 32;
     m.speed = 1;
-    uint32_t seed = 12345;
+    TestRandom random(12345);
     for (int p = 0; p < 3; ++p) {
         m.orders.push_back(static_cast<uint8_t>(m.add_pattern(64)));
         for (int r = 0; r < 64; ++r)
             for (int ch = 0; ch < m.channels; ++ch) {
-                seed = seed * 1664525u + 1013904223u;
-                const uint32_t x = (seed >> 16) % 100;
+                const uint32_t x = random.next() % 100;
                 const uint32_t v = x < 40 ? x % 31 : x < 80 ? 32 + x % 7 : 41 + x;
                 m.cell(p, r, ch) = {0, 0, 0, W, static_cast<uint8_t>(v)};
             }
