@@ -161,20 +161,19 @@ void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture
         // distorted and projected on its own. A part of the faces starts the
         // generator where the faces before it leave it.
         constexpr uint64_t kPerFace = 9;
-        const uint32_t state = vorn::rand_state();
+        const vorn::RandStream start = vorn::rand_take();
         static std::vector<Vec3> corner_points;
         corner_points.resize(3 * static_cast<size_t>(std::max(object.face_count, 0)));
         for_each_part(object.face_count, [&](int32_t first, int32_t end) {
-            uint32_t seed = vorn::rand_skip(state, kPerFace * static_cast<uint64_t>(first));
-            auto next = [&seed] { return vorn::rand_step(seed); };
+            vorn::RandStream stream = start.skipped(kPerFace * static_cast<uint64_t>(first));
             for (int32_t f = first; f < end; ++f) {
                 ScreenCorner c[3];
                 for (int j = 0; j < 3; ++j) {
                     Vec3& p = corner_points[3 * static_cast<size_t>(f) + static_cast<size_t>(j)];
                     p = transformed(object, object.faces[f].vertex_index[j]);
-                    const int r1 = next();
-                    const int r2 = next();
-                    const int r3 = next();
+                    const int r1 = stream.next();
+                    const int r2 = stream.next();
+                    const int r3 = stream.next();
                     jitter(p, amount_x, amount_y, amount_z, r1, r2, r3);
                     c[j] = project(p, centre_x, centre_y);
                 }
@@ -182,7 +181,7 @@ void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture
             }
         });
         const uint64_t drawn = kPerFace * static_cast<uint64_t>(std::max(object.face_count, 0));
-        vorn::rand_resume(vorn::rand_skip(state, drawn), drawn);
+        vorn::rand_give_back(start.skipped(drawn));
         // The last face to use a vertex leaves its view position.
         for (int32_t f = 0; f < object.face_count; ++f)
             for (int j = 0; j < 3; ++j)

@@ -71,16 +71,16 @@ void store_noise(uint32_t* out, States8 s) {
     store(out + 4, interleave_high(gg, g));
 }
 
-// Pixels first .. end - 1 of the noise; `state` is the generator's state
-// before pixel first's value is drawn.
-void noise_pixels(uint32_t* frame, uint32_t state, int32_t first, int32_t end) {
+// Pixels first .. end - 1 of the noise; `stream` stands where pixel first's
+// value is drawn.
+void noise_pixels(uint32_t* frame, vorn::RandStream stream, int32_t first, int32_t end) {
     constexpr Steps all = steps(kGenerators);
     uint16_t low[kGenerators], high[kGenerators];
-    uint32_t lane = state;
+    vorn::RandStream lane = stream;
     for (int k = 0; k < kGenerators; ++k) {
-        vorn::rand_step(lane); // lane k starts k + 1 steps on
-        low[k] = static_cast<uint16_t>(lane);
-        high[k] = static_cast<uint16_t>(lane >> 16);
+        lane.next(); // lane k starts k + 1 steps on
+        low[k] = static_cast<uint16_t>(lane.state());
+        high[k] = static_cast<uint16_t>(lane.state() >> 16);
     }
     States8 states{px4::load16(low), px4::load16(high)};
     int32_t p = first;
@@ -89,9 +89,9 @@ void noise_pixels(uint32_t* frame, uint32_t state, int32_t first, int32_t end) {
         states = step_states(states, all);
     }
     // The last few one at a time, the plain form of the arithmetic above.
-    uint32_t rest = vorn::rand_skip(state, static_cast<uint64_t>(p - first));
+    vorn::RandStream rest = stream.skipped(static_cast<uint64_t>(p - first));
     for (; p < end; ++p) {
-        const uint32_t g = static_cast<uint32_t>(vorn::rand_step(rest)) % kNoiseLevels;
+        const uint32_t g = static_cast<uint32_t>(rest.next()) % kNoiseLevels;
         frame[p] = g * 0x00010101u;
     }
 }
@@ -99,13 +99,12 @@ void noise_pixels(uint32_t* frame, uint32_t state, int32_t first, int32_t end) {
 void draw_noise(uint32_t* frame) {
     static_assert(kNoiseLevels == 40, "the division in store_noise is by 40");
     // Each band starts the generator where the rows above it leave it.
-    const uint32_t state = vorn::rand_state();
-    for_each_band([state, frame](const Band& band) {
+    const vorn::RandStream start = vorn::rand_take();
+    for_each_band([start, frame](const Band& band) {
         const int32_t first = band.first_pixel();
-        noise_pixels(frame, vorn::rand_skip(state, static_cast<uint64_t>(first)), first,
-                     band.end_pixel());
+        noise_pixels(frame, start.skipped(static_cast<uint64_t>(first)), first, band.end_pixel());
     });
-    vorn::rand_resume(vorn::rand_skip(state, kFramePixels), kFramePixels);
+    vorn::rand_give_back(start.skipped(kFramePixels));
 }
 
 } // namespace

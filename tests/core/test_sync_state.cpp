@@ -55,11 +55,16 @@ TEST(ShowRandom, FifteenBitSequenceIsTheSameEverywhere) {
     EXPECT_EQ(hi, vorn::kRandMax);
 
     // A jump of n steps lands where n single steps do.
-    uint32_t state = vorn::rand_state();
-    uint64_t stepped = 0;
+    vorn::RandStream stepped = vorn::rand_take();
     for (const uint64_t n : {0u, 1u, 2u, 3u, 64u, 1000u, 99999u}) {
-        for (; stepped < n; ++stepped)
-            state = state * vorn::kRandMultiplier + vorn::kRandIncrement;
-        EXPECT_EQ(vorn::rand_skip(vorn::rand_state(), n), state) << n;
+        while (stepped.drawn() < n)
+            stepped.next();
+        EXPECT_EQ(vorn::rand_take().skipped(n).state(), stepped.state()) << n;
     }
+    // Handing a stream back continues the shared sequence where it stands.
+    const int after = vorn::RandStream(stepped).next();
+    vorn::rand_give_back(vorn::rand_take().skipped(5));
+    EXPECT_EQ(vorn::rand_calls() - before, 100005u);
+    vorn::rand_give_back(vorn::rand_take().skipped(99994));
+    EXPECT_EQ(vorn::rand(), after);
 }
