@@ -48,6 +48,15 @@ uint32_t wait_for_change(const std::atomic<uint32_t>& a, uint32_t old,
 // its own band and the helper has not started, so a busy machine that keeps
 // the helper waiting for a core costs no more than drawing in one band. It
 // is never stopped; it sleeps between frames and ends with the process.
+//
+// Job t's lower band, from post to done (three counters, each only grows):
+//
+//   caller  posted_ = t -> draws band 0 -> take(t) won?  yes: draws band 1
+//                                                       no: waits for done_ == t
+//   helper  sees posted_ == t ------------> take(t) won?  yes: draws band 1
+//   help()  (band 0 waiting at the depth seam) take(t) won?  yes: draws band 1
+//   take(t) moves taken_ from t - 1 to t by compare-exchange: one winner,
+//           who draws band 1 and then stores done_ = t.
 class Helper {
   public:
     // Starts the thread; false when the system gives none.
@@ -84,6 +93,7 @@ class Helper {
         uint32_t before = ticket - 1;
         if (!taken_.compare_exchange_strong(before, ticket, std::memory_order_acq_rel))
             return false;
+        assert(done_.load(std::memory_order_relaxed) == ticket - 1 && "one job at a time");
         job_(context_, Band{split_, kFrameHeight, 1, 2});
         done_.store(ticket, std::memory_order_release);
         done_.notify_one();

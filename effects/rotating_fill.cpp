@@ -1,10 +1,11 @@
 // The rotating texture fill (see rotating_fill.h).
 //
-// Texture coordinates before the shift are texels x 2^18. Per pixel the sums
-// are advanced incrementally in unsigned 32-bit arithmetic: only bits 18..25
-// of each sum pick the texel, and those bits come out the same whether the
-// sum wraps or not, so the result equals the exact closed form for any
-// corners, with no signed overflow.
+// Texture coordinates here are texels x 2^18 (18 fraction bits, not the
+// renderer's 16.16). Per pixel the sums are advanced incrementally in
+// unsigned 32-bit arithmetic: only bits 18..25 of each sum pick the texel,
+// and those bits come out the same whether the sum wraps or not, so the
+// result equals the exact closed form for any corners, with no signed
+// overflow.
 #include "effects/rotating_fill.h"
 
 #include <cmath>
@@ -33,33 +34,42 @@ int32_t pivot_distance(int32_t px, int32_t py) {
     return trunc_to_int32(std::sqrt(static_cast<double>(sum)));
 }
 
-// How one texture coordinate runs over rows top .. bottom - 1: its value
-// at the row's first pixel and its step per pixel on the top row, and how
-// much each changes from one row to the next.
+constexpr int kFractionBits = 18;
+
+// The texel at coordinates u, v: row (bits 18..25 of v) times 256 plus
+// column (bits 18..25 of u).
+constexpr uint32_t texel_index(uint32_t u, uint32_t v) {
+    return ((v >> (kFractionBits - 8)) & 0xFF00u) | ((u >> kFractionBits) & 0xFFu);
+}
+
+// How one texture coordinate runs over rows top .. bottom - 1: on the top
+// row its value at the first pixel and its step per pixel, and how much
+// each of the two changes from one row to the next.
 struct RowSums {
-    uint32_t start, step, start_row, step_row;
+    uint32_t first, per_pixel;
+    uint32_t first_change, per_pixel_change; // per row
 };
 
 void fill_rows(uint32_t* frame, const uint32_t* texels, int32_t top, int32_t bottom, RowSums su,
                RowSums sv) {
     uint32_t* out = frame + top * kFrameWidth;
     for (int32_t y = top; y < bottom; ++y) {
-        uint32_t u = su.start;
-        uint32_t v = sv.start;
-        const uint32_t u_step = su.step, v_step = sv.step;
+        uint32_t u = su.first;
+        uint32_t v = sv.first;
+        const uint32_t u_step = su.per_pixel, v_step = sv.per_pixel;
         int32_t x = 0;
         {
-            // Lane k at column x + k: the four texel indices (row bits 18..25
-            // of V times 256, plus column bits 18..25 of U) are worked out in
-            // the lanes, the texels fetched and stored one by one, which is
-            // faster than putting them back together in a vector.
+            // Lane k at column x + k: the four texel indices (texel_index in
+            // each lane) are worked out in the lanes, the texels fetched and
+            // stored one by one, which is faster than putting them back
+            // together in a vector.
             using namespace px4;
             Pixels4 u4 = lanes(u, u_step), v4 = lanes(v, v_step);
             const Pixels4 u_step4 = splat(4 * u_step), v_step4 = splat(4 * v_step);
             for (; x + 4 <= kFrameWidth; x += 4, out += 4) {
                 uint32_t at[4];
-                to_array((shift_right32<10>(v4) & splat(0xFF00u)) |
-                             (shift_right32<18>(u4) & splat(0xFFu)),
+                to_array((shift_right32<kFractionBits - 8>(v4) & splat(0xFF00u)) |
+                             (shift_right32<kFractionBits>(u4) & splat(0xFFu)),
                          at);
                 out[0] = texels[at[0]];
                 out[1] = texels[at[1]];
@@ -70,14 +80,14 @@ void fill_rows(uint32_t* frame, const uint32_t* texels, int32_t top, int32_t bot
             }
         }
         for (; x < kFrameWidth; ++x) {
-            *out++ = texels[((v >> 18) & 255u) * 256u + ((u >> 18) & 255u)];
+            *out++ = texels[texel_index(u, v)];
             u += u_step;
             v += v_step;
         }
-        su.start += su.start_row;
-        sv.start += sv.start_row;
-        su.step += su.step_row;
-        sv.step += sv.step_row;
+        su.first += su.first_change;
+        sv.first += sv.first_change;
+        su.per_pixel += su.per_pixel_change;
+        sv.per_pixel += sv.per_pixel_change;
     }
 }
 
