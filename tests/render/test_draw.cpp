@@ -45,9 +45,12 @@ TEST(RotationMatrix, TurnsAboutXThenYThenZ) {
     expect_near(apply(rotation_matrix(kQuarterTurn, kQuarterTurn, 0), {0, 1, 0}), {1, 0, 0});
     expect_near(apply(rotation_matrix(0, kQuarterTurn, kQuarterTurn), {0, 0, 1}), {0, 1, 0});
 
+    // The object keeps the turn as its orientation: its first row is where
+    // the x axis goes, and a quarter turn about z takes it to y.
     Object object;
-    set_orientation(object, rotation_matrix(0.3, 0.2, 0.1));
-    EXPECT_EQ(object.orientation[2][1], rotation_matrix(0.3, 0.2, 0.1).m[2][1]);
+    set_orientation(object, rotation_matrix(0, 0, kQuarterTurn));
+    expect_near({object.orientation[0][0], object.orientation[0][1], object.orientation[0][2]},
+                {0, 1, 0});
 }
 
 TEST(DrawObject, ProjectsWithFocalLength256AndTheDepthBias) {

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <vector>
 
 #include "core/rand.h"
 #include "render/draw.h"
@@ -145,29 +146,33 @@ TEST(Scene3Data, ShowsItsCloudOverTheNoise) {
     EXPECT_EQ(scene3.object.face_count, 0);
 
     GuardedFrame frame;
+    std::vector<int> counts;
+    vorn::srand(1); // the same noise and jitter whichever tests ran before
     for (int32_t tick : {0, 400, 2000}) {
         tick_counter = tick;
         scene3_render(frame.data());
         int bright = 0;
         for (int32_t p = 0; p < kFramePixels; ++p)
             bright += (frame.data()[p] & 0xFF) >= 40 || ((frame.data()[p] >> 16) & 0xFF) >= 40;
-        EXPECT_GT(bright, 1000) << tick;
+        counts.push_back(bright);
         EXPECT_TRUE(frame.guards_intact());
     }
+    // Pixels brighter than the noise can be, pinned per tick.
+    EXPECT_EQ(counts, (std::vector<int>{39170, 20632, 35708}));
     scene3_release();
 }
 
 TEST_F(Scene3Test, AnglesStayInDoublePrecision) {
     use_points({{0, 0, 0}});
     render_at(1234);
-    // Unlike scene 1, the spin angle is never narrowed to single precision.
-    const double a = 1234 * 3.14159256 / 180.0;
-    ASSERT_NE(-1.1 * a, -1.1 * static_cast<float>(a));
-    EXPECT_EQ(scene3.angles[0], 0.2 * std::sin(0.01 * 1234));
-    EXPECT_EQ(scene3.angles[1], -1.1 * a);
-    EXPECT_EQ(scene3.angles[2], 0.2 * std::cos(0.007 * 1234));
-    const Matrix3 expected = rotation_matrix(scene3.angles[0], scene3.angles[1], scene3.angles[2]);
-    for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(scene3.object.orientation[r][c], expected.m[r][c]) << r << "," << c;
+    // Worked out in Python with a = 1234 x 3.14159256 / 180: 0.2 sin(12.34),
+    // -1.1 a (never narrowed to single precision, unlike scene 1's turn) and
+    // 0.2 cos(8.638).
+    EXPECT_EQ(scene3.angles[0], -0x1.6fb9e3c189094p-5);
+    EXPECT_EQ(scene3.angles[1], -0x1.7b0ebd5d4f2ddp+4);
+    EXPECT_EQ(scene3.angles[2], -0x1.213b24c806283p-3);
+    // Pinned orientation entries at those angles.
+    EXPECT_EQ(scene3.object.orientation[0][0], 0x1.052558323b5b8p-3);
+    EXPECT_EQ(scene3.object.orientation[1][2], -0x1.7ac3447a1201ep-8);
+    EXPECT_EQ(scene3.object.orientation[2][1], -0x1.85311eb1f6f58p-4);
 }

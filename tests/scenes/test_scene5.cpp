@@ -192,14 +192,21 @@ TEST(Scene5Data, GridTakesItsPictureCoordinatesFromItsModel) {
     std::filesystem::current_path(here);
     ASSERT_GT(scene5.grid.face_count, 0);
     EXPECT_EQ(scene5.grid.mapping_mode, MappingMode::stored);
-    for (int32_t f = 0; f < scene5.grid.face_count; ++f)
-        for (int n = 0; n < 3; ++n) {
-            const Vec3& m = scene5.grid.model_vertices[scene5.grid.faces[f].vertex_index[n]];
-            ASSERT_EQ(scene5.grid.faces[f].texture_u[n], static_cast<int32_t>(3.0 * m.x));
-            ASSERT_EQ(scene5.grid.faces[f].texture_v[n], static_cast<int32_t>(3.0 * m.y));
-        }
+    // Three texels per model unit, truncated toward zero: the model's x and y
+    // of -136.5, -118.3 and -81.9 (as floats, a hair off) give -409, -354
+    // (not -355) and -245.
+    ASSERT_EQ(scene5.grid.face_count, 450);
+    const struct {
+        int32_t face, corner, u, v;
+    } corners[] = {{0, 0, -409, 409}, {0, 1, -354, 409},   {0, 2, -354, 354},
+                   {4, 1, -245, 409}, {449, 0, 354, -354}, {449, 1, 409, -409}};
+    for (const auto& c : corners) {
+        EXPECT_EQ(scene5.grid.faces[c.face].texture_u[c.corner], c.u) << c.face << "," << c.corner;
+        EXPECT_EQ(scene5.grid.faces[c.face].texture_v[c.corner], c.v) << c.face << "," << c.corner;
+    }
 
     GuardedFrame frame;
+    std::vector<int> counts;
     for (int flag : {0, 4}) {
         if (flag) raise_sync_flag(flag);
         for (int32_t tick : {0, 100, 1000, 3000}) {
@@ -208,10 +215,13 @@ TEST(Scene5Data, GridTakesItsPictureCoordinatesFromItsModel) {
             int lit = 0;
             for (int32_t p = 0; p < kFramePixels; ++p)
                 lit += frame.data()[p] != 0;
-            EXPECT_GT(lit, 2000) << flag << " " << tick;
+            counts.push_back(lit);
             EXPECT_TRUE(frame.guards_intact());
         }
     }
+    // Lit pixels, pinned per flag and tick: the grid, then the grid and its
+    // picture.
+    EXPECT_EQ(counts, (std::vector<int>{27001, 25156, 23957, 22092, 66581, 70408, 58891, 71890}));
     scene5_release();
     for (Image* image : {&scene5.texture, &scene5.sprite, &scene5.scroller}) {
         std::free(image->pixels);

@@ -155,8 +155,9 @@ TEST_F(ShowFixture, StartsAndShutsDownInOrderWhenAKeyIsWaitingAtOnce) {
                                                "destroy"};
     EXPECT_EQ(g_log, expected);
     ASSERT_EQ(dialogs.asked.size(), 2u);
-    EXPECT_EQ(dialogs.asked[0], std::string(kSoundCaption) + ": " + kSoundQuestion);
-    EXPECT_EQ(dialogs.asked[1], std::string(kScreenCaption) + ": " + kScreenQuestion);
+    EXPECT_EQ(dialogs.asked[0],
+              "Eat vorn you woman: I'm your pimp, should the sound be auto configured?");
+    EXPECT_EQ(dialogs.asked[1], "Vi kastar gammal mulp i ditt nylle: Want fullscren bitch?");
     EXPECT_EQ(music.configure, 0);
     EXPECT_EQ(screen_width, 320);
     EXPECT_EQ(screen_height, 240);
