@@ -11,9 +11,11 @@
 #include "app/options.h"
 #include "app/record.h"
 #include "app/stop_signals.h"
+#include "app/terminal.h"
 #include "assets/load_report.h"
 #include "core/bands.h"
 #include "core/clock.h"
+#include "core/show_text.h"
 #include "core/sync.h"
 #include "music/music_timeline.h"
 #include "music/xm_sync.h"
@@ -60,6 +62,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vorn: %s (try vorn --help)\n", error.c_str());
         return 2;
     }
+    set_show_text_utf8(is_terminal(stdout) && locale_reads_utf8());
     if (o.help) {
         std::fputs(usage_text(), stdout);
         return 0;
@@ -73,8 +76,10 @@ int main(int argc, char** argv) {
     if (!o.or_record.empty() && o.record.empty() && o.frames.empty() && o.still.empty()) {
         std::string why;
         if (!display_available(why)) {
-            std::fprintf(stderr, "vorn: %s: recording the show to %s instead\n", why.c_str(),
-                         o.or_record.c_str());
+            std::fprintf(stderr,
+                         "vorn: %s, so the show is recorded to %s instead (about 2 to 5 minutes, "
+                         "about 140 MB; play it with any video player)\n",
+                         why.c_str(), o.or_record.c_str());
             o.record = o.or_record;
         }
     }
@@ -115,7 +120,10 @@ int main(int argc, char** argv) {
     install_stop_signals();
     std::string why;
     if (!display_available(why)) {
-        std::fprintf(stderr, "vorn: %s\n", why.c_str());
+        std::fprintf(stderr,
+                     "vorn: cannot open a display: %s. Start the show from a desktop session, "
+                     "or record it with --record FILE.mp4\n",
+                     why.c_str());
         return 1;
     }
 

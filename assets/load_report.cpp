@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/show_text.h"
+
 namespace {
 bool progress_shown = true;
 }
@@ -21,12 +23,12 @@ void set_load_progress(bool shown) {
 }
 
 void LoadReport::done() {
-    if (progress_shown) std::fputs(out.c_str(), stdout);
+    if (progress_shown) print_show_text(out);
     out.clear();
 }
 
 void LoadReport::fail(const std::string& message, const std::string& reason) {
-    std::fputs((out + message).c_str(), stdout);
+    print_show_text(out + message);
     std::fflush(stdout);
     std::error_code ec;
     const std::filesystem::path full = std::filesystem::absolute(file, ec);

@@ -15,10 +15,10 @@ std::string no_display_reason() {
     const char* x11 = SDL_getenv("DISPLAY");
     const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
     if (!set("DISPLAY") && !set("WAYLAND_DISPLAY"))
-        return "cannot open a display: no display was found (DISPLAY is not set)";
+        return "no display was found (DISPLAY is not set)";
     const std::string which =
         set("DISPLAY") ? std::string("DISPLAY=") + x11 : std::string("WAYLAND_DISPLAY=") + wayland;
-    return "cannot open a display: the display " + which + " does not answer";
+    return "the display " + which + " does not answer";
 }
 
 } // namespace

@@ -5,7 +5,8 @@
 #include <string>
 
 // True when SDL opens a real video driver (or the one SDL_VIDEODRIVER names);
-// otherwise false with the reason in `why` ("cannot open a display: ...").
+// otherwise false with the reason in `why` ("no display was found (DISPLAY is not set)",
+// "the display DISPLAY=:5 does not answer").
 bool display_available(std::string& why);
 
 // With SDL's video started: true when SDL fell back to drawing off screen

@@ -102,8 +102,9 @@ TEST(Program, WithoutADisplayItSaysSoAtOnceAndExitsOne) {
         Outcome r = run("env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER= " + vorn() + options +
                         " --data '" + d.string() + "' 2>&1");
         EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.out,
-                  "vorn: cannot open a display: no display was found (DISPLAY is not set)\n");
+        EXPECT_EQ(r.out, "vorn: cannot open a display: no display was found (DISPLAY is not set). "
+                         "Start the show from a desktop session, or record it with --record "
+                         "FILE.mp4\n");
     }
 }
 
@@ -126,6 +127,32 @@ TEST(Program, StillIsWrittenWhereAskedEvenWithAnotherDataFolder) {
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_TRUE(fs::exists(here / "rel.png"));
     EXPECT_FALSE(fs::exists(fs::path(VORN_TEST_DATA_DIR) / "rel.png"));
+}
+
+// The show's texts are code page 437 bytes ("\x94" is the letter o-umlaut):
+// a UTF-8 terminal gets the letters in UTF-8, a pipe or a terminal of
+// another locale the bytes themselves.
+TEST(Program, ShowTextsReadAsLettersOnAUtf8Terminal) {
+    if (!have("script")) GTEST_SKIP() << "script (bsdutils) is not installed";
+    fs::path here = fresh_dir("terminal-text");
+    const std::string still = vorn() + " --verbose --still 0:0 --out s.png --data '" +
+                              VORN_TEST_DATA_DIR + "' 2>/dev/null";
+    const std::string in_terminal = "script -qec \"" + still + "\" /dev/null";
+    const struct {
+        const char* how;
+        std::string command;
+        const char* expected;
+    } cases[] = {
+        {"pipe, UTF-8 locale", "LC_ALL=C.UTF-8 " + still, "F\x94rs\x94ker \x94ppna"},
+        {"terminal, UTF-8 locale", "LC_ALL= LC_CTYPE=C.UTF-8 " + in_terminal,
+         "F\xC3\xB6rs\xC3\xB6ker \xC3\xB6ppna"},
+        {"terminal, C locale", "LC_ALL=C " + in_terminal, "F\x94rs\x94ker \x94ppna"},
+    };
+    for (const auto& c : cases) {
+        Outcome r = run("cd '" + here.string() + "' && " + c.command);
+        EXPECT_EQ(r.status, 0) << c.how;
+        EXPECT_NE(r.out.find(c.expected), std::string::npos) << c.how << ": " << r.out;
+    }
 }
 
 TEST(Program, LiveOptionsRefuseValuesOutOfRangeWithOneLine) {
