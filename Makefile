@@ -6,6 +6,8 @@ BUILD ?= build
 WEB_BUILD ?= build-web
 JOBS ?= 2
 ARGS ?=
+# No "Entering directory" lines from the makes that CMake starts.
+MAKEFLAGS += --no-print-directory
 
 .PHONY: all deps test-deps configure build run test bench clean web serve-web bench-web web-if-possible
 
