@@ -34,7 +34,19 @@ void SdlDisplay::open(const char* title, bool fullscreen) {
         }
         at = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(d));
     }
-    int width = kFrameWidth * settings_.scale, height = kFrameHeight * settings_.scale;
+    int scale = settings_.scale;
+    SDL_Rect usable;
+    if (!fullscreen && SDL_GetDisplayUsableBounds(d, &usable) == 0) {
+        scale = window_scale_that_fits(scale, usable.w, usable.h);
+        if (scale != settings_.scale)
+            std::fprintf(stderr,
+                         "vorn: a window of %d x %d (--scale %d) is larger than the screen's "
+                         "usable %d x %d; opening it at %d x %d (--scale %d) instead\n",
+                         kFrameWidth * settings_.scale, kFrameHeight * settings_.scale,
+                         settings_.scale, usable.w, usable.h, kFrameWidth * scale,
+                         kFrameHeight * scale, scale);
+    }
+    int width = kFrameWidth * scale, height = kFrameHeight * scale;
     if (fullscreen) {
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
         // Without a window manager nobody resizes the window for full screen,

@@ -22,3 +22,10 @@ FrameRect frame_layout(int out_w, int out_h, bool integer_scale) {
     }
     return {(out_w - w) / 2, (out_h - h) / 2, w, h};
 }
+
+int window_scale_that_fits(int scale, int usable_w, int usable_h) {
+    if (usable_w <= 0 || usable_h <= 0) return scale;
+    while (scale > 1 && (kFrameWidth * scale > usable_w || kFrameHeight * scale > usable_h))
+        --scale;
+    return scale;
+}

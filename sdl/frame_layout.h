@@ -15,3 +15,8 @@ struct FrameRect {
 };
 
 FrameRect frame_layout(int out_w, int out_h, bool integer_scale);
+
+// The window's scale: `scale` (multiples of 320 x 240), or the largest below
+// it whose window fits in a usable area of usable_w x usable_h; at least 1.
+// An area of 0 x 0 (not known) leaves the scale as it is.
+int window_scale_that_fits(int scale, int usable_w, int usable_h);

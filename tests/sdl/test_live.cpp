@@ -189,6 +189,18 @@ TEST(FrameLayout, FourThreeAndIntegerFitsForManyOutputs) {
         }
 }
 
+TEST(FrameLayout, WindowScaleShrinksToTheUsableArea) {
+    const struct {
+        int scale, w, h, fits;
+    } cases[] = {
+        {10, 1280, 1024, 4}, {10, 1280, 1000, 4}, {3, 1920, 1080, 3}, {5, 1920, 1080, 4},
+        {4, 1280, 959, 3},   {2, 300, 200, 1},    {7, 0, 0, 7},       {1, 320, 240, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(window_scale_that_fits(c.scale, c.w, c.h), c.fits)
+            << c.scale << " in " << c.w << "x" << c.h;
+}
+
 namespace {
 // A clock that moves only when told to or when slept on.
 class FakePaceClock : public PaceClock {
