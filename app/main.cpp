@@ -12,6 +12,7 @@
 #include "app/record.h"
 #include "app/stop_signals.h"
 #include "app/terminal.h"
+#include "app/timeline.h"
 #include "assets/load_report.h"
 #include "core/bands.h"
 #include "core/clock.h"
@@ -19,6 +20,7 @@
 #include "core/sync.h"
 #include "music/music_timeline.h"
 #include "music/xm_sync.h"
+#include "music/xmp_player.h"
 #include "scenes/consumed_flags.h"
 #include "sdl/dialogs_sdl.h"
 #include "sdl/display_probe.h"
@@ -102,6 +104,16 @@ int main(int argc, char** argv) {
     if (!enter_data_dir(choose_data_dir(o.data_dir, program_dir()), error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
+    }
+    if (o.timeline) {
+        const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
+        XmpPlayer player;
+        if (!player.load_file("vorn.xm", module_file) || !player.start(8000)) {
+            std::fprintf(stderr, "vorn: %s\n", player.error().c_str());
+            return 1;
+        }
+        std::fputs(timeline_table(order_timeline(module_file->bytes)).c_str(), stdout);
+        return 0;
     }
     if (!o.still.empty()) return run_still(o.still, o.out);
     if (!recording.path.empty()) return run_recording(recording);

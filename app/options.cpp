@@ -36,7 +36,8 @@ const char* usage_text() {
            "  --scale K          open the window at 320K x 240K (1 to 10; default 3); when\n"
            "                     recording, enlarge the frames K times (default 4)\n"
            "  --display N        use display N (0 is the first) for the window or full screen\n"
-           "  --start ORDER      begin at order position ORDER of the music (0 to 255)\n"
+           "  --start ORDER      begin at order position ORDER of the music (--timeline lists\n"
+           "                     the music's positions)\n"
            "  --audio-offset MS  show the pictures MS milliseconds later than the sound is\n"
            "                     heard (-1000 to 1000; negative: earlier)\n"
            "  --stats            print frame statistics at the end\n"
@@ -55,6 +56,8 @@ const char* usage_text() {
            "  --fps N[/D]        frames per second of a recording, 1 to 240 (default 60)\n"
            "  --from ORDER --to ORDER\n"
            "                     record only from order position ORDER up to (not including) --to\n"
+           "  --timeline         print the music's order positions with their start times, the\n"
+           "                     scenes they select and the flags they raise, then end\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"
@@ -123,6 +126,8 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
             o.integer_scale = true;
         else if (!std::strcmp(a, "--stats"))
             o.stats = true;
+        else if (!std::strcmp(a, "--timeline"))
+            o.timeline = true;
         else if (!std::strcmp(a, "--overwrite"))
             o.overwrite = true;
         else if (const NumberOption* n = number_option(a)) {

@@ -89,7 +89,8 @@ std::string order_position_problem(const std::vector<uint8_t>& module, const cha
     const int length = static_cast<int>(sync.orders.size());
     if (order < length + (one_past_end ? 1 : 0)) return "";
     return std::string(option) + " " + std::to_string(order) +
-           ": the music's order positions run from 0 to " + std::to_string(length - 1);
+           ": the music's order positions run from 0 to " + std::to_string(length - 1) +
+           " (vorn --timeline lists them)";
 }
 
 bool start_state_for(const std::vector<uint8_t>& module, const char* option, int order,
@@ -104,4 +105,19 @@ bool start_state_for(const std::vector<uint8_t>& module, const char* option, int
     error = std::string(option) + " " + std::to_string(order) +
             ": the music never reaches that order position";
     return false;
+}
+
+std::vector<OrderVisit> order_timeline(const std::vector<uint8_t>& module) {
+    std::vector<OrderVisit> visits;
+    walk_rows(module,
+              [&](const xmp_frame_info& fi, int64_t start_ms, const std::vector<uint8_t>& values) {
+                  if (visits.empty() || visits.back().position != fi.pos)
+                      visits.push_back({fi.pos, fi.pattern, start_ms, {}});
+                  for (uint8_t v : values) {
+                      visits.back().values.push_back(v);
+                      if (v == kSceneEnd) return false;
+                  }
+                  return true;
+              });
+    return visits;
 }

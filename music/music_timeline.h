@@ -16,6 +16,10 @@
 //   Empty when the module cannot be read or the first pass of the song never
 //   reaches that position (past the end, or skipped by jumps).
 //
+//   order_timeline(module_bytes) lists the order positions in the order the
+//   first pass plays them, each with its start time and sync values: what
+//   `vorn --timeline` prints. Empty when the module cannot be read.
+//
 //   show_length_ms(module_bytes, from, to) is how long the module plays from
 //   order position `from` until the first row with the value 31, the first
 //   row at order position `to` or later (if `to` >= 0), or the end of the
@@ -60,3 +64,14 @@ bool start_state_for(const std::vector<uint8_t>& module, const char* option, int
                      std::string& error);
 
 int64_t show_length_ms(const std::vector<uint8_t>& module, int from = 0, int to = -1);
+
+// One order position of the song's first pass: when playback first enters
+// it (ms from the start of the song) and the sync values its rows give on
+// that visit, in order. The list stops after the row with the value 31.
+struct OrderVisit {
+    int position;
+    int pattern;
+    int64_t start_ms;
+    std::vector<uint8_t> values;
+};
+std::vector<OrderVisit> order_timeline(const std::vector<uint8_t>& module);

@@ -75,7 +75,7 @@ TEST(Program, HelpVersionAndBadOptions) {
     for (const char* option :
          {"--auto-sound", "--sound-setup", "--no-sound", "--fullscreen", "--windowed", "--no-vsync",
           "--data", "--still", "--verbose", "--version", "--integer-scale", "--scale", "--display",
-          "--start", "--audio-offset", "--stats"})
+          "--start", "--audio-offset", "--stats", "--timeline"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
     Outcome version = run(vorn() + " --version");
     EXPECT_EQ(version.status, 0);
@@ -175,6 +175,27 @@ TEST(Program, LiveOptionsRefuseValuesOutOfRangeWithOneLine) {
     EXPECT_EQ(past.out.rfind("vorn: --start 255: the music's order positions run from 0 to ", 0),
               0u)
         << past.out;
+    EXPECT_NE(past.out.find("(vorn --timeline lists them)"), std::string::npos) << past.out;
+}
+
+// --timeline reads the module the show would play. The quick show's rows
+// last 3 ticks of 20 ms (speed 3, 125 BPM), its patterns 8 rows: 0.48 s.
+TEST(Program, TimelineListsEachOrderWithItsTimeScenesAndFlags) {
+    fs::path d = quick_show_dir("timeline");
+    Outcome r = run(vorn() + " --timeline --data '" + d.string() + "' 2>&1");
+    EXPECT_EQ(r.status, 0);
+    std::string expected = "order  pattern     time  scene  flags raised\n";
+    for (int p = 0; p < 8; ++p) {
+        char line[80];
+        std::snprintf(line, sizeof line, "%5d  %7d  0:0%d.%02d  %-5s  1 4 6 5\n", p, p,
+                      p * 48 / 100, p * 48 % 100, p < 7 ? std::to_string(p).c_str() : "7 end");
+        expected += line;
+    }
+    EXPECT_EQ(r.out, expected);
+    Outcome missing =
+        run(vorn() + " --timeline --data '" + fresh_dir("timeline-empty").string() + "' 2>&1");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.out.find("timeline-empty/vorn.xm"), std::string::npos) << missing.out;
 }
 
 // The show started at the order position where the music ends it lasts that

@@ -1,0 +1,10 @@
+// The table `vorn --timeline` prints: each order position of the song's first
+// pass with the time it starts, the scenes it selects and the flags it
+// raises, so that positions for --start, --from and --to can be read off.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "music/music_timeline.h"
+
+std::string timeline_table(const std::vector<OrderVisit>& visits);
