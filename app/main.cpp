@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vorn: %s (try vorn --help)\n", error.c_str());
         return 2;
     }
+    // From the first moment a signal ends the program with a word (see
+    // stop_signals.h), not silently.
+    install_stop_signals();
     set_show_text_utf8(is_terminal(stdout) && locale_reads_utf8());
     if (o.help) {
         std::fputs(usage_text(), stdout);
@@ -129,7 +132,6 @@ int main(int argc, char** argv) {
     // core, and a second drawing thread would only add work (and heat);
     // unpaced, frames come as fast as two bands can draw them.
     if (o.vsync) set_band_count(1);
-    install_stop_signals();
     std::string why;
     if (!display_available(why)) {
         std::fprintf(stderr,

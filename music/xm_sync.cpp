@@ -8,6 +8,7 @@
 // length (4), packing (1), rows (2), packed size (2), then the packed cells.
 #include "music/xm_sync.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -77,6 +78,35 @@ const std::vector<uint8_t>& XmSync::at(int pattern, int row) const {
     return rows[static_cast<size_t>(row)];
 }
 
+namespace {
+// Where the instruments from `pos` on end by their headers: each is a header
+// of its own declared size (at least 29 bytes: size, name, type, sample
+// count), then for each sample a header (its size given at byte 29 of the
+// instrument header; the sample length in bytes is its first field), then
+// the samples' data. A header that lies past the end of the file counts
+// with its smallest size, and the walk stops there.
+uint64_t declared_instrument_end(const uint8_t* data, size_t size, size_t pos, int instruments) {
+    uint64_t end = pos;
+    for (int i = 0; i < instruments; ++i) {
+        if (end + 29 > size) return end + 29;
+        const uint64_t header = std::max<uint32_t>(le32(data + end), 29);
+        const int samples = le16(data + end + 27);
+        uint64_t sample_header = 40;
+        if (samples > 0) {
+            if (end + 33 > size) return end + 33;
+            sample_header = std::max<uint32_t>(le32(data + end + 29), 1); // each step moves on
+        }
+        uint64_t at = end + header, lengths = 0;
+        for (int k = 0; k < samples; ++k, at += sample_header) {
+            if (at + 4 > size) return at + 4;
+            lengths += le32(data + at);
+        }
+        end = at + lengths;
+    }
+    return end;
+}
+} // namespace
+
 bool read_xm_sync(const uint8_t* data, size_t size, XmSync& sync, std::vector<uint8_t>* blanked) {
     sync = XmSync{};
     if (!data || size < 80 || std::memcmp(data, "Extended Module: ", 17) != 0) return false;
@@ -111,5 +141,6 @@ bool read_xm_sync(const uint8_t* data, size_t size, XmSync& sync, std::vector<ui
             return false;
         pos += packed_size;
     }
+    sync.declared_bytes = declared_instrument_end(data, size, pos, le16(data + 72));
     return true;
 }

@@ -9,7 +9,8 @@
 //       parses the header, order table and packed patterns. On success fills
 //       `sync` and, if `blanked` is not null, a copy of the module in which
 //       every W cell's effect type and parameter are 0. Returns false for a
-//       truncated or corrupt module (never reads outside the buffer).
+//       truncated or corrupt header or pattern (never reads outside the
+//       buffer); instruments cut short pass, with declared_bytes telling.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,11 @@ struct XmSync {
     std::vector<int> pattern_rows; // row count of each pattern
     // values[pattern][row]: the W parameters of that row, in channel order.
     std::vector<std::vector<std::vector<uint8_t>>> values;
+
+    // The file size the headers declare: header, patterns, then each
+    // instrument's header, sample headers and sample data. Larger than the
+    // file when it is cut short (libxmp then plays what is there).
+    uint64_t declared_bytes = 0;
 
     const std::vector<uint8_t>& at(int pattern, int row) const;
 };

@@ -2,6 +2,7 @@
 // entered (see xmp_player.h).
 #include "music/xmp_player.h"
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -37,11 +38,18 @@ bool XmpPlayer::load(const std::vector<uint8_t>& module) {
     }
     std::vector<uint8_t> blanked;
     if (!read_xm_sync(module.data(), module.size(), sync_, &blanked)) {
-        error_ = "not a readable XM module";
+        if (module.size() < 17 || std::memcmp(module.data(), "Extended Module: ", 17) != 0)
+            error_ = "it is not an XM module (it does not start with \"Extended Module: \"). The "
+                     "show plays FastTracker 2 XM modules: save the music as .xm, e.g. with "
+                     "MilkyTracker or OpenMPT";
+        else
+            error_ = "its XM header or patterns are damaged or cut short (the file is " +
+                     std::to_string(module.size()) + " bytes). Replace it with a whole copy";
         return false;
     }
     if (xmp_load_module_from_memory(ctx_, blanked.data(), static_cast<long>(blanked.size())) != 0) {
-        error_ = "the player refused the module";
+        error_ = "libxmp, which plays the music, refused it: its instruments or samples are "
+                 "damaged. Open and save it again in a tracker, or replace it with a whole copy";
         return false;
     }
     loaded_ = true;
@@ -60,10 +68,20 @@ bool XmpPlayer::load_file(const char* path, std::shared_ptr<const FileRead> modu
         return false;
     }
     if (!module->read()) {
-        error_ = "cannot read " + full_path(path) + ": " + std::strerror(module->error_number);
+        error_ =
+            "cannot read " + full_path(path) + ": " + open_failure_reason(module->error_number);
         return false;
     }
-    if (load(module->bytes)) return true;
+    if (load(module->bytes)) {
+        if (sync_.declared_bytes > module->bytes.size())
+            std::fprintf(stderr,
+                         "vorn: warning: %s is cut short: the file holds %zu bytes but its "
+                         "instruments need at least %llu, so some of them play silent or not at "
+                         "all. Replace it with a whole copy\n",
+                         full_path(path).c_str(), module->bytes.size(),
+                         static_cast<unsigned long long>(sync_.declared_bytes));
+        return true;
+    }
     error_ = "cannot load " + full_path(path) + ": " + error_;
     return false;
 }

@@ -44,6 +44,16 @@ bool SdlMusic::open_device(const char* name) {
 bool SdlMusic::startup(const char* file_name, uint8_t configure) {
     // Start the audio subsystem; without it there is simply no device to find.
     audio_ = !no_sound_ && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (!no_sound_ && !audio_) {
+        const char* driver = SDL_getenv("SDL_AUDIODRIVER");
+        std::fprintf(stderr,
+                     "vorn: no sound output is available (%s%s%s), so the show plays "
+                     "silently. Choose another driver with SDL_AUDIODRIVER (pulseaudio, "
+                     "pipewire, alsa), or start with --no-sound to skip sound\n",
+                     driver && *driver ? "SDL_AUDIODRIVER=" : "", driver && *driver ? driver : "",
+                     driver && *driver ? (std::string(": ") + SDL_GetError()).c_str()
+                                       : SDL_GetError());
+    }
 
     if (audio_) {
         bool opened = configure == 0 && open_device(nullptr);
@@ -57,7 +67,12 @@ bool SdlMusic::startup(const char* file_name, uint8_t configure) {
             buttons.push_back("No sound");
             buttons.push_back("Cancel");
             const int choice = dialogs_.choose("Choose the sound output", "Sound set-up", buttons);
-            if (choice == static_cast<int>(buttons.size()) - 1) return false;
+            if (choice == static_cast<int>(buttons.size()) - 1) {
+                std::fprintf(stderr, "vorn: the sound set-up was cancelled, so the show ends. To "
+                                     "skip the question, start it with --auto-sound (the "
+                                     "system's sound output) or --no-sound\n");
+                return false;
+            }
             if (choice < 0) {
                 std::fprintf(stderr, "vorn: no sound device was found and no set-up dialog can be "
                                      "shown; playing without sound\n");

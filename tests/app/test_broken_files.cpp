@@ -55,6 +55,7 @@ struct Case {
     std::string show_message;                  // the last line on standard output
     std::string reason;                        // the start of the English reason
     bool records = false;                      // record the first order position instead of a still
+    const char* verb = "cannot load";          // what the English line says it cannot do
 };
 
 std::function<void(const fs::path&)> bytes(Bytes b) {
@@ -113,6 +114,8 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
     Bytes pointless = text("FORM");
     pointless.insert(pointless.end(), {0, 0, 0, 4, 'L', 'W', 'O', 'B'});
 
+    const Bytes xm = data_file("vorn.xm");
+    const std::string kMusicFailure = "Midas my ass!, somethings smelly..\n";
     const std::string pcx_line = kNoOpen + "a1light1.pcx\n";
     const std::string lwo_line = kNoOpen + "env3.lwo  !!\n";
     const Case cases[] = {
@@ -189,6 +192,17 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
         {"huge module", "vorn.xm", sparse(kHuge), "Midas my ass!, somethings smelly..\n",
          "it is 2147483648 bytes, more than any XM module the show can play (at most 64 MiB)",
          true},
+        {"missing module", "vorn.xm", [](const fs::path&) {}, kMusicFailure,
+         "the file is missing. Put the show's data files in that folder", true, "cannot read"},
+        {"text as module", "vorn.xm", bytes(text("hello\n")), kMusicFailure,
+         "it is not an XM module (it does not start with \"Extended Module: \"). The show plays "
+         "FastTracker 2 XM modules",
+         true},
+        {"module cut in its patterns", "vorn.xm", bytes(Bytes(xm.begin(), xm.begin() + 2000)),
+         kMusicFailure,
+         "its XM header or patterns are damaged or cut short (the file is 2000 bytes). Replace "
+         "it with a whole copy",
+         true},
     };
 
     const fs::path root = fs::temp_directory_path() / ("vorn-broken-" + std::to_string(getpid()));
@@ -217,7 +231,8 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
                                                            : "";
         EXPECT_EQ(r.out.rfind(start, 0), 0u) << r.out;
         EXPECT_NE(r.out.find(c.show_message), std::string::npos) << r.out;
-        const std::string line = "vorn: cannot load " + (dir / c.file).string() + ": " + c.reason;
+        const std::string line =
+            std::string("vorn: ") + c.verb + " " + (dir / c.file).string() + ": " + c.reason;
         EXPECT_EQ(error_text.rfind(line, 0), 0u) << error_text;
         EXPECT_EQ(std::count(error_text.begin(), error_text.end(), '\n'), 1) << error_text;
         // None was read whole (the huge ones would take gigabytes).
@@ -247,6 +262,23 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
                         (dir / "a.png").string() + "' --data '" + dir.string() + "' 2>&1");
         EXPECT_EQ(ok.status, 0) << ok.out;
         EXPECT_EQ(ok.out, "");
+    }
+
+    // A module cut short in its samples still plays, with a warning that
+    // names what is missing.
+    for (const size_t percent : {50, 90}) {
+        SCOPED_TRACE(percent);
+        const fs::path dir = root / std::to_string(index++);
+        link_data_except(dir, "vorn.xm");
+        const size_t kept = xm.size() * percent / 100;
+        bytes(Bytes(xm.begin(), xm.begin() + static_cast<long>(kept)))(dir / "vorn.xm");
+        const CommandResult r = run_command(std::string("'") + VORN_BINARY +
+                                            "' --timeline --data '" + dir.string() + "' 2>&1");
+        EXPECT_EQ(r.status, 0);
+        const std::string warning = "vorn: warning: " + (dir / "vorn.xm").string() +
+                                    " is cut short: the file holds " + std::to_string(kept) +
+                                    " bytes but its instruments need at least ";
+        EXPECT_EQ(r.out.rfind(warning, 0), 0u) << r.out;
     }
     fs::remove_all(root);
 }

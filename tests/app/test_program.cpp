@@ -178,6 +178,18 @@ TEST(Program, LiveOptionsRefuseValuesOutOfRangeWithOneLine) {
     EXPECT_NE(past.out.find("(vorn --timeline lists them)"), std::string::npos) << past.out;
 }
 
+// Without a sound output the show plays silently and says so once.
+TEST(Program, WithoutSoundOutputItPlaysSilentlyAndSaysSo) {
+    fs::path d = quick_show_dir("no-sound-output");
+    Outcome r = run("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=nonexistent " + vorn() +
+                    " --auto-sound --windowed --data '" + d.string() + "' 2>&1 >/dev/null");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "vorn: no sound output is available (SDL_AUDIODRIVER=nonexistent: Audio "
+                     "target 'nonexistent' not available), so the show plays silently. Choose "
+                     "another driver with SDL_AUDIODRIVER (pulseaudio, pipewire, alsa), or start "
+                     "with --no-sound to skip sound\n");
+}
+
 // --timeline reads the module the show would play. The quick show's rows
 // last 3 ticks of 20 ms (speed 3, 125 BPM), its patterns 8 rows: 0.48 s.
 TEST(Program, TimelineListsEachOrderWithItsTimeScenesAndFlags) {
