@@ -20,9 +20,15 @@ double Progress::elapsed() const {
 }
 
 void Progress::update(int64_t frames) {
-    if (!terminal_) return;
     const int64_t now = clock_ms();
-    if (now - drawn_ms_ < 250 && frames < total_) return;
+    if (!terminal_) {
+        // A log or a pipe: one whole line at each tenth of the way.
+        const int64_t tenth = total_ > 0 ? frames * 10 / total_ : 0;
+        if (tenth <= logged_tenth_ || tenth >= 10) return;
+        logged_tenth_ = tenth;
+    } else if (now - drawn_ms_ < 250 && frames < total_) {
+        return;
+    }
     drawn_ms_ = now;
     const int64_t total = frames > total_ ? frames : total_;
     const double shown = static_cast<double>(frames) / rate_.fps();
@@ -35,13 +41,15 @@ void Progress::update(int64_t frames) {
     for (int i = 0; i < kWidth; ++i)
         bar[i] = i < full ? '#' : '.';
     bar[kWidth] = 0;
-    std::fprintf(stderr, "\r[%s] %lld/%lld frames  %s of %s  %.1fx real time  %s left\033[K", bar,
-                 static_cast<long long>(frames), static_cast<long long>(total),
+    std::fprintf(stderr,
+                 terminal_ ? "\r[%s] %lld/%lld frames  %s of %s  %.1fx real time  %s left\033[K"
+                           : "[%s] %lld/%lld frames  %s of %s  %.1fx real time  %s left\n",
+                 bar, static_cast<long long>(frames), static_cast<long long>(total),
                  clock_text(shown).c_str(),
                  clock_text(static_cast<double>(total) / rate_.fps()).c_str(), speed,
                  clock_text(left).c_str());
     std::fflush(stderr);
-    drawn_ = true;
+    drawn_ = terminal_;
 }
 
 void Progress::finish(const std::string& summary) {

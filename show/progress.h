@@ -1,7 +1,8 @@
 // The progress line of a recording on standard error: frames done of the
 // total, show time, speed as a multiple of real time and the time left,
 // redrawn in place at most four times a second when standard error is a
-// terminal; otherwise silent until the summary line.
+// terminal; otherwise (a log, a pipe) written as a whole line at each tenth
+// of the way.
 #pragma once
 #include <cstdint>
 #include <cstdio>
@@ -25,6 +26,7 @@ class Progress {
     int64_t started_ms_;
     int64_t drawn_ms_ = -1000;
     bool drawn_ = false;
+    int64_t logged_tenth_ = 0; // tenths of the way logged so far
 };
 
 // "m:ss.s" for a time in seconds.
