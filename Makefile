@@ -9,12 +9,15 @@ ARGS ?=
 # No "Entering directory" lines from the makes that CMake starts.
 MAKEFLAGS += --no-print-directory
 
-.PHONY: all deps test-deps configure build run test bench clean web serve-web bench-web web-if-possible
+.PHONY: all deps web-deps test-deps configure build run test bench clean web serve-web bench-web web-if-possible
 
 all: build
 
 deps:
 	@scripts/install-deps
+
+web-deps:
+	@scripts/install-deps --web
 
 test-deps:
 	@scripts/install-deps --test
@@ -45,7 +48,7 @@ bench: test-deps configure
 # The show as a static web site in $(WEB_BUILD)/site: libxmp from Debian's
 # source package and our portable folders compiled with emscripten, plus the
 # data files the native build generates.
-web: test-deps configure
+web: web-deps configure
 	cmake --build $(BUILD) --target data -j$(JOBS)
 	JOBS=$(JOBS) web/build-libxmp $(WEB_BUILD)/libxmp
 	@test -f $(WEB_BUILD)/CMakeCache.txt || NODE_PATH=/usr/share/nodejs emcmake cmake -S web -B $(WEB_BUILD) \
