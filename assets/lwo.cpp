@@ -18,11 +18,24 @@ const char* const kExportHint = "Export it as a LightWave 5 object (FORM/LWOB, .
                                 "triangles only";
 
 // The first bytes of a file that is not an object, as printable text.
-std::string opening_of(const std::vector<uint8_t>& bytes) {
+// Four bytes from `at` as text, unprintable bytes as dots.
+std::string four_bytes_at(const std::vector<uint8_t>& bytes, size_t at) {
     std::string text;
-    for (size_t i = 0; i < bytes.size() && i < 4; ++i)
+    for (size_t i = at; i < bytes.size() && i < at + 4; ++i)
         text += (bytes[i] >= 0x20 && bytes[i] < 0x7F) ? static_cast<char>(bytes[i]) : '.';
     return text;
+}
+
+// Why bytes that are not a LightWave object are not one.
+std::string not_lightwave_reason(const std::vector<uint8_t>& bytes) {
+    if (bytes.empty()) return "the file is empty, not a LightWave object. ";
+    if (bytes.size() >= 12 && four_bytes_at(bytes, 0) == "FORM")
+        return format_message("it is an IFF file of type \"%s\", not a LightWave object "
+                              "(type \"LWOB\"). ",
+                              four_bytes_at(bytes, 8).c_str());
+    return format_message("it is not a LightWave object: it starts with \"%s\", not with the "
+                          "FORM ... LWOB header. ",
+                          four_bytes_at(bytes, 0).c_str());
 }
 
 } // namespace
@@ -76,19 +89,17 @@ Object load_object(const char* file_name, double scale, ObjectParts parts) {
         report.fail(format_message("%s: polygon %" PRId32 " uses point %" PRId32
                                    ", but there are only %" PRId32 " points\n",
                                    file_name, r.face, r.value, r.point_count),
-                    format_message("polygon %" PRId32 " uses point %" PRId32
-                                   ", but the object has only %" PRId32 " points (0 to %" PRId32
-                                   "). ",
-                                   r.face, r.value, r.point_count, r.point_count - 1) +
+                    (r.point_count == 0
+                         ? format_message("polygon %" PRId32 " uses point %" PRId32
+                                          ", but the object has no points. ",
+                                          r.face, r.value)
+                         : format_message("polygon %" PRId32 " uses point %" PRId32
+                                          ", but the object has only %" PRId32
+                                          " points (0 to %" PRId32 "). ",
+                                          r.face, r.value, r.point_count, r.point_count - 1)) +
                         kExportHint);
     case LwoError::not_lightwave:
-        if (bytes.empty())
-            report.fail(cannot_open,
-                        std::string("the file is empty, not a LightWave object. ") + kExportHint);
-        report.fail(cannot_open,
-                    format_message("it is not a LightWave object: it starts with \"%s\", "
-                                   "not with the FORM ... LWOB header. %s",
-                                   opening_of(bytes).c_str(), kExportHint));
+        report.fail(cannot_open, not_lightwave_reason(bytes) + kExportHint);
     case LwoError::no_polygons:
         report.fail(
             cannot_open,

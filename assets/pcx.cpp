@@ -125,12 +125,18 @@ Image read_picture(LoadReport& report, const WantedSize* wanted = nullptr) {
     case PcxError::bad_header:
     case PcxError::bad_palette:
         report.fail(cannot_open(file_name), header_reason(bytes.data(), bytes.size(), result));
-    case PcxError::empty_window:
-        report.fail(format_message("%s: the picture window %d..%d x %d..%d is empty\n", file_name,
-                                   h.x_min, h.x_max, h.y_min, h.y_max),
-                    format_message("the picture window %d..%d x %d..%d in its header is empty. ",
-                                   h.x_min, h.x_max, h.y_min, h.y_max) +
+    case PcxError::empty_window: {
+        // The header's four extents as the 16-bit numbers they are; the show
+        // reads them signed, so 32768 and up count as negative.
+        const auto u16 = [](int32_t v) { return static_cast<unsigned>(v) & 0xFFFFu; };
+        report.fail(format_message("%s: the picture window %u..%u x %u..%u is empty\n", file_name,
+                                   u16(h.x_min), u16(h.x_max), u16(h.y_min), u16(h.y_max)),
+                    format_message("the picture window %u..%u x %u..%u in its header holds no "
+                                   "pixels (the show reads these numbers as signed, so 32768 "
+                                   "and up count as negative). ",
+                                   u16(h.x_min), u16(h.x_max), u16(h.y_min), u16(h.y_max)) +
                         kPcxConvertHint);
+    }
     case PcxError::too_large:
         report.fail(
             format_message("%s: the picture is %d x %d pixels, larger than %d x %d\n", file_name,

@@ -157,10 +157,23 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
                        })),
          "a1light1.pcx: the picture is 16384 x 16384 pixels; it must be 320 pixels wide",
          "the picture is 16384 x 16384 pixels, but the show needs this one 320 pixels wide"},
+        {"window of 65535 columns read as signed", "a1light1.pcx",
+         bytes(patched("a1light1.pcx",
+                       [](Bytes& b) {
+                           b[4] = b[5] = b[6] = b[7] = 0;
+                           b[8] = b[10] = 0xFE;
+                           b[9] = b[11] = 0xFF;
+                       })),
+         "a1light1.pcx: the picture window 0..65534 x 0..65534 is empty\n",
+         "the picture window 0..65534 x 0..65534 in its header holds no pixels (the show reads "
+         "these numbers as signed, so 32768 and up count as negative)"},
         {"missing object", "env3.lwo", [](const fs::path&) {}, lwo_line, "the file is missing"},
         {"text as object", "env3.lwo", bytes(text("not an object\n")), lwo_line,
          "it is not a LightWave object: it starts with \"not \", not with the FORM ... LWOB "
          "header. Export it as a LightWave 5 object"},
+        {"another kind of IFF file", "env3.lwo",
+         bytes(Bytes{'F', 'O', 'R', 'M', 0, 0, 0, 4, 'I', 'L', 'B', 'M'}), lwo_line,
+         "it is an IFF file of type \"ILBM\", not a LightWave object (type \"LWOB\")"},
         {"empty object", "env3.lwo", bytes({}), lwo_line,
          "the file is empty, not a LightWave object"},
         {"object without points", "env3.lwo", bytes(pointless), "letar.. " + lwo_line,
