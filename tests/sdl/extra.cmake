@@ -13,7 +13,7 @@ if(VORN_TSAN)
     ${root}/music/xm_sync.cpp ${root}/show/show.cpp ${root}/sdl/display_sdl.cpp
     ${root}/sdl/frame_layout.cpp ${root}/show/frame_pacer.cpp
     ${root}/core/sync.cpp ${root}/core/clock.cpp ${root}/core/screen.cpp ${root}/render/tables.cpp
-    ${root}/assets/file_bytes.cpp ${root}/assets/load_report.cpp
+    ${root}/assets/file_bytes.cpp ${root}/assets/load_report.cpp ${root}/core/show_text.cpp
     ${root}/scenes/start_up.cpp ${root}/core/rand.cpp ${root}/sdl/display_probe.cpp
     ${CMAKE_CURRENT_SOURCE_DIR}/render/test_bands.cpp ${root}/core/bands.cpp
     ${root}/render/fill_depth.cpp ${root}/render/depth.cpp ${root}/render/sprite.cpp

@@ -109,6 +109,22 @@ TEST(SyncQueueThreads, AProducerRacingTheConsumerLosesAndReordersNothing) {
     EXPECT_EQ(got.bytes[9], 0); // never raised
 }
 
+// Cancel, the last button of the sound set-up, ends the start-up with a line
+// on how to skip the question.
+TEST_F(SdlDummies, CancelledSoundSetUpSaysHowToSkipTheQuestion) {
+    struct Cancelling : NoDialogs {
+        int choose(const char*, const char*, const std::vector<std::string>& buttons) override {
+            return static_cast<int>(buttons.size()) - 1;
+        }
+    } cancelling;
+    SdlMusic music(cancelling, false, sync_callback);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(music.startup(module.c_str(), 1));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "vorn: the sound set-up was cancelled, so the show ends. To skip the question, "
+              "start it with --auto-sound (the system's sound output) or --no-sound\n");
+}
+
 TEST_F(SdlDummies, SyncArrivesOnTheMainThreadAndShutdownWaitsForTheCallback) {
     for (bool no_sound : {false, true})
         for (int wait_ms : {0, 3, 17, 40}) {
