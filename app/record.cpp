@@ -170,9 +170,12 @@ int run_recording(const RecordRequest& request) {
         error = request.to >= 0 ? order_position_problem(module, "--to", request.to,
                                                          /*one_past_end=*/true)
                                 : "";
+        // The stretch starts from the state the whole show reaches there
+        // (the recorder plays it from the start); here only whether the song
+        // has and reaches that position.
+        std::optional<SyncSnapshot> reached;
         if (error.empty())
-            start_state_for(module, "--from", request.from, scene_consumed_flags,
-                            settings.from_state, error);
+            start_state_for(module, "--from", request.from, scene_consumed_flags, reached, error);
         if (!error.empty()) {
             folder.release(true);
             std::fprintf(stderr, "vorn: %s\n", error.c_str());
@@ -181,6 +184,9 @@ int run_recording(const RecordRequest& request) {
     }
     const int64_t length_ms = readable ? show_length_ms(module, request.from, request.to) : 0;
     const int64_t total = request.rate.frames_until(length_ms * kRecordRate / 1000);
+    const int64_t lead_in_ms =
+        readable && request.from > 0 ? show_length_ms(module, 0, request.from) : 0;
+    const int64_t lead_in = request.rate.frames_until(lead_in_ms * kRecordRate / 1000);
 
     std::unique_ptr<FrameSink> sink;
     if (request.frames) {
@@ -197,6 +203,7 @@ int run_recording(const RecordRequest& request) {
     Recorder recorder(*sink, settings);
     Progress progress(total, request.rate, isatty(STDERR_FILENO) != 0);
     recorder.on_frame = [&](int64_t frames) { progress.update(frames); };
+    recorder.on_skip = [&](int64_t skipped) { progress.lead_in(skipped, lead_in); };
     recorder.before_error = [&] { progress.finish(""); };
 
     NoDialogs dialogs;

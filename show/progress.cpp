@@ -52,6 +52,18 @@ void Progress::update(int64_t frames) {
     drawn_ = terminal_;
 }
 
+void Progress::lead_in(int64_t frames, int64_t total) {
+    if (!terminal_) return;
+    const int64_t now = clock_ms();
+    if (now - started_ms_ < 500 || (now - drawn_ms_ < 250 && frames < total)) return;
+    drawn_ms_ = now;
+    std::fprintf(stderr, "\rplaying the show up to the stretch: %lld of %lld frames\033[K",
+                 static_cast<long long>(frames),
+                 static_cast<long long>(total > frames ? total : frames));
+    std::fflush(stderr);
+    drawn_ = true;
+}
+
 void Progress::finish(const std::string& summary) {
     if (drawn_) std::fputs("\r\033[K", stderr);
     drawn_ = false;

@@ -14,6 +14,10 @@ class Progress {
   public:
     Progress(int64_t total_frames, FrameRate rate, bool terminal);
     void update(int64_t frames);
+    // Frames drawn before a stretch's first (not recorded, but they give it
+    // the state the whole show has there): a line on a terminal once this
+    // has taken half a second.
+    void lead_in(int64_t frames, int64_t total);
     // Clears the line (on a terminal) and prints `summary` on a line of its own.
     void finish(const std::string& summary);
     // Seconds since construction.

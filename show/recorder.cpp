@@ -3,6 +3,7 @@
 #include "show/recorder.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -73,11 +74,10 @@ bool Recorder::startup(const char* file_name, uint8_t) {
 bool Recorder::start() {
     if (!player_) return false;
     player_->set_sync_queue(&queue_);
-    if (!player_->start(static_cast<int>(kRecordRate), settings_.from)) {
+    if (!player_->start(static_cast<int>(kRecordRate))) {
         std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
         return false;
     }
-    if (settings_.from_state) sync_restore(*settings_.from_state);
     playing_ = true;
     return true;
 }
@@ -89,19 +89,28 @@ bool Recorder::shutdown() {
     return true;
 }
 
-// One more tick of music, or the end: the song stops or loops back, or
-// playback reaches the order position where the recording stops. The tick
-// that passes the end is not kept, and neither are its sync values.
+// One more tick of music, or the end. The song is over when it stops or
+// loops back: the tick that passes that end is not kept, nor its sync values.
+// Playback reaching order position `to` ends the show (end_sample_) but not
+// the sound: the last frame's samples are those of the whole recording, so
+// ticks past it are still rendered as far as that frame needs; their sync
+// values are never delivered.
 void Recorder::render_tick() {
+    if (song_over_) return;
     if (!playing_ || !player_->play_tick()) {
-        end_sample_ = rendered_;
+        song_over_ = true;
+        if (end_sample_ < 0) end_sample_ = rendered_;
         return;
     }
     const xmp_frame_info& fi = player_->info();
-    if (fi.loop_count > 0 || (settings_.to >= 0 && fi.pos >= settings_.to)) {
-        end_sample_ = player_->tick_start();
+    if (fi.loop_count > 0) {
+        song_over_ = true;
+        if (end_sample_ < 0) end_sample_ = player_->tick_start();
         return;
     }
+    if (end_sample_ < 0 && settings_.to >= 0 && fi.pos >= settings_.to)
+        end_sample_ = player_->tick_start();
+    if (from_sample_ < 0 && fi.pos == settings_.from) from_sample_ = player_->tick_start();
     const int16_t* s = player_->samples();
     pending_.insert(pending_.end(), s, s + player_->sample_frames() * 2);
     rendered_ += static_cast<int64_t>(player_->sample_frames());
@@ -122,16 +131,31 @@ void Recorder::deliver_sync() {
     if (queue_.flush()) queue_.deliver_due(last, callback_);
 }
 
+// Frame n is kept once it shows the first tick of order position `from`:
+// deliver_sync() has rendered every tick that starts by its time, so that
+// tick has been met if it is due.
+bool Recorder::keeping() const {
+    return settings_.from <= 0 ||
+           (from_sample_ >= 0 && settings_.rate.shows(from_sample_, frames_));
+}
+
 void Recorder::write_frame() {
     const int64_t due = settings_.rate.samples_after(frames_ + 1);
-    while (end_sample_ < 0 && rendered_ < due)
+    while (!song_over_ && rendered_ < due)
         render_tick();
-    sink_.video(frame_.data());
+    const bool keep = keeping();
+    assert(keep || frames() == 0); // once kept, every later frame is
+    if (keep) sink_.video(frame_.data());
     const size_t count = static_cast<size_t>(due - written_);
     if (pending_.size() < count * 2) pending_.resize(count * 2, 0); // silence past the end
-    sink_.audio(pending_.data(), count);
+    if (keep) sink_.audio(pending_.data(), count);
     pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(count * 2));
     written_ = due;
     ++frames_;
-    if (on_frame) on_frame(frames_);
+    if (!keep) {
+        ++skipped_;
+        if (on_skip) on_skip(skipped_);
+    } else if (on_frame) {
+        on_frame(frames());
+    }
 }

@@ -15,8 +15,14 @@
 // or loops back, when playback reaches order position `to`, or when `stop`
 // becomes non-zero (Ctrl+C); key_waiting() reports the last three.
 //
-// With `from` > 0 playback starts at that order position, and start() sets
-// the sync state that the rows before it leave (`from_state`).
+// With `from` > 0 the show still plays from the very start, exactly as in
+// the whole recording, but nothing reaches the sink before the first frame
+// that shows order position `from` (frame n0): the frames before it are
+// drawn (the scenes' state, the shared rand and the sync state come from
+// them) and their sound is rendered, then both are dropped. The output is
+// frames n0.. of the whole recording and their samples, from
+// samples_after(n0) on. frames() counts what reached the sink; the clock
+// reads the whole show's time.
 #pragma once
 #include <csignal>
 #include <cstdint>
@@ -34,9 +40,8 @@
 
 struct RecordSettings {
     FrameRate rate;
-    int from = 0;
-    int to = -1; // -1: to the end
-    std::optional<SyncSnapshot> from_state;
+    int from = 0;                                // the first order position that reaches the sink
+    int to = -1;                                 // -1: to the end
     std::string module_path;                     // read instead of the file start-up names, if set
     std::shared_ptr<const FileRead> module_file; // that file as already read, if set
     const volatile std::sig_atomic_t* stop = nullptr;
@@ -66,11 +71,15 @@ class Recorder : public Display, public Music, public Clock {
     // Clock
     int64_t now_ms() override { return settings_.rate.time_ms(frames_); }
 
-    int64_t frames() const { return frames_; }
+    // Frames handed to the sink, and frames drawn before the first of them.
+    int64_t frames() const { return frames_ - skipped_; }
+    int64_t skipped() const { return skipped_; }
     // True once the recording stopped on `stop` rather than at its end.
     bool interrupted() const { return interrupted_; }
     // Called after every frame written (for a progress line).
     std::function<void(int64_t frames)> on_frame;
+    // Called after every frame drawn and dropped before `from`.
+    std::function<void(int64_t skipped)> on_skip;
     // Called before an output failure goes on to the show (to clear a progress line).
     std::function<void()> before_error;
 
@@ -88,8 +97,13 @@ class Recorder : public Display, public Music, public Clock {
     bool opened_ = false;
     bool playing_ = false;
     bool interrupted_ = false;
-    int64_t frames_ = 0;
-    int64_t end_sample_ = -1;      // where the song ends (-1: not met yet)
+    bool keeping() const;
+
+    int64_t frames_ = 0;           // frames drawn, from the start of the show
+    int64_t skipped_ = 0;          // of those, dropped before `from`
+    int64_t from_sample_ = -1;     // where order position `from` starts (-1: not met yet)
+    int64_t end_sample_ = -1;      // where the show ends (-1: not met yet)
+    bool song_over_ = false;       // the song stopped or looped back: no more sound
     int64_t rendered_ = 0;         // sample frames rendered by the player
     int64_t written_ = 0;          // sample frames handed to the sink
     std::vector<int16_t> pending_; // rendered, not yet written (interleaved)
