@@ -11,6 +11,7 @@
 
 #include "core/screen.h"
 #include "core/sync.h"
+#include "show/show_loop.h"
 
 const char* const kSoundQuestion = "I'm your pimp, should the sound be auto configured?";
 const char* const kSoundCaption = "Eat vorn you woman";
@@ -35,32 +36,8 @@ int music_failure() {
 } // namespace
 
 void run_main_loop(ShowPlatform& p) {
-    tick_counter = 0;
-    for (;;) {
-        p.music.deliver_sync();
-        if (p.display.key_waiting() || sync_scene() == kSceneEnd) break;
-        bool drew = false;
-        for (int k = 0; k < kSceneCount; ++k) {
-            const float start = static_cast<float>(p.clock.now_ms());
-            for (;;) {
-                p.music.deliver_sync();
-                if (p.display.key_waiting() || sync_scene() != k) break;
-                const float now = static_cast<float>(p.clock.now_ms());
-                tick_counter = ticks_since(start, now);
-                if (p.pacer) p.pacer->frame_start();
-                uint32_t* frame = p.display.lock();
-                p.scenes[static_cast<size_t>(k)].render(frame);
-                if (p.pacer) p.pacer->rendered();
-                p.display.present();
-                p.display.unlock();
-                if (p.pacer) p.pacer->presented();
-                drew = true;
-            }
-        }
-        if (!drew) {
-            if (p.pacer) p.pacer->idle();
-            p.display.idle();
-        }
+    ShowLoop loop;
+    while (loop.step(p) != ShowLoop::Step::Ended) {
     }
 }
 
