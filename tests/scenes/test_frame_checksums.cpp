@@ -10,6 +10,7 @@
 // replace the recorded one when a change of pixels is intended.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <filesystem>
@@ -29,6 +30,7 @@
 #include "scenes/scene6.h"
 #include "scenes/scene7.h"
 #include "scenes/scenes.h"
+#include "scenes/show_state.h"
 
 namespace {
 
@@ -112,17 +114,42 @@ TEST_P(FrameChecksums, EveryScenesFramesAreUnchanged) {
 
     std::vector<uint32_t> frame(kFramePixels, 0u);
     uint32_t got[kEntryCount][kFramesPerEntry];
-    for (int e = 0; e < kEntryCount; ++e) {
-        int32_t tick = 0;
-        for (int n = 0; n < kFramesPerEntry; ++n) {
-            tick += kTickSteps[n];
-            for (int k = 1; k <= kSyncFlagCount; ++k)
-                if (flags_before(n) & (1u << k)) raise_sync_flag(k);
-            tick_counter = tick;
-            scenes[static_cast<size_t>(kEntries[e])].render(frame.data());
-            got[e][n] = frame_checksum(frame.data());
+    // Entries first .. kEntryCount - 1; the state (and the frame) as they
+    // stand before entry `keep` are saved on the way.
+    constexpr int kMiddle = kEntryCount / 2;
+    ShowState at_middle;
+    std::vector<uint32_t> frame_at_middle;
+    auto run = [&](int first, int keep) {
+        for (int e = first; e < kEntryCount; ++e) {
+            if (e == keep) at_middle = save_show_state(), frame_at_middle = frame;
+            int32_t tick = 0;
+            for (int n = 0; n < kFramesPerEntry; ++n) {
+                tick += kTickSteps[n];
+                for (int k = 1; k <= kSyncFlagCount; ++k)
+                    if (flags_before(n) & (1u << k)) raise_sync_flag(k);
+                tick_counter = tick;
+                scenes[static_cast<size_t>(kEntries[e])].render(frame.data());
+                got[e][n] = frame_checksum(frame.data());
+            }
         }
-    }
+    };
+    const ShowState at_start = save_show_state();
+    const std::vector<uint32_t> first_frame = frame;
+    run(0, kMiddle);
+    // A saved state gives the frames that followed it: from the start (a
+    // restart) and from the middle (a seek back), each once more.
+    uint32_t once[kEntryCount][kFramesPerEntry];
+    std::copy(&got[0][0], &got[0][0] + kEntryCount * kFramesPerEntry, &once[0][0]);
+    restore_show_state(at_start);
+    frame = first_frame;
+    run(0, -1);
+    EXPECT_TRUE(std::equal(&got[0][0], &got[0][0] + kEntryCount * kFramesPerEntry, &once[0][0]))
+        << "restarted from the state saved at set-up";
+    restore_show_state(at_middle);
+    frame = frame_at_middle;
+    run(kMiddle, -1);
+    EXPECT_TRUE(std::equal(&got[0][0], &got[0][0] + kEntryCount * kFramesPerEntry, &once[0][0]))
+        << "restarted from the state saved before entry " << kMiddle;
     for (const SceneOps& ops : scenes)
         ops.release();
 
