@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
         XmpPlayer player;
         if (!player.load_file("vorn.xm", module_file) || !player.start(8000)) {
             std::fprintf(stderr, "vorn: %s\n", player.error().c_str());
-            return 1;
+            return 255; // as for every data file the show cannot use
         }
         std::fputs(timeline_table(order_timeline(module_file->bytes)).c_str(), stdout);
         return 0;

@@ -83,8 +83,10 @@ bool FrameFolder::claim(const std::string& dir, bool overwrite, std::string& err
         return false;
     }
     if (earlier + others > 0 && !overwrite) {
+        const size_t count = earlier + others;
         error = "cannot write frames into " + dir + ": it is not empty (" +
-                std::to_string(earlier + others) + " files, such as " + example +
+                (count == 1 ? "it holds " + example
+                            : std::to_string(count) + " files, such as " + example) +
                 "); choose a new or empty folder" +
                 (earlier ? ", or add --overwrite to remove the earlier recording's "
                            "frame_NNNNNN.png and sound.wav first"
