@@ -122,9 +122,9 @@ int main(int argc, char** argv) {
     if (!recording.path.empty()) return run_recording(recording);
     // Read once: --start's state comes from it and the player is given it.
     const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
-    std::optional<SyncSnapshot> start_state;
+    std::optional<SyncSnapshot> reached; // whether the song has and reaches that position
     if (o.start_order > 0 && !start_state_for(module_file->bytes, "--start", o.start_order,
-                                              scene_consumed_flags, start_state, error)) {
+                                              scene_consumed_flags, reached, error)) {
         std::fprintf(stderr, "vorn: %s\n", error.c_str());
         return 2;
     }
@@ -155,7 +155,8 @@ int main(int argc, char** argv) {
         FramePacer pacer(pace_clock, o.vsync);
         ShowAnswers answers{o.auto_sound, o.fullscreen};
         if (o.no_sound && !answers.auto_sound) answers.auto_sound = true; // nothing to configure
-        ShowPlatform p{display, music, dialogs, clock, scene_table(), answers, start_state, &pacer};
+        ShowPlatform p{display, music,         dialogs,     clock, scene_table(),
+                       answers, o.start_order, module_file, &pacer};
         const std::clock_t cpu_start = std::clock();
         code = run_show(p);
         if (o.stats && code == 0) {

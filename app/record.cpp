@@ -30,14 +30,6 @@
 
 namespace {
 
-// Nothing is asked while recording; errors are printed by the show.
-class NoDialogs : public Dialogs {
-  public:
-    bool ask_yes_no(const char*, const char*) override { return true; }
-    int choose(const char*, const char*, const std::vector<std::string>&) override { return -1; }
-    void show_error(const char*, const char*) override {}
-};
-
 std::string size_text(const std::string& path) {
     std::error_code ec;
     uintmax_t bytes = 0;

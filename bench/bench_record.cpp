@@ -42,13 +42,6 @@ class DiscardSink : public FrameSink {
     std::string name_ = "nowhere";
 };
 
-class NoDialogs : public Dialogs {
-  public:
-    bool ask_yes_no(const char*, const char*) override { return true; }
-    int choose(const char*, const char*, const std::vector<std::string>&) override { return -1; }
-    void show_error(const char*, const char*) override {}
-};
-
 // In the child: plays the show without output up to the first frame of its
 // last order position, as a recording or a seek that starts there does, and
 // returns the frames drawn on the way (0 on failure).

@@ -67,6 +67,15 @@ class Dialogs {
     virtual void show_error(const char* caption, const char* text) = 0;
 };
 
+// For a show that asks nothing (a recording, a replay, tests): every
+// question is answered Yes, no choice can be shown, errors are only printed.
+class NoDialogs : public Dialogs {
+  public:
+    bool ask_yes_no(const char*, const char*) override { return true; }
+    int choose(const char*, const char*, const std::vector<std::string>&) override { return -1; }
+    void show_error(const char*, const char*) override {}
+};
+
 class Clock {
   public:
     virtual ~Clock() = default;

@@ -124,6 +124,7 @@ void Recorder::deliver_sync() {
         render_tick();
     int64_t last = frames_ * r.den * kRecordRate / r.num;
     if (end_sample_ >= 0) last = std::min(last, end_sample_ - 1);
+    if (settings_.replay && from_sample_ >= 0) last = std::min(last, from_sample_ - 1);
     queue_.deliver_due(last, callback_);
     // Both ends of the queue are on this thread: what it folded while it was
     // full goes in now that there is room, not at a next tick that may never

@@ -40,8 +40,11 @@
 
 struct RecordSettings {
     FrameRate rate;
-    int from = 0;                                // the first order position that reaches the sink
-    int to = -1;                                 // -1: to the end
+    int from = 0; // the first order position that reaches the sink
+    int to = -1;  // -1: to the end
+    // A replay (see replay.h): no sync value from `from` on is delivered, so
+    // that the live show that goes on from there delivers them itself.
+    bool replay = false;
     std::string module_path;                     // read instead of the file start-up names, if set
     std::shared_ptr<const FileRead> module_file; // that file as already read, if set
     const volatile std::sig_atomic_t* stop = nullptr;
@@ -71,6 +74,8 @@ class Recorder : public Display, public Music, public Clock {
     // Clock
     int64_t now_ms() override { return settings_.rate.time_ms(frames_); }
 
+    // True once the next frame is the first that shows `from`.
+    bool at_from() const { return keeping(); }
     // Frames handed to the sink, and frames drawn before the first of them.
     int64_t frames() const { return frames_ - skipped_; }
     int64_t skipped() const { return skipped_; }

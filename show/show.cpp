@@ -11,6 +11,8 @@
 
 #include "core/screen.h"
 #include "core/sync.h"
+#include "show/replay.h"
+#include "show/show_clock.h"
 #include "show/show_loop.h"
 
 const char* const kSoundQuestion = "I'm your pimp, should the sound be auto configured?";
@@ -48,16 +50,30 @@ int run_show(ShowPlatform& p) {
         const bool auto_sound = ask(p, p.answers.auto_sound, kSoundQuestion, kSoundCaption);
         if (!p.music.startup("vorn.xm", auto_sound ? 0 : 1)) return music_failure();
         set_up_tables_and_scenes(p.scenes);
-        if (p.start_state) sync_restore(*p.start_state);
         const bool fullscreen = ask(p, p.answers.fullscreen, kScreenQuestion, kScreenCaption);
         p.display.open("Vorn", fullscreen);
         if (p.pacer) p.pacer->begin(p.display.refresh_hz(), p.display.vsync_granted());
+        ShowLoop loop;
+        ShowClock clock(p.clock);
+        if (p.start_order > 0) {
+            const int64_t at =
+                replay_to_order(loop, p.scenes, p.module_file, p.start_order, p.display.lock());
+            p.display.unlock();
+            if (at < 0) {
+                p.display.close();
+                return music_failure();
+            }
+            clock.set(at);
+        }
         if (!p.music.start()) {
             p.display.close();
             return music_failure();
         }
 
-        run_main_loop(p);
+        ShowPlatform live{p.display, p.music,       p.dialogs,     clock,  p.scenes,
+                          p.answers, p.start_order, p.module_file, p.pacer};
+        while (loop.step(live) != ShowLoop::Step::Ended) {
+        }
 
         for (const SceneOps& s : p.scenes)
             s.release();

@@ -8,9 +8,11 @@
 // loaders end the process themselves on a bad file).
 #pragma once
 #include <array>
+#include <memory>
 #include <optional>
 
 #include "core/sync.h"
+#include "music/xmp_player.h"
 #include "scenes/scenes.h"
 #include "show/frame_pacer.h"
 #include "show/platform.h"
@@ -27,9 +29,12 @@ struct ShowPlatform {
     Clock& clock;
     const std::array<SceneOps, kSceneCount>& scenes;
     ShowAnswers answers;
-    // The sync state to start from when the music starts at a later order
-    // position (see sync_state_at_order); none: from the beginning.
-    std::optional<SyncSnapshot> start_state = {};
+    // Where the show starts: order position 0, or a later one it reaches by
+    // playing the show from the start without output (replay.h), so that
+    // it starts there in exactly the state the whole show has there; the
+    // module file, as read, for that replay.
+    int start_order = 0;
+    std::shared_ptr<const FileRead> module_file = nullptr;
     // Paces frames where vsync does not hold and keeps the statistics; optional.
     FramePacer* pacer = nullptr;
 };

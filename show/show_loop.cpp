@@ -25,6 +25,7 @@ ShowLoop::Step ShowLoop::step(ShowPlatform& p) {
             break;
         case Phase::SceneStart:
             if (scene_ == kSceneCount) {
+                if (!drew_ && hold && hold()) return Step::Held;
                 phase_ = Phase::Top;
                 if (!drew_) {
                     if (p.pacer) p.pacer->idle();
@@ -43,6 +44,7 @@ ShowLoop::Step ShowLoop::step(ShowPlatform& p) {
                 phase_ = Phase::SceneStart;
                 break;
             }
+            if (hold && hold()) return Step::Held;
             const float now = static_cast<float>(p.clock.now_ms());
             tick_counter = ticks_since(scene_start_, now);
             if (p.pacer) p.pacer->frame_start();

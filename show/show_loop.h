@@ -13,6 +13,10 @@
 //
 // step() returns Drew after presenting a frame, Idle after an idle sweep and
 // Ended when a key or scene 31 ends the show; after Ended it stays ended.
+// With `hold` set, it is asked just before each frame or idle sweep would be
+// made; when it answers true, step() returns Held and the loop stays where it
+// is, so that the next step makes that frame (a replay stops there and the
+// live show goes on from there).
 // A ShowLoop holds only where in the loop it is (the scene whose turn it
 // is, when that scene's loop began, whether the sweep drew); the scenes'
 // state, the sync state and the shared rand are the show's own. A loop
@@ -20,12 +24,13 @@
 // first one's (see replay.h).
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "show/show.h"
 
 class ShowLoop {
   public:
-    enum class Step { Drew, Idle, Ended };
+    enum class Step { Drew, Idle, Held, Ended };
 
     // The first step starts at the top of a pass; the tick counter is 0.
     ShowLoop();
@@ -33,6 +38,8 @@ class ShowLoop {
     bool ended() const { return phase_ == Phase::Ended; }
     // The scene whose loop runs (0..7), or -1 between scenes.
     int running_scene() const { return phase_ == Phase::InScene ? scene_ : -1; }
+
+    std::function<bool()> hold;
 
   private:
     enum class Phase { Top, SceneStart, InScene, Ended };

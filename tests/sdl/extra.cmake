@@ -10,7 +10,8 @@ if(VORN_TSAN)
   add_executable(test_threads_tsan EXCLUDE_FROM_ALL
     ${CMAKE_CURRENT_SOURCE_DIR}/sdl/test_live_threads.cpp
     ${root}/sdl/music_sdl.cpp ${root}/music/heard_sample.cpp ${root}/music/xmp_player.cpp
-    ${root}/music/xm_sync.cpp ${root}/show/show.cpp ${root}/sdl/display_sdl.cpp
+    ${root}/music/xm_sync.cpp ${root}/show/show.cpp ${root}/show/show_loop.cpp
+    ${root}/show/replay.cpp ${root}/show/recorder.cpp ${root}/sdl/display_sdl.cpp
     ${root}/sdl/frame_layout.cpp ${root}/show/frame_pacer.cpp
     ${root}/core/sync.cpp ${root}/core/clock.cpp ${root}/core/screen.cpp ${root}/render/tables.cpp
     ${root}/assets/file_bytes.cpp ${root}/assets/load_report.cpp ${root}/core/show_text.cpp

@@ -41,13 +41,6 @@ std::string module_file() {
     return path;
 }
 
-class NoDialogs : public Dialogs {
-  public:
-    bool ask_yes_no(const char*, const char*) override { return true; }
-    int choose(const char*, const char*, const std::vector<std::string>&) override { return -1; }
-    void show_error(const char*, const char*) override {}
-};
-
 struct SdlDummies : ::testing::Test {
     void SetUp() override {
         setenv("SDL_AUDIODRIVER", "dummy", 1);

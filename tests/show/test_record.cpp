@@ -14,10 +14,14 @@
 #include <string>
 
 #include "app/options.h"
+#include "core/screen.h"
 #include "core/sync.h"
 #include "media_probe.h"
+#include "music/xm_sync.h"
 #include "record_test_support.h"
+#include "scenes/show_state.h"
 #include "show/recorder.h"
+#include "show/replay.h"
 #include "show/show.h"
 
 using namespace record_test;
@@ -57,12 +61,6 @@ struct SceneLog : FrameSink {
     void abandon() override {}
     void discard() override {}
     const std::string& path() const override { return name; }
-};
-
-struct NoDialogs : Dialogs {
-    bool ask_yes_no(const char*, const char*) override { return true; }
-    int choose(const char*, const char*, const std::vector<std::string>&) override { return -1; }
-    void show_error(const char*, const char*) override {}
 };
 
 } // namespace
@@ -302,8 +300,8 @@ TEST(Record, MissingVideoModuleFailsInOneLineBeforeAnyFile) {
 TEST(Record, MakeRunWithoutADisplayRecordsVornMp4) {
     const fs::path d = show_dir("record-make-run", module(2));
     const CommandResult r =
-        run_command("cd '" + d.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY " + vorn() +
-                    " --or-record vorn.mp4 --data . 2>&1 >/dev/null");
+        run_command("cd '" + d.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY " +
+                    record_test::vorn() + " --or-record vorn.mp4 --data . 2>&1 >/dev/null");
     ASSERT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("no display"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find((d / "vorn.mp4").string()), std::string::npos) << r.out;
@@ -311,4 +309,93 @@ TEST(Record, MakeRunWithoutADisplayRecordsVornMp4) {
     EXPECT_EQ(m.codecs, (std::vector<std::string>{"h264", "aac"}));
     EXPECT_EQ(m.width, 1280);
     EXPECT_NEAR(m.video_seconds, 15 * 0.06, 1.0 / 60);
+}
+
+namespace {
+NoDialogs no_dialogs;
+struct FirstFrame : FrameSink {
+    std::vector<uint32_t> pixels;
+    std::string name = "first";
+    void open() override {}
+    void video(const uint32_t* frame) override {
+        if (pixels.empty()) pixels.assign(frame, frame + kFramePixels);
+    }
+    void audio(const int16_t*, size_t) override {}
+    void finish() override {}
+    void abandon() override {}
+    void discard() override {}
+    const std::string& path() const override { return name; }
+};
+// The live side after a replay: the frame buffer the replay filled, a clock
+// standing at the time it returned, and music that delivers the values of
+// the order's first row (the only row due by the next frame).
+struct Handover : Display, Music, Clock {
+    std::vector<uint32_t> frame = std::vector<uint32_t>(kFramePixels, 0u);
+    std::vector<uint8_t> first_row;
+    int64_t at = 0;
+    bool delivered = false;
+    void open(const char*, bool) override {}
+    bool key_waiting() override { return false; }
+    uint32_t* lock() override { return frame.data(); }
+    void present() override {}
+    void unlock() override {}
+    void close() override {}
+    void destroy() override {}
+    bool startup(const char*, uint8_t) override { return true; }
+    bool start() override { return true; }
+    bool shutdown() override { return true; }
+    void deliver_sync() override {
+        if (!delivered)
+            for (uint8_t v : first_row)
+                sync_callback(v);
+        delivered = true;
+    }
+    int64_t now_ms() override { return at; }
+};
+} // namespace
+
+// The live show started at order X (or seeking there) replays the show from
+// its start and then draws, as its first frame, exactly the frame a
+// recording from X at 60 fps starts with, with the real scenes: in scene 1,
+// 3 and 5 after frames of it were drawn, and in the last order.
+TEST(Replay, TheFrameAfterAReplayIsTheFirstFrameOfARecordingFromThere) {
+    XmTestModule m = module(8);
+    for (int p : {2, 4, 6})
+        m.cell(p, 0, 3) = {0, 0, 0, W, 50};
+    const fs::path d = show_dir("replay", m);
+    const fs::path here = fs::current_path();
+    fs::current_path(d);
+    set_up_tables_and_scenes(scene_table());
+    const ShowState fresh = save_show_state();
+    const auto module_file = read_module_file("vorn.xm");
+    XmSync sync;
+    ASSERT_TRUE(read_xm_sync(module_file->bytes.data(), module_file->bytes.size(), sync, nullptr));
+    for (int order : {2, 4, 6, 7}) {
+        SCOPED_TRACE(order);
+        restore_show_state(fresh);
+        FirstFrame first;
+        RecordSettings settings;
+        settings.from = order;
+        settings.module_file = module_file;
+        {
+            Recorder recorder(first, settings);
+            ShowPlatform p{recorder, recorder, no_dialogs, recorder, scene_table(), {}};
+            ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
+            ShowLoop loop;
+            while (first.pixels.empty())
+                ASSERT_NE(loop.step(p), ShowLoop::Step::Ended);
+        }
+        restore_show_state(fresh);
+        Handover live;
+        ShowLoop loop;
+        live.at = replay_to_order(loop, scene_table(), module_file, order, live.frame.data());
+        ASSERT_GE(live.at, 0);
+        live.first_row = sync.at(sync.orders[static_cast<size_t>(order)], 0);
+        ShowPlatform p{live, live, no_dialogs, live, scene_table(), {}};
+        ASSERT_EQ(loop.step(p), ShowLoop::Step::Drew);
+        EXPECT_TRUE(live.frame == first.pixels);
+    }
+    for (const SceneOps& s : scene_table())
+        s.release();
+    fs::current_path(here);
 }

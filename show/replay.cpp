@@ -1,0 +1,52 @@
+// The show played without output up to a position (see replay.h).
+#include "show/replay.h"
+
+#include <algorithm>
+
+#include "core/screen.h"
+#include "show/recorder.h"
+
+namespace {
+
+class Nowhere : public FrameSink {
+  public:
+    void open() override {}
+    void video(const uint32_t*) override {}
+    void audio(const int16_t*, size_t) override {}
+    void finish() override {}
+    void abandon() override {}
+    void discard() override {}
+    const std::string& path() const override { return name_; }
+
+  private:
+    std::string name_ = "nowhere";
+};
+
+} // namespace
+
+int64_t replay_to_order(ShowLoop& loop, const std::array<SceneOps, kSceneCount>& scenes,
+                        std::shared_ptr<const FileRead> module, int order, uint32_t* frame,
+                        const std::function<void(int64_t frames)>& on_frame) {
+    Nowhere nowhere;
+    RecordSettings settings;
+    settings.rate = kReplayRate;
+    settings.from = order;
+    settings.replay = true;
+    settings.module_file = std::move(module);
+    Recorder recorder(nowhere, settings);
+    if (on_frame) recorder.on_skip = on_frame;
+    NoDialogs dialogs;
+    ShowPlatform p{recorder, recorder, dialogs, recorder, scenes, {true, false}};
+    if (!recorder.startup("vorn.xm", 0) || !recorder.start()) return -1;
+    loop.hold = [&recorder] { return recorder.at_from(); };
+    ShowLoop::Step step;
+    do
+        step = loop.step(p);
+    while (step != ShowLoop::Step::Held && step != ShowLoop::Step::Ended);
+    loop.hold = nullptr;
+    recorder.shutdown();
+    if (step == ShowLoop::Step::Ended) return -1;
+    const uint32_t* drawn = recorder.lock();
+    std::copy(drawn, drawn + kFramePixels, frame);
+    return recorder.now_ms();
+}

@@ -1,0 +1,33 @@
+// Playing the show from its start without output up to a position, so that
+// the live show starts there (or seeks there) with exactly the state the
+// whole show has at that moment: every scene's state, the shared rand, the
+// sync scene and flags, the frame buffer and the loop's place.
+//
+//   replay_to_order(loop, scenes, module, order, frame, on_frame)
+//       expects the show's state as at start (just set up, or a state saved
+//       right after set-up put back) and a new `loop`. Plays the show at
+//       kReplayRate frames per second on a Recorder whose output goes
+//       nowhere, with the module rendered from its start, and stops just
+//       before the first frame that shows order position `order`: that frame
+//       is the next that `loop` makes. No sync value of `order` or later has
+//       been delivered; the music that plays on from `order` delivers them.
+//       Copies the frame buffer as the last frame left it into `frame` and
+//       returns the show time of the next frame in ms (what the live clock
+//       goes on from), or -1 when the show ends first or the module cannot
+//       be played. on_frame(n), if set, is called after each frame drawn.
+#pragma once
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "music/xmp_player.h"
+#include "scenes/scenes.h"
+#include "show/record_timing.h"
+#include "show/show_loop.h"
+
+constexpr FrameRate kReplayRate{60, 1};
+
+int64_t replay_to_order(ShowLoop& loop, const std::array<SceneOps, kSceneCount>& scenes,
+                        std::shared_ptr<const FileRead> module, int order, uint32_t* frame,
+                        const std::function<void(int64_t frames)>& on_frame = nullptr);
