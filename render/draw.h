@@ -63,7 +63,7 @@ void draw_vertex_sprites(uint32_t* frame, Object& object, const Image& sprite, i
 
 // Adds a 256 x 256 image, scaled to width x height pixels, onto the frame,
 // centred on (centre_x, centre_y); per colour byte, saturating, keeping the
-// frame's top byte. The sprite spans centre - size/2 (rounded down) to
+// frame's top byte. The sprite covers centre - size/2 (rounded down) to
 // centre + size/2 exclusive, so an odd size covers one pixel less than its
 // value. Nothing is drawn for a width or height below 1.
 void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, int32_t height,
