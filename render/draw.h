@@ -4,11 +4,11 @@
 //
 // Projection: a view-space point (x, y, z) maps, with k = 256 / z, to screen
 // x = trunc(x * k + centre x), screen y = trunc(y * k + centre y) and depth
-// value trunc(65536 / z + depth_bias) (larger = nearer). Screen y grows
-// downward. There is no near-plane clipping: a face with a corner at z <= 0
-// is skipped (its screen face is set to all zeros, which draws nothing), and a
-// sprite whose vertex has z <= 0 is not drawn. Every write stays inside the
-// frame whatever the coordinates.
+// value trunc(65536 / z + depth_bias): 1 / z in 16.16 plus the bias (larger =
+// nearer). Screen y grows downward. There is no near-plane clipping: a face
+// with a corner at z <= 0 is skipped (its screen face is set to all zeros,
+// which draws nothing), and a sprite whose vertex has z <= 0 is not drawn.
+// Every write stays inside the frame whatever the coordinates.
 #pragma once
 #include <cstdint>
 #include <vector>
