@@ -200,11 +200,13 @@ void fill_faces(uint32_t* frame, Object& object, const Image& texture, Scratch& 
         set_texture_points(object, s.texture_points);
     const TexturePoint* points = s.texture_points.data();
 
+    // Where the bands meet, and the seam for the depth entry they share.
     int32_t split = kFrameHeight;
     if (band_count() == 2) {
         split = balanced_split(object.screen_faces, object.face_count);
         if (depth_buffer) s.seam.start(depth_buffer, split, object.face_count);
     }
+    // Each band fills the faces that reach it, in list order.
     for_each_band(
         [&](const Band& band) {
             DepthSeam* shared = band.count == 2 ? &s.seam : nullptr;

@@ -133,12 +133,14 @@ inline bool walk_rows(int64_t first, int64_t last, RowRange rows, EdgeCrossing& 
                       Draw& draw) {
     int64_t y = first;
     if (y >= last) return true;
+    // Rows above the range: stepped over at once.
     if (y < rows.top) {
         const int64_t skip = std::min(rows.top - y, last - y);
         on_short.step(short_slope, skip);
         on_long.step(long_slope, skip);
         y += skip;
     }
+    // Rows in the range: one run each, then both crossings move down a row.
     const int64_t stop = std::min(last, rows.bottom);
     for (; y < stop; ++y) {
         DrawnRun run;
