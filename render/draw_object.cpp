@@ -52,6 +52,7 @@ Scratch& scratch() {
     return s;
 }
 
+// A count from the object as a buffer size; a negative count is none.
 size_t count_of(int32_t n) {
     return static_cast<size_t>(std::max(n, 0));
 }
