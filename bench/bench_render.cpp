@@ -63,9 +63,10 @@ struct Scene {
 
     static double covered(const ScreenFace& s) {
         double n = 0;
-        walk_triangle(
-            Corner{s.x0, s.y0, 0, 0, 0}, Corner{s.x1, s.y1, 0, 0, 0}, Corner{s.x2, s.y2, 0, 0, 0},
-            [&n](const ClippedSpan& c, int64_t) { n += static_cast<double>(c.x_end - c.x_start); });
+        walk_triangle(Corner{s.x0, s.y0, 0, 0, 0}, Corner{s.x1, s.y1, 0, 0, 0},
+                      Corner{s.x2, s.y2, 0, 0, 0}, [&n](const DrawnRun& run, int64_t) {
+                          n += static_cast<double>(run.x_end - run.x_start);
+                      });
         return n;
     }
 };

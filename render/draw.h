@@ -4,11 +4,11 @@
 //
 // Projection: a view-space point (x, y, z) maps, with k = 256 / z, to screen
 // x = trunc(x * k + centre x), screen y = trunc(y * k + centre y) and depth
-// value trunc(65536 / z + depth_bias) (larger = nearer). Screen y grows
-// downward. There is no near-plane clipping: a face with a corner at z <= 0
-// is skipped (its screen face is set to all zeros, which draws nothing), and a
-// sprite whose vertex has z <= 0 is not drawn. Every write stays inside the
-// frame whatever the coordinates.
+// value trunc(65536 / z + depth_bias): 1 / z in 16.16 plus the bias (larger =
+// nearer). Screen y grows downward. There is no near-plane clipping: a face
+// with a corner at z <= 0 is skipped (its screen face is set to all zeros,
+// which draws nothing), and a sprite whose vertex has z <= 0 is not drawn.
+// Every write stays inside the frame whatever the coordinates.
 #pragma once
 #include <cstdint>
 #include <vector>
@@ -63,7 +63,7 @@ void draw_vertex_sprites(uint32_t* frame, Object& object, const Image& sprite, i
 
 // Adds a 256 x 256 image, scaled to width x height pixels, onto the frame,
 // centred on (centre_x, centre_y); per colour byte, saturating, keeping the
-// frame's top byte. The sprite spans centre - size/2 (rounded down) to
+// frame's top byte. The sprite covers centre - size/2 (rounded down) to
 // centre + size/2 exclusive, so an odd size covers one pixel less than its
 // value. Nothing is drawn for a width or height below 1.
 void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, int32_t height,

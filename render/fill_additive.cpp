@@ -1,14 +1,14 @@
 // The additive triangle filler: texels added onto the frame per colour byte.
 #include "render/face_corners.h"
 #include "render/fill.h"
-#include "render/spans.h"
+#include "render/runs.h"
 #include "render/triangle_walk.h"
 
 void fill_additive_corners(uint32_t* frame, const FaceCorners& fc, const uint32_t* texture,
                            const Band& band) {
     walk_triangle(
         fc.c[0], fc.c[1], fc.c[2],
-        [frame, texture](const ClippedSpan& run, int64_t y) {
+        [frame, texture](const DrawnRun& run, int64_t y) {
             additive_pixels(frame, run, y, texture);
         },
         band.top, band.bottom);

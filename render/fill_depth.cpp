@@ -9,7 +9,7 @@
 #include "render/depth_seam.h"
 #include "render/face_corners.h"
 #include "render/fill.h"
-#include "render/spans.h"
+#include "render/runs.h"
 #include "render/triangle_walk.h"
 
 void fill_depth_tested_corners(uint32_t* frame, const FaceCorners& fc, const uint32_t* texture,
@@ -30,7 +30,7 @@ void fill_depth_tested_corners(uint32_t* frame, const FaceCorners& fc, const uin
     if (!seam || (!covers(asks_row) && !covers(tells_row))) {
         walk_triangle(
             fc.c[0], fc.c[1], fc.c[2],
-            [frame, depth, texture](const ClippedSpan& run, int64_t y) {
+            [frame, depth, texture](const DrawnRun& run, int64_t y) {
                 depth_pixels(frame, depth, run, y, texture);
             },
             band.top, band.bottom);
@@ -38,7 +38,7 @@ void fill_depth_tested_corners(uint32_t* frame, const FaceCorners& fc, const uin
     }
     walk_triangle(
         fc.c[0], fc.c[1], fc.c[2],
-        [=](const ClippedSpan& run, int64_t y) {
+        [=](const DrawnRun& run, int64_t y) {
             if (y == asks_row && run.x_end == kFrameWidth) {
                 depth_pixels(frame, depth, run, y, texture, [=] { return seam->before(face); });
                 return;

@@ -1,16 +1,14 @@
 // The opaque triangle filler: texels replace the frame pixels.
 #include "render/face_corners.h"
 #include "render/fill.h"
-#include "render/spans.h"
+#include "render/runs.h"
 #include "render/triangle_walk.h"
 
 void fill_textured_corners(uint32_t* frame, const FaceCorners& fc, const uint32_t* texture,
                            const Band& band) {
     walk_triangle(
         fc.c[0], fc.c[1], fc.c[2],
-        [frame, texture](const ClippedSpan& run, int64_t y) {
-            opaque_pixels(frame, run, y, texture);
-        },
+        [frame, texture](const DrawnRun& run, int64_t y) { opaque_pixels(frame, run, y, texture); },
         band.top, band.bottom);
 }
 

@@ -1,4 +1,4 @@
-// Pixel access shared by the spans and the additive sprite: the wrapped texel
+// Pixel access shared by the runs and the additive sprite: the wrapped texel
 // fetch. The saturating add they compose with is core/colour.h's
 // add_saturate (frame pixel first: its top byte is kept).
 #pragma once

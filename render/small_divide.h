@@ -1,13 +1,13 @@
 // Exact quotients by small pixel counts without a divide instruction.
 //
 // The fillers divide once per edge and once per run: a difference of
-// coordinates over a row or pixel count, either in 16.16 ((delta * 65536) /
-// count) or plain (delta / count), truncated toward zero as C++'s `/` does.
+// coordinates over a row or pixel count, either as a 16.16 quotient (delta x 2^16
+// / count) or plain (delta / count), truncated toward zero as C++'s `/` does.
 // Most runs are a few pixels long, so the hardware divide costs more than the
 // run's pixels. For callers that know their bounds (the walk of triangles
 // inside the frame, see triangle_walk.h) these functions give the very same
 // quotient through a multiplication by a rounded-up reciprocal:
-//   small_divide_16_16  (delta * 65536) / count, 1 <= count <= 1024, |delta| < 2^16
+//   small_divide_16_16  delta / count in 16.16,  1 <= count <= 1024, |delta| < 2^16
 //   small_divide_plain  delta / count,           1 <= count <= 1024, |delta| < 2^21
 //
 // Why it is exact: r is 1 / count rounded to a double and moved one step up,
@@ -21,8 +21,11 @@
 // numerators truncate toward zero as the integer division does.
 #pragma once
 #include <array>
+#include <cassert>
 #include <cmath>
 #include <cstdint>
+
+#include "core/fixed16.h"
 
 namespace small_divide_detail {
 
@@ -39,10 +42,14 @@ inline const std::array<double, kMaxDivisor + 1> kReciprocalUp = [] {
 } // namespace small_divide_detail
 
 inline int64_t small_divide_16_16(int64_t delta, int64_t count) {
-    return static_cast<int64_t>(static_cast<double>(delta * 65536) *
+    assert(count >= 1 && count <= small_divide_detail::kMaxDivisor);
+    assert(delta > -(int64_t{1} << 16) && delta < (int64_t{1} << 16));
+    return static_cast<int64_t>(static_cast<double>(delta * fx16::kOne) *
                                 small_divide_detail::kReciprocalUp[count]);
 }
 inline int64_t small_divide_plain(int64_t delta, int64_t count) {
+    assert(count >= 1 && count <= small_divide_detail::kMaxDivisor);
+    assert(delta > -(int64_t{1} << 21) && delta < (int64_t{1} << 21));
     return static_cast<int64_t>(static_cast<double>(delta) *
                                 small_divide_detail::kReciprocalUp[count]);
 }

@@ -1,7 +1,7 @@
 // Additive sprites: a 256 x 256 image scaled to any size and added onto the
 // frame, and draw_vertex_sprites, which puts one at every vertex of an object.
 //
-// Sprite texture coordinates are 16.16 (texels x 65536): 256 texels spread
+// Sprite texture coordinates are 16.16 texels: 256 texels spread
 // across the sprite's width and height. Every write is clipped to the frame,
 // whatever the centre or size.
 //
@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "core/bands.h"
+#include "core/fixed16.h"
 #include "core/pixels4.h"
 #include "core/screen.h"
 #include "render/draw.h"
@@ -26,11 +27,14 @@
 namespace {
 
 constexpr uint32_t kColourBits = 0x00FFFFFFu;
+// The image's 256 texels across (or down), in 16.16: spread over a sprite's
+// width (height), they give its per-pixel step.
+constexpr int64_t kImageTexels = int64_t{256} * fx16::kOne;
 
 bool clip_sprite(int32_t width, int32_t height, int32_t centre_x, int32_t centre_y, SpriteClip& c) {
     if (width < 1 || height < 1) return false;
-    c.u_step = static_cast<uint32_t>((int64_t{1} << 24) / width);
-    c.v_step = static_cast<uint32_t>((int64_t{1} << 24) / height);
+    c.u_step = static_cast<uint32_t>(kImageTexels / width);
+    c.v_step = static_cast<uint32_t>(kImageTexels / height);
     c.left = int64_t{centre_x} - (width >> 1);
     c.top = int64_t{centre_y} - (height >> 1);
     c.right = std::min<int64_t>(int64_t{centre_x} + (width >> 1), kFrameWidth);
@@ -53,10 +57,11 @@ void draw_clipped(uint32_t* frame, const uint32_t* texels, const SpriteClip& c, 
     const int64_t width = c.right - c.left;
     uint8_t columns[kFrameWidth];
     for (int64_t i = 0; i < width; ++i)
-        columns[i] = static_cast<uint8_t>(sprite_coordinate(c.first_column + i, c.u_step) >> 16);
+        columns[i] = static_cast<uint8_t>(
+            fx16::texel_column(sprite_coordinate(c.first_column + i, c.u_step)));
     for (int64_t y = std::max(c.top, top); y < std::min(c.bottom, bottom); ++y) {
         const uint32_t v = sprite_coordinate(c.first_row + (y - c.top), c.v_step);
-        const uint32_t* texel_row = texels + ((v >> 8) & 0xFF00u); // row (v >> 16) mod 256
+        const uint32_t* texel_row = texels + fx16::texel_row_offset(v);
         uint32_t* row = frame + y * kFrameWidth + c.left;
         int64_t i = 0;
         for (; i + 4 <= width; i += 4) {
@@ -169,19 +174,20 @@ void SpriteBatch::make_copy(int32_t width, int32_t height) {
     if (texels_ == nullptr || width < 1 || height < 1 || width > kLargest || height > kLargest ||
         find_copy(width, height) != nullptr)
         return;
-    const uint32_t u_step = static_cast<uint32_t>((int64_t{1} << 24) / width);
-    const uint32_t v_step = static_cast<uint32_t>((int64_t{1} << 24) / height);
+    const uint32_t u_step = static_cast<uint32_t>(kImageTexels / width);
+    const uint32_t v_step = static_cast<uint32_t>(kImageTexels / height);
     const int32_t columns = 2 * (width >> 1);
     const int32_t rows = 2 * (height >> 1);
     Scaled s{width, height, columns + 2 * kMargin, {}, {columns, rows, 0, 0}};
     s.pixels.resize(static_cast<size_t>(s.stride * rows));
     uint8_t texel_columns[2 * (kLargest / 2)];
     for (int32_t col = 0; col < columns; ++col)
-        texel_columns[col] = static_cast<uint8_t>(sprite_coordinate(col, u_step) >> 16);
+        texel_columns[col] =
+            static_cast<uint8_t>(fx16::texel_column(sprite_coordinate(col, u_step)));
     for (int32_t r = 0; r < rows; ++r) {
         uint32_t* out = s.pixels.data() + r * s.stride + kMargin;
         const uint32_t v = sprite_coordinate(r, v_step);
-        const uint32_t* texel_row = texels_ + ((v >> 8) & 0xFF00u);
+        const uint32_t* texel_row = texels_ + fx16::texel_row_offset(v);
         for (int32_t col = 0; col < columns; ++col) {
             out[col] = texel_row[texel_columns[col]] & kColourBits;
             if (out[col] != 0) {

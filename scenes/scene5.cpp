@@ -58,7 +58,7 @@ struct Projected {
     int32_t x, y, sprite_size;
 };
 
-const std::vector<Projected>& project_vertices(const Object& grid) {
+const std::vector<Projected>& project_grid(const Object& grid) {
     static std::vector<Projected> points;
     points.resize(static_cast<size_t>(std::max(grid.vertex_count, 0)));
     for_each_part(grid.vertex_count, [&grid](int32_t first, int32_t end) {
@@ -172,7 +172,7 @@ void scene5_render(uint32_t* frame) {
     s.previous_tick = t;
     ripple(s.grid, t);
 
-    const std::vector<Projected>& points = project_vertices(s.grid);
+    const std::vector<Projected>& points = project_grid(s.grid);
     if (s.mesh_shown) draw_faces(frame, s, points);
     draw_sprites(frame, s, points);
     draw_scroller(frame, s.scroller, t);

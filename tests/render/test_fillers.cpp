@@ -1,4 +1,4 @@
-// The triangle walker, the span routines and the three fillers: which pixels
+// The triangle walker, the run routines and the three fillers: which pixels
 // a triangle covers, which texels land there, clipping, and how each filler
 // composes its pixels.
 #include <gtest/gtest.h>
@@ -8,8 +8,8 @@
 #include "render/depth.h"
 #include "render/fill.h"
 #include "render/pixel.h"
+#include "render/runs.h"
 #include "render/small_divide.h"
-#include "render/spans.h"
 #include "render_fixture.h"
 
 namespace {
@@ -96,7 +96,7 @@ TEST(TriangleFill, UpperAndLowerPartsMeetAtTheMiddleCorner) {
     // Row 10 lies between the edges 0 -> 1 (x = 10) and 0 -> 2 (x = 25); row 20
     // starts exactly at the middle corner and runs to x = 30; row 40 is the
     // bottom row and stays empty.
-    auto row_span = [&](int y) {
+    auto row_run = [&](int y) {
         int first = -1, last = -1;
         for (int x = 0; x < kFrameWidth; ++x)
             if (frame.at(x, y) != 0) {
@@ -105,11 +105,11 @@ TEST(TriangleFill, UpperAndLowerPartsMeetAtTheMiddleCorner) {
             }
         return std::pair<int, int>(first, last);
     };
-    EXPECT_EQ(row_span(0), std::make_pair(-1, -1));
-    EXPECT_EQ(row_span(10), std::make_pair(10, 24));
-    EXPECT_EQ(row_span(20), std::make_pair(0, 29));
-    EXPECT_EQ(row_span(39), std::make_pair(38, 38));
-    EXPECT_EQ(row_span(40), std::make_pair(-1, -1));
+    EXPECT_EQ(row_run(0), std::make_pair(-1, -1));
+    EXPECT_EQ(row_run(10), std::make_pair(10, 24));
+    EXPECT_EQ(row_run(20), std::make_pair(0, 29));
+    EXPECT_EQ(row_run(39), std::make_pair(38, 38));
+    EXPECT_EQ(row_run(40), std::make_pair(-1, -1));
 }
 
 TEST(TriangleFill, CornersFarOutsideTheFrameClipExactly) {
@@ -149,32 +149,32 @@ TEST(TriangleFill, TextureCoordinatesInterpolateAndWrap) {
     EXPECT_EQ(wide.at(10, 10), tex.texel(44, 5));
 }
 
-TEST(Span, ClipsAndStartsWithTheCoordinatesAtTheBorder) {
+TEST(ClippedRun, ClipsAndStartsWithTheCoordinatesAtTheBorder) {
     CoordTexture tex;
     GuardedFrame frame;
     // From x = -10 to 5 with u 0 -> 150: 10 texels per pixel, so column 0
     // shows u = 100 and column 4 shows u = 140; column 5 is the end.
-    opaque_span(frame.data(), {-10, 0, 7, 0}, {5, 150, 7, 0}, 3, tex.pixels.data());
+    opaque_run(frame.data(), {-10, 0, 7, 0}, {5, 150, 7, 0}, 3, tex.pixels.data());
     EXPECT_EQ(frame.at(0, 3), tex.texel(100, 7));
     EXPECT_EQ(frame.at(4, 3), tex.texel(140, 7));
     EXPECT_EQ(frame.at(5, 3), 0u);
 
     // Ends given right to left are exchanged with their coordinates.
     GuardedFrame reversed;
-    opaque_span(reversed.data(), {5, 150, 7, 0}, {-10, 0, 7, 0}, 3, tex.pixels.data());
+    opaque_run(reversed.data(), {5, 150, 7, 0}, {-10, 0, 7, 0}, 3, tex.pixels.data());
     EXPECT_EQ(reversed.store, frame.store);
 
     GuardedFrame other;
     const uint32_t* t = tex.pixels.data();
-    opaque_span(other.data(), {3, 0, 0, 0}, {3, 9, 0, 0}, 10, t); // no length
-    opaque_span(other.data(), {0, 0, 0, 0}, {50, 9, 0, 0}, -1, t);
-    opaque_span(other.data(), {0, 0, 0, 0}, {50, 9, 0, 0}, 240, t);
-    opaque_span(other.data(), {-50, 0, 0, 0}, {-1, 9, 0, 0}, 10, t);
-    opaque_span(other.data(), {320, 0, 0, 0}, {400, 9, 0, 0}, 10, t);
+    opaque_run(other.data(), {3, 0, 0, 0}, {3, 9, 0, 0}, 10, t); // no length
+    opaque_run(other.data(), {0, 0, 0, 0}, {50, 9, 0, 0}, -1, t);
+    opaque_run(other.data(), {0, 0, 0, 0}, {50, 9, 0, 0}, 240, t);
+    opaque_run(other.data(), {-50, 0, 0, 0}, {-1, 9, 0, 0}, 10, t);
+    opaque_run(other.data(), {320, 0, 0, 0}, {400, 9, 0, 0}, 10, t);
     EXPECT_EQ(other.count_not(0), 0);
 
     // A run past the right border stops at column 319 of its own row.
-    opaque_span(other.data(), {300, 0, 0, 0}, {400, 100, 0, 0}, 239, t);
+    opaque_run(other.data(), {300, 0, 0, 0}, {400, 100, 0, 0}, 239, t);
     EXPECT_EQ(other.count_not(0), 20);
     EXPECT_NE(other.at(319, 239), 0u);
     EXPECT_TRUE(other.guards_intact());
@@ -237,12 +237,12 @@ TEST(DepthFill, DrawsOnlyWhereStrictlyNearerAndPositive) {
     GuardedFrame frame;
     const uint32_t* t = tex.pixels.data();
 
-    depth_span(frame.data(), depth_buffer, {0, 0, 0, 0}, {10, 0, 0, 0}, 0, t);
-    depth_span(frame.data(), depth_buffer, {0, 0, 0, -500}, {10, 0, 0, -5}, 1, t);
+    depth_run(frame.data(), depth_buffer, {0, 0, 0, 0}, {10, 0, 0, 0}, 0, t);
+    depth_run(frame.data(), depth_buffer, {0, 0, 0, -500}, {10, 0, 0, -5}, 1, t);
     EXPECT_EQ(frame.count_not(0), 0);
 
     depth.buffer.at(5, 2) = 100;
-    depth_span(frame.data(), depth_buffer, {0, 0, 0, 100}, {10, 0, 0, 100}, 2, t);
+    depth_run(frame.data(), depth_buffer, {0, 0, 0, 100}, {10, 0, 0, 100}, 2, t);
     EXPECT_EQ(frame.at(5, 2), 0u); // equal depth keeps the old pixel
     EXPECT_EQ(frame.at(4, 2), tex.texel(0, 0));
     EXPECT_EQ(depth.buffer.at(4, 2), 100u);
@@ -251,7 +251,7 @@ TEST(DepthFill, DrawsOnlyWhereStrictlyNearerAndPositive) {
     // pixels whose depth exceeds 45 win against a buffer of 45.
     for (int x = 0; x < 10; ++x)
         depth.buffer.at(x, 3) = 45;
-    depth_span(frame.data(), depth_buffer, {0, 0, 0, 0}, {10, 0, 0, 100}, 3, t);
+    depth_run(frame.data(), depth_buffer, {0, 0, 0, 0}, {10, 0, 0, 100}, 3, t);
     for (int x = 0; x < 10; ++x)
         EXPECT_EQ(frame.at(x, 3) != 0, x * 10 > 45) << x;
     EXPECT_EQ(depth.buffer.at(9, 3), 90u);
@@ -261,11 +261,11 @@ TEST(DepthFill, DrawsOnlyWhereStrictlyNearerAndPositive) {
     // exclusive end column (10 here), not at its last drawn column.
     for (int x = 0; x <= 10; ++x)
         depth.buffer.at(x, 4) = x == 0 || x == 10 ? 1000 : 1;
-    depth_span(frame.data(), depth_buffer, {0, 0, 0, 500}, {10, 0, 0, 500}, 4, t);
+    depth_run(frame.data(), depth_buffer, {0, 0, 0, 500}, {10, 0, 0, 500}, 4, t);
     EXPECT_EQ(frame.at(5, 4), 0u);
     for (int x = 0; x <= 10; ++x)
         depth.buffer.at(x, 5) = x == 0 || x == 9 ? 1000 : 1;
-    depth_span(frame.data(), depth_buffer, {0, 0, 0, 500}, {10, 0, 0, 500}, 5, t);
+    depth_run(frame.data(), depth_buffer, {0, 0, 0, 500}, {10, 0, 0, 500}, 5, t);
     EXPECT_EQ(frame.at(5, 5), tex.texel(0, 0));
     EXPECT_EQ(frame.at(9, 5), 0u);
     EXPECT_EQ(depth.buffer.at(10, 5), 1u);
@@ -295,7 +295,7 @@ TEST(DepthFill, RejectionAtTheRightBorder) {
         depth.buffer.at(319, 239) = c.last_entry;
         std::fill(depth.buffer.store.end() - GuardedFrame::kGuard, depth.buffer.store.end(),
                   c.past_buffer);
-        depth_span(frame.data(), depth_buffer, {0, 0, 0, 50}, {320, 0, 0, 50}, c.row, t);
+        depth_run(frame.data(), depth_buffer, {0, 0, 0, 50}, {320, 0, 0, 50}, c.row, t);
         EXPECT_EQ(frame.at(100, c.row) != 0, c.drawn) << c.row << " " << c.last_entry;
     }
 }

@@ -1,7 +1,7 @@
 // Thousands of random triangles, sprites and objects, many with coordinates
 // far outside the frame or behind the eye: nothing may be written outside the
 // 320 x 240 frame or the depth buffer, and no texel may be read from outside
-// the texture. Run under AddressSanitizer (VORN_SANITIZE) this also catches
+// the texture. DrawnRun under AddressSanitizer (VORN_SANITIZE) this also catches
 // stray reads and undefined arithmetic; without it the guard bands still see
 // stray writes, and guard texels with a marked top byte show stray reads in
 // the opaque fillers' output.
@@ -142,9 +142,9 @@ TEST(RandomDraws, ObjectsThroughAndAroundTheEyeStayInsideTheFrame) {
 namespace {
 
 // Every run the walk hands its pixel loop, with its row.
-std::vector<std::pair<ClippedSpan, int64_t>> runs_of(const Corner (&c)[3], Clip clip) {
-    std::vector<std::pair<ClippedSpan, int64_t>> runs;
-    auto collect = [&runs](const ClippedSpan& s, int64_t y) { runs.push_back({s, y}); };
+std::vector<std::pair<DrawnRun, int64_t>> runs_of(const Corner (&c)[3], Clip clip) {
+    std::vector<std::pair<DrawnRun, int64_t>> runs;
+    auto collect = [&runs](const DrawnRun& run, int64_t y) { runs.push_back({run, y}); };
     using namespace triangle_walk_detail;
     if (clip == Clip::No)
         walk_sorted<Clip::No>(c[0], c[1], c[2], {0, kFrameHeight}, collect);
@@ -179,7 +179,7 @@ TEST(TriangleWalk, OnScreenWalkGivesTheRunsOfTheClippingWalk) {
         ASSERT_EQ(fast.size(), clipped.size()) << i;
         for (size_t r = 0; r < fast.size(); ++r) {
             ASSERT_EQ(fast[r].second, clipped[r].second) << i << " run " << r;
-            const ClippedSpan &f = fast[r].first, &k = clipped[r].first;
+            const DrawnRun &f = fast[r].first, &k = clipped[r].first;
             ASSERT_TRUE(f.x_start == k.x_start && f.x_end == k.x_end && f.u == k.u && f.v == k.v &&
                         f.u_step == k.u_step && f.v_step == k.v_step &&
                         f.depth_start == k.depth_start && f.depth_end == k.depth_end &&
