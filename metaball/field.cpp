@@ -9,6 +9,7 @@
 #include "core/bands.h"
 #include "core/pixels4.h"
 #include "core/rand.h"
+#include "core/round_to_float.h"
 
 float grid_coordinate(int n, float lo, float hi) {
     // 20 grid points per axis, n = 0 .. 19: t runs from 0 to 1 in 19 steps,

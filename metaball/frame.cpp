@@ -7,6 +7,7 @@
 
 #include "core/bands.h"
 #include "core/pixels4.h"
+#include "core/round_to_float.h"
 #include "core/screen.h"
 #include "metaball/metaball.h"
 #include "metaball/polygon_fill.h"
