@@ -183,8 +183,7 @@ void metaball_frame(uint32_t* frame) {
     Metaballs& m = metaballs;
     // Nothing to draw with before set-up or after release.
     if (!m.surface.vertices || !m.surface.triangles || !m.environment_map.pixels) return;
-    polygon_filler.target = frame;
-    polygon_filler.environment_map = m.environment_map.pixels;
+    const PolygonFillBuffers buffers{m.environment_map.pixels, frame};
     move_blobs(m.field, tick_counter);
     sample_field_near_surface(m.field);
     extract_surface(m.field, m.surface);
@@ -227,7 +226,7 @@ void metaball_frame(uint32_t* frame) {
                 const MetaballVertex* corners[3] = {&m.surface.vertices[t.corners[0]],
                                                     &m.surface.vertices[t.corners[1]],
                                                     &m.surface.vertices[t.corners[2]]};
-                fill_metaball_polygon(corners, 3, band);
+                fill_metaball_polygon(buffers, corners, 3, band);
             }
         },
         split);
