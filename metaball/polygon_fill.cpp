@@ -1,11 +1,10 @@
 // The metaball polygon filler (see polygon_fill.h).
 //
 // Screen positions, texture coordinates and their steps are 16.16 numbers
-// (core/fixed16.h): fx16::ceil of a position, taken in 64 bits, is the first
-// whole row or column at or after it; products of two 16.16 numbers are
-// taken in 64 bits and cut to 32. Running coordinates are Steppers: unsigned
-// 32-bit sums, which wrap exactly like the two's-complement registers they
-// model.
+// (core/fixed16.h). first_whole(a) is the first whole row or column at or
+// after the position a; products of two 16.16 numbers are taken in 64 bits
+// and cut to 32. Running coordinates are Steppers: unsigned 32-bit sums,
+// which wrap exactly like the two's-complement registers they model.
 //
 // The polygon is drawn row by row. Its two sides are chains of edges from
 // the top corner down to the bottom one: the start side walked backward
