@@ -9,11 +9,13 @@
 #include "core/bands.h"
 #include "core/pixels4.h"
 #include "core/rand.h"
+#include "core/round_to_float.h"
 
 float grid_coordinate(int n, float lo, float hi) {
-    // 20 grid points per axis, n = 0 .. 19: t runs from 0 to 1 in 19 steps,
-    // rounded to float before it is used.
-    const double t = static_cast<float>(n / 19.0);
+    // kGridSize points per axis span kGridSize - 1 (19) equal steps from lo
+    // to hi: t = n / 19 runs from 0 to 1, rounded to float before it is used.
+    constexpr double kSteps = kGridSize - 1;
+    const double t = static_cast<float>(n / kSteps);
     return static_cast<float>((1.0 - t) * lo + t * hi);
 }
 
@@ -140,6 +142,120 @@ void sample_field(Field& field) {
     offset_blobs(field);
 }
 
+namespace {
+
+// The working arrays of sample_field_near_surface, about 64 KiB: more than
+// some stacks hold (the web build's is 64 KiB), so they live in one static
+// object for the whole run. Each call writes every entry it reads before
+// reading it, so nothing passes from one call to the next; calls must not
+// overlap, which holds as the renderer samples its one field from one thread
+// (the two parts inside a call write entries of their own).
+struct NearSurfaceScratch {
+    double xy[kGridSize][kGridSize][kBlobCount]; // d.x^2 + d.y^2 per column and blob
+    bool exact[kGridPoints];                     // value and position set by this call
+    int32_t pending[kGridPoints];                // points whose exact values are due
+};
+NearSurfaceScratch near_surface_scratch;
+
+// How far the roundings can move a point's value and its bound, as a
+// fraction of themselves (see sample_field_near_surface).
+constexpr double kBoundMargin = 1e-5;
+
+struct GridIndices {
+    int i, j, k;
+};
+
+GridIndices grid_indices(int32_t n) {
+    return {n / (kGridSize * kGridSize), n / kGridSize % kGridSize, n % kGridSize};
+}
+
+// The two steps of sample_field_near_surface and what they share: the field
+// they write, its squares, each blob's depth share kFieldStrength / zz and
+// the scratch.
+struct NearSurfaceSampler {
+    Field& field;
+    const Squares& s;
+    const double (&z_share)[kBlobCount][kGridSize];
+    NearSurfaceScratch& scratch;
+
+    // One column of points (i, j, k = 0 .. 19): bounds for all, exact values
+    // and positions for those near the level. Sets bit i of below_level[k]
+    // for each point k whose value lies below the level. Reads and writes
+    // only this column's entries and bit i of below_level's words.
+    void sample_column(int i, int j, uint32_t (&below_level)[kGridSize]) const {
+        double(&xy)[kBlobCount] = scratch.xy[i][j];
+        column_squares(field, s, i, j, xy);
+        double x_share[kBlobCount];
+        for (int b = 0; b < kBlobCount; ++b)
+            x_share[b] = kFieldStrength / xy[b];
+        double bound[kGridSize] = {};
+        for (int b = 0; b < kBlobCount; ++b)
+            for (int k = 0; k < kGridSize; ++k)
+                bound[k] += std::min(x_share[b], z_share[b][k]);
+        int near[kGridSize]; // depths close to the level, near[0 .. near_total - 1]
+        int near_total = 0;
+        GridPoint* points = &field.grid[grid_index(i, j, 0)];
+        for (int k = 0; k < kGridSize; ++k) {
+            const bool surely_below = bound[k] < 1 - kBoundMargin;
+            const bool surely_above = bound[k] / 2 > 1 + kBoundMargin;
+            points[k].value = static_cast<float>(surely_below ? bound[k] : bound[k] / 2);
+            // Appends k when the point is near the level, without a branch
+            // on the data that the processor would often guess wrong: k
+            // always goes into the next free slot (near_total <= k, so the
+            // slot exists), and the count moves past it only when near.
+            near[near_total] = k;
+            near_total += !(surely_below || surely_above);
+        }
+        // Their exact values, two at a time, as in sample_field.
+        px4::Doubles2 xy2[kBlobCount];
+        for (int b = 0; b < kBlobCount; ++b)
+            xy2[b] = px4::splat_double(xy[b]);
+        int m = 0;
+        for (; m + 2 <= near_total; m += 2) {
+            const px4::Doubles2 values = field_values(s, xy2, near[m], near[m + 1]);
+            points[near[m]].value = px4::float_lane(values, 0);
+            points[near[m + 1]].value = px4::float_lane(values, 1);
+        }
+        if (m < near_total) points[near[m]].value = field_value(s, xy, near[m]);
+        bool* known = &scratch.exact[grid_index(i, j, 0)];
+        std::fill(known, known + kGridSize, false);
+        for (m = 0; m < near_total; ++m) {
+            known[near[m]] = true;
+            set_position(points[near[m]], s, i, j, near[m]);
+        }
+        for (int k = 0; k < kGridSize; ++k)
+            below_level[k] |= uint32_t{points[k].value < kSurfaceLevel} << i;
+    }
+
+    // The exact values and positions of the pending points first .. end - 1,
+    // two at a time. Writes only those points' entries.
+    void work_out_pending(int32_t first, int32_t end) const {
+        const int32_t* pending = scratch.pending;
+        int32_t m = first;
+        for (; m + 2 <= end; m += 2) {
+            const GridIndices p0 = grid_indices(pending[m]);
+            const GridIndices p1 = grid_indices(pending[m + 1]);
+            px4::Doubles2 xy2[kBlobCount];
+            for (int b = 0; b < kBlobCount; ++b)
+                xy2[b] = px4::doubles(scratch.xy[p0.i][p0.j][b], scratch.xy[p1.i][p1.j][b]);
+            const px4::Doubles2 values = field_values(s, xy2, p0.k, p1.k);
+            field.grid[pending[m]].value = px4::float_lane(values, 0);
+            field.grid[pending[m + 1]].value = px4::float_lane(values, 1);
+        }
+        for (; m < end; ++m) {
+            const GridIndices p = grid_indices(pending[m]);
+            field.grid[pending[m]].value = field_value(s, scratch.xy[p.i][p.j], p.k);
+        }
+        for (m = first; m < end; ++m) {
+            const GridIndices p = grid_indices(pending[m]);
+            scratch.exact[pending[m]] = true;
+            set_position(field.grid[pending[m]], s, p.i, p.j, p.k);
+        }
+    }
+};
+
+} // namespace
+
 // Each blob's share kFieldStrength / (xy + zz) of a point's value lies
 // between half and all of min(kFieldStrength / xy, kFieldStrength / zz), as
 // xy + zz lies between max(xy, zz) and twice that; so the sum of those
@@ -151,120 +267,45 @@ void sample_field(Field& field) {
 // depths at a time, as in sample_field), and so do both ends of every grid
 // edge that crosses the level, which extraction interpolates along.
 void sample_field_near_surface(Field& field) {
-    constexpr double kBoundMargin = 1e-5;
     const Squares s = grid_squares(field);
     double z_share[kBlobCount][kGridSize];
     for (int b = 0; b < kBlobCount; ++b)
         for (int k = 0; k < kGridSize; ++k)
             z_share[b][k] = kFieldStrength / s.zz[b][k];
-    // Scratch too large for some stacks (the web build's is 64 KiB); the
-    // renderer has one field anyway.
-    static double xy[kGridSize][kGridSize][kBlobCount]; // d.x^2 + d.y^2 per column
-    static bool exact[kGridPoints];
-    static int32_t pending[kGridPoints]; // points whose exact values are due
-    int32_t pending_total = 0;
+    NearSurfaceScratch& scratch = near_surface_scratch;
+    const NearSurfaceSampler sampler{field, s, z_share, scratch};
 
-    // The exact values of pending points first .. end - 1, two at a time.
-    auto work_out_pending = [&](int32_t first, int32_t end) {
-        auto split = [](int32_t n, int& i, int& j, int& k) {
-            i = n / (kGridSize * kGridSize);
-            j = n / kGridSize % kGridSize;
-            k = n % kGridSize;
-        };
-        int32_t m = first;
-        for (; m + 2 <= end; m += 2) {
-            int i0, j0, k0, i1, j1, k1;
-            split(pending[m], i0, j0, k0);
-            split(pending[m + 1], i1, j1, k1);
-            px4::Doubles2 xy2[kBlobCount];
-            for (int b = 0; b < kBlobCount; ++b)
-                xy2[b] = px4::doubles(xy[i0][j0][b], xy[i1][j1][b]);
-            const px4::Doubles2 values = field_values(s, xy2, k0, k1);
-            field.grid[pending[m]].value = px4::float_lane(values, 0);
-            field.grid[pending[m + 1]].value = px4::float_lane(values, 1);
-        }
-        for (; m < end; ++m) {
-            int i, j, k;
-            split(pending[m], i, j, k);
-            field.grid[pending[m]].value = field_value(s, xy[i][j], k);
-        }
-        for (m = first; m < end; ++m) {
-            int i, j, k;
-            split(pending[m], i, j, k);
-            exact[pending[m]] = true;
-            set_position(field.grid[pending[m]], s, i, j, k);
-        }
-    };
-
-    // Bit i of below[j][k] is set when point (i, j, k) lies below the level.
-    uint32_t below[kGridSize][kGridSize] = {};
-    // One column of points: bounds for all, exact values for those near the
-    // level. Columns are independent of each other.
-    auto sample_column = [&](int i, int j) {
-        column_squares(field, s, i, j, xy[i][j]);
-        double x_share[kBlobCount];
-        for (int b = 0; b < kBlobCount; ++b)
-            x_share[b] = kFieldStrength / xy[i][j][b];
-        double bound[kGridSize] = {};
-        for (int b = 0; b < kBlobCount; ++b)
-            for (int k = 0; k < kGridSize; ++k)
-                bound[k] += std::min(x_share[b], z_share[b][k]);
-        int near[kGridSize]; // depths close to the level
-        int near_total = 0;
-        GridPoint* points = &field.grid[grid_index(i, j, 0)];
-        for (int k = 0; k < kGridSize; ++k) {
-            const bool below = bound[k] < 1 - kBoundMargin;
-            const bool above = bound[k] / 2 > 1 + kBoundMargin;
-            points[k].value = static_cast<float>(below ? bound[k] : bound[k] / 2);
-            near[near_total] = k;
-            near_total += !(below || above);
-        }
-        // Their exact values, two at a time, as in sample_field.
-        px4::Doubles2 xy2[kBlobCount];
-        for (int b = 0; b < kBlobCount; ++b)
-            xy2[b] = px4::splat_double(xy[i][j][b]);
-        int m = 0;
-        for (; m + 2 <= near_total; m += 2) {
-            const px4::Doubles2 values = field_values(s, xy2, near[m], near[m + 1]);
-            points[near[m]].value = px4::float_lane(values, 0);
-            points[near[m + 1]].value = px4::float_lane(values, 1);
-        }
-        if (m < near_total) points[near[m]].value = field_value(s, xy[i][j], near[m]);
-        bool* known = &exact[grid_index(i, j, 0)];
-        std::fill(known, known + kGridSize, false);
-        for (m = 0; m < near_total; ++m) {
-            known[near[m]] = true;
-            set_position(points[near[m]], s, i, j, near[m]);
-        }
-        for (int k = 0; k < kGridSize; ++k)
-            below[j][k] |= uint32_t{points[k].value < kSurfaceLevel} << i;
-    };
-    // Two parts take the rows j apart, so that each writes its own words of
-    // `below`.
+    // Bit i of below_level[j][k] is set when point (i, j, k) lies below the
+    // level. Two parts take the rows j apart, so that each writes its own
+    // words.
+    uint32_t below_level[kGridSize][kGridSize] = {};
     for_each_part(
         kGridSize,
-        [&](int32_t j_first, int32_t j_end) {
+        [&sampler, &below_level](int32_t j_first, int32_t j_end) {
             for (int i = 0; i < kGridSize; ++i)
                 for (int j = j_first; j < j_end; ++j)
-                    sample_column(i, j);
+                    sampler.sample_column(i, j, below_level[j]);
         },
         2);
 
-    // A grid edge crosses the level where its two ends' bits differ.
+    // A grid edge crosses the level where its two ends' bits differ; its
+    // ends not yet exact are due.
+    int32_t pending_total = 0;
     for (int j = 0; j < kGridSize; ++j)
         for (int k = 0; k < kGridSize; ++k) {
-            const uint32_t b = below[j][k];
+            const uint32_t b = below_level[j][k];
             const uint32_t along_i = (b ^ b >> 1) & ((1u << (kGridSize - 1)) - 1);
             uint32_t ends = along_i | along_i << 1;
-            if (j > 0) ends |= b ^ below[j - 1][k];
-            if (j + 1 < kGridSize) ends |= b ^ below[j + 1][k];
-            if (k > 0) ends |= b ^ below[j][k - 1];
-            if (k + 1 < kGridSize) ends |= b ^ below[j][k + 1];
+            if (j > 0) ends |= b ^ below_level[j - 1][k];
+            if (j + 1 < kGridSize) ends |= b ^ below_level[j + 1][k];
+            if (k > 0) ends |= b ^ below_level[j][k - 1];
+            if (k + 1 < kGridSize) ends |= b ^ below_level[j][k + 1];
             for (; ends != 0; ends &= ends - 1) {
                 const int32_t n = grid_index(std::countr_zero(ends), j, k);
-                if (!exact[n]) pending[pending_total++] = n;
+                if (!scratch.exact[n]) scratch.pending[pending_total++] = n;
             }
         }
-    for_each_part(pending_total, work_out_pending);
+    for_each_part(pending_total,
+                  [&sampler](int32_t first, int32_t end) { sampler.work_out_pending(first, end); });
     offset_blobs(field);
 }

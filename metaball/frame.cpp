@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "core/bands.h"
+#include "core/fixed16.h"
 #include "core/pixels4.h"
+#include "core/round_to_float.h"
 #include "core/screen.h"
 #include "metaball/metaball.h"
 #include "metaball/polygon_fill.h"
@@ -166,8 +168,8 @@ template <typename VertexAt> void projection_of(int32_t count, VertexAt vertex) 
     for (int32_t n = 0; n < count; ++n) {
         MetaballVertex& v = vertex(n);
         const FloatVector& p = v.position;
-        v.screen_x = trunc_to_int32((w * p.x / p.z + half_w) * 65536.0);
-        v.screen_y = trunc_to_int32((w * p.y / p.z + half_h) * 65536.0);
+        v.screen_x = trunc_to_int32((w * p.x / p.z + half_w) * fx16::kOneF);
+        v.screen_y = trunc_to_int32((w * p.y / p.z + half_h) * fx16::kOneF);
     }
 }
 
@@ -182,8 +184,7 @@ void metaball_frame(uint32_t* frame) {
     Metaballs& m = metaballs;
     // Nothing to draw with before set-up or after release.
     if (!m.surface.vertices || !m.surface.triangles || !m.environment_map.pixels) return;
-    polygon_filler.target = frame;
-    polygon_filler.environment_map = m.environment_map.pixels;
+    const PolygonFillBuffers buffers{m.environment_map.pixels, frame};
     move_blobs(m.field, tick_counter);
     sample_field_near_surface(m.field);
     extract_surface(m.field, m.surface);
@@ -212,8 +213,8 @@ void metaball_frame(uint32_t* frame) {
                 const int32_t y0 = m.surface.vertices[t.corners[0]].screen_y;
                 const int32_t y1 = m.surface.vertices[t.corners[1]].screen_y;
                 const int32_t y2 = m.surface.vertices[t.corners[2]].screen_y;
-                work.add(int64_t{std::min({y0, y1, y2})} >> 16,
-                         (int64_t{std::max({y0, y1, y2})} >> 16) + 1);
+                work.add(fx16::floor(int64_t{std::min({y0, y1, y2})}),
+                         fx16::floor(int64_t{std::max({y0, y1, y2})}) + 1);
             }
         };
         split = split_in_parts(m.surface.triangle_total, add_rows);
@@ -226,7 +227,7 @@ void metaball_frame(uint32_t* frame) {
                 const MetaballVertex* corners[3] = {&m.surface.vertices[t.corners[0]],
                                                     &m.surface.vertices[t.corners[1]],
                                                     &m.surface.vertices[t.corners[2]]};
-                fill_metaball_polygon(corners, 3, band);
+                fill_metaball_polygon(buffers, corners, 3, band);
             }
         },
         split);

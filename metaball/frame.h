@@ -6,15 +6,16 @@
 //
 // View space: eye at the origin looking along +z, x to the right, y down the
 // screen, focal length = screen width. Screen coordinates are 16.16 pixels,
-// environment coordinates texels x 65536 (kEnvScale = 127.5 x 65536 maps a
-// unit direction component -1..1 onto 0..255 texels).
+// environment coordinates 16.16 texels held in floats (kEnvScale = 127.5 in
+// 16.16 maps a unit direction component -1..1 onto 0..255 texels).
 #pragma once
 #include <cstdint>
 
+#include "core/fixed16.h"
 #include "metaball/field.h"
 #include "metaball/marching_cubes.h"
 
-constexpr double kEnvScale = 8355840.0;
+constexpr double kEnvScale = 127.5 * fx16::kOneF;
 
 // Each vertex's normal: the sum over the blobs of the direction from the
 // blob to the vertex divided by the squared distance (not normalised).

@@ -2,8 +2,8 @@
 // the triangles between them.
 //
 // Positions are view-space units (eye at the origin, z growing away from it);
-// env u and env v are environment-map texels x 65536 (0 .. 255 x 65536);
-// screen x and screen y are 16.16 fixed-point pixels.
+// env u and env v are 16.16 environment-map texels held in floats (0 .. 255
+// whole texels); screen x and screen y are 16.16 fixed-point pixels.
 #pragma once
 #include <cstdint>
 

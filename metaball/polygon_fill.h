@@ -3,7 +3,7 @@
 // saturating at 255 (the written pixel takes the texel's top byte).
 //
 // Corners carry screen x, screen y in 16.16 fixed point and env u, env v in
-// texels x 65536; texture coordinates wrap at 256 texels. Mapping is affine:
+// 16.16 texels (held in floats); texture coordinates wrap at 256 texels. Mapping is affine:
 // u and v step by constant 16.16 gradients along each span.
 //
 // Spans run from the start side (the chain walked backward from the top
@@ -18,14 +18,13 @@
 #include "core/bands.h"
 #include "metaball/mesh.h"
 
-struct PolygonFiller {
+// What the filler reads its texels from and draws onto.
+struct PolygonFillBuffers {
     const uint32_t* environment_map = nullptr; // 256 x 256 texels, 0x00RRGGBB
     uint32_t* target = nullptr;                // 320 x 240 frame
 };
 
-extern PolygonFiller polygon_filler;
-
-// Draws the polygon of n corners (n >= 3, convex) into polygon_filler.target,
-// only its rows in `band` (core/bands.h).
-void fill_metaball_polygon(const MetaballVertex* const* corners, int n,
-                           const Band& band = kWholeFrame);
+// Draws the polygon of n corners (n >= 3, convex) into buffers.target, only
+// its rows in `band` (core/bands.h).
+void fill_metaball_polygon(const PolygonFillBuffers& buffers, const MetaballVertex* const* corners,
+                           int n, const Band& band = kWholeFrame);

@@ -13,24 +13,6 @@ struct FloatVector {
     float z = 0;
 };
 
-// A double rounded to float at exactly this point. A sum rounded to float at
-// every step needs this: g++ 12's SLP vectorizer (-O3) otherwise packs two
-// such sums into one pair of double lanes and drops the roundings between
-// the steps, a compiler fault that changes the last bit. The empty asm makes
-// the float's value opaque to the optimiser; it stays in its SSE register on
-// x86 and goes through memory elsewhere (WebAssembly too, whose SSE is an
-// emulation without x86 registers). Other compilers take the plain
-// conversion.
-inline float round_to_float(double value) {
-    float f = static_cast<float>(value);
-#if defined(__GNUC__) && defined(__SSE__) && !defined(__wasm__)
-    __asm__("" : "+x"(f));
-#elif defined(__GNUC__)
-    __asm__("" : "+m"(f));
-#endif
-    return f;
-}
-
 inline FloatVector vector_difference(const FloatVector& a, const FloatVector& b) {
     return {static_cast<float>(double(a.x) - double(b.x)),
             static_cast<float>(double(a.y) - double(b.y)),

@@ -56,7 +56,7 @@ States8 step_states(States8 s, Steps by) {
     const Channels8 i1 = splat16(static_cast<uint16_t>(by.increment >> 16));
     const Channels8 low = s.low * m0 + i0;
     const Channels8 carry = is_below(low, i0); // all ones (-1) where the add wrapped
-    const Channels8 high = mul_high(s.low, m0) + s.high * m0 + s.low * m1 + i1 - carry;
+    const Channels8 high = mul16_high(s.low, m0) + s.high * m0 + s.low * m1 + i1 - carry;
     return {low, high};
 }
 
@@ -64,7 +64,7 @@ States8 step_states(States8 s, Steps by) {
 void store_noise(uint32_t* out, States8 s) {
     using namespace px4;
     const Channels8 value = s.high & splat16(0x7FFFu);
-    const Channels8 fortieths = shift_right16<5>(mul_high(value, splat16(52429u)));
+    const Channels8 fortieths = shift_right16<5>(mul16_high(value, splat16(52429u)));
     const Channels8 g = value - fortieths * splat16(40u);
     const Channels8 gg = g * splat16(0x0101u); // grey in both bytes
     store(out, interleave_low(gg, g));

@@ -30,11 +30,4 @@ inline MetaballVertex corner(double x, double y, double u = 0, double v = 0) {
     return c;
 }
 
-inline void fill(std::initializer_list<MetaballVertex> corners) {
-    std::vector<const MetaballVertex*> refs;
-    for (const MetaballVertex& c : corners)
-        refs.push_back(&c);
-    fill_metaball_polygon(refs.data(), static_cast<int>(refs.size()));
-}
-
 } // namespace metaball_test

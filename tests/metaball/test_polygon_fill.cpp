@@ -37,9 +37,12 @@ namespace {
 
 class PolygonFill : public ::testing::Test {
   protected:
-    void SetUp() override {
-        polygon_filler.environment_map = map.data();
-        polygon_filler.target = frame.data();
+    PolygonFillBuffers buffers() { return {map.data(), frame.data()}; }
+    void fill(std::initializer_list<MetaballVertex> corners) {
+        std::vector<const MetaballVertex*> refs;
+        for (const MetaballVertex& c : corners)
+            refs.push_back(&c);
+        fill_metaball_polygon(buffers(), refs.data(), static_cast<int>(refs.size()));
     }
     void use_solid_map(uint32_t texel) { map.assign(256 * 256, texel); }
     int32_t drawn_pixels() const {
@@ -164,7 +167,7 @@ TEST_F(PolygonFill, ClipsToTheFrameAndKeepsTheMappingOfClippedPixels) {
             c.env_v = (rng() & 1) ? 1e30f : -float(rng());
         }
         const MetaballVertex* refs[3] = {&wild[0], &wild[1], &wild[2]};
-        fill_metaball_polygon(refs, 3);
+        fill_metaball_polygon(buffers(), refs, 3);
     }
     EXPECT_TRUE(frame.guards_intact());
 }
