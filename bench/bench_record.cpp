@@ -28,20 +28,6 @@ namespace {
 
 double g_file_mb = 0; // in the child: the size of the file written
 
-class DiscardSink : public FrameSink {
-  public:
-    void open() override {}
-    void video(const uint32_t* frame) override { benchmark::DoNotOptimize(frame[0]); }
-    void audio(const int16_t* samples, size_t) override { benchmark::DoNotOptimize(samples); }
-    void finish() override {}
-    void abandon() override {}
-    void discard() override {}
-    const std::string& path() const override { return name_; }
-
-  private:
-    std::string name_ = "nowhere";
-};
-
 // In the child: plays the show without output up to the first frame of its
 // last order position, as a recording or a seek that starts there does, and
 // returns the frames drawn on the way (0 on failure).
@@ -52,7 +38,7 @@ int64_t reach_last_order() {
     const std::shared_ptr<const FileRead> module = read_module_file("vorn.xm");
     XmSync sync;
     if (!read_xm_sync(module->bytes.data(), module->bytes.size(), sync, nullptr)) return 0;
-    DiscardSink sink;
+    NullSink sink;
     static volatile std::sig_atomic_t reached = 0;
     RecordSettings settings;
     settings.from = static_cast<int>(sync.orders.size()) - 1;
@@ -77,7 +63,7 @@ int64_t record_show(bool encode) {
         // The build's module, as the program in the build folder loads it.
         sink = encode ? load_video_encoder(video_module_path(VORN_BUILD_PROGRAM_DIR), out, out,
                                            Container::Mp4, 4, FrameRate{})
-                      : std::make_unique<DiscardSink>();
+                      : std::make_unique<NullSink>();
     } catch (const RecordError& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 0;

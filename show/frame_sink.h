@@ -42,6 +42,21 @@ class FrameSink {
     virtual const std::string& path() const = 0;
 };
 
+// Output that goes nowhere: a replay's, a benchmark's.
+class NullSink : public FrameSink {
+  public:
+    void open() override {}
+    void video(const uint32_t*) override {}
+    void audio(const int16_t*, size_t) override {}
+    void finish() override {}
+    void abandon() override {}
+    void discard() override {}
+    const std::string& path() const override { return name_; }
+
+  private:
+    std::string name_ = "nowhere";
+};
+
 // Copies a 320 x 240 frame scaled up by `k` with nearest-neighbour sampling
 // into `out` (320k x 240k pixels, rows without gaps).
 void scale_frame(const uint32_t* frame, int k, uint32_t* out);

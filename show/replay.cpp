@@ -6,28 +6,10 @@
 #include "core/screen.h"
 #include "show/recorder.h"
 
-namespace {
-
-class Nowhere : public FrameSink {
-  public:
-    void open() override {}
-    void video(const uint32_t*) override {}
-    void audio(const int16_t*, size_t) override {}
-    void finish() override {}
-    void abandon() override {}
-    void discard() override {}
-    const std::string& path() const override { return name_; }
-
-  private:
-    std::string name_ = "nowhere";
-};
-
-} // namespace
-
 int64_t replay_to_order(ShowLoop& loop, const std::array<SceneOps, kSceneCount>& scenes,
                         std::shared_ptr<const FileRead> module, int order, uint32_t* frame,
                         const std::function<void(int64_t frames)>& on_frame) {
-    Nowhere nowhere;
+    NullSink nowhere;
     RecordSettings settings;
     settings.rate = kReplayRate;
     settings.from = order;
