@@ -22,6 +22,7 @@
 #include "music/xm_sync.h"
 #include "music/xmp_player.h"
 #include "scenes/consumed_flags.h"
+#include "scenes/show_state.h"
 #include "sdl/dialogs_sdl.h"
 #include "sdl/display_probe.h"
 #include "sdl/display_sdl.h"
@@ -47,6 +48,7 @@ class LiveDisplay : public SdlDisplay {
         SdlDisplay::open(title, fullscreen);
     }
     bool key_waiting() override { return stop_requested() || SdlDisplay::key_waiting(); }
+    bool stop_asked() override { return stop_requested() || SdlDisplay::stop_asked(); }
 };
 
 class SleepingPaceClock : public PaceClock {
@@ -76,6 +78,9 @@ int main(int argc, char** argv) {
         std::printf("vorn %s\n", VORN_VERSION);
         return 0;
     }
+    // Saved frames go where the program was started, not into the data folder.
+    std::error_code cwd_error;
+    const std::filesystem::path started_in = std::filesystem::current_path(cwd_error);
     // The still is written where the user asked, not inside the data folder.
     if (!o.out.empty()) o.out = std::filesystem::absolute(o.out).string();
     if (!o.or_record.empty() && o.record.empty() && o.frames.empty() && o.still.empty()) {
@@ -145,7 +150,8 @@ int main(int argc, char** argv) {
     int code;
     {
         SdlDialogs dialogs;
-        LiveDisplay display({o.vsync, o.integer_scale, o.scale ? o.scale : 3, o.display});
+        LiveDisplay display(
+            {o.vsync, o.integer_scale, o.scale ? o.scale : 3, o.display, o.controls});
         SdlMusic music(dialogs, o.no_sound, sync_callback);
         music.set_audio_offset_ms(o.audio_offset_ms);
         music.set_start_order(o.start_order);
@@ -155,8 +161,17 @@ int main(int argc, char** argv) {
         FramePacer pacer(pace_clock, o.vsync);
         ShowAnswers answers{o.auto_sound, o.fullscreen};
         if (o.no_sound && !answers.auto_sound) answers.auto_sound = true; // nothing to configure
-        ShowPlatform p{display, music,         dialogs,     clock, scene_table(),
-                       answers, o.start_order, module_file, &pacer};
+        ShowPlatform p{display,
+                       music,
+                       dialogs,
+                       clock,
+                       scene_table(),
+                       answers,
+                       o.start_order,
+                       module_file,
+                       &pacer,
+                       {o.loop, started_in.string()},
+                       {remember_start_state, restore_start_state}};
         const std::clock_t cpu_start = std::clock();
         code = run_show(p);
         if (o.stats && code == 0) {

@@ -38,6 +38,14 @@ const char* usage_text() {
            "  --display N        use display N (0 is the first) for the window or full screen\n"
            "  --start ORDER      begin at order position ORDER of the music (--timeline lists\n"
            "                     the music's positions)\n"
+           "  --controls         keys steer the show instead of ending it: Space or P pause,\n"
+           "                     Left and Right go to the previous or next order position\n"
+           "                     (Left first to the start of the one playing), Home starts\n"
+           "                     again, F, F11 or Alt+Enter switch full screen, S saves the\n"
+           "                     frame as a PNG in the current folder, L turns looping on or\n"
+           "                     off; Escape, Q and any other key end the show\n"
+           "  --loop             start again from the beginning when the show ends, until a\n"
+           "                     key ends it\n"
            "  --audio-offset MS  show the pictures MS milliseconds later than the sound is\n"
            "                     heard (-1000 to 1000; negative: earlier)\n"
            "  --stats            print frame statistics at the end\n"
@@ -126,6 +134,10 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
             o.integer_scale = true;
         else if (!std::strcmp(a, "--stats"))
             o.stats = true;
+        else if (!std::strcmp(a, "--controls"))
+            o.controls = true;
+        else if (!std::strcmp(a, "--loop"))
+            o.loop = true;
         else if (!std::strcmp(a, "--timeline"))
             o.timeline = true;
         else if (!std::strcmp(a, "--overwrite"))

@@ -25,6 +25,8 @@ struct Options {
     int fps_num = 60, fps_den = 1; // --fps N or N/D, 1..240
     int from = 0, to = -1;         // --from ORDER, --to ORDER
     bool overwrite = false;        // --overwrite: --frames may replace an earlier recording
+    bool controls = false;         // --controls: keys pause, seek, loop, ... instead of ending
+    bool loop = false;             // --loop: start again at the end
     bool timeline = false;         // --timeline: print the music's timeline and end
     bool help = false;
     bool version = false;

@@ -66,3 +66,15 @@ void restore_show_state(const ShowState& s) {
     sync_restore(s.sync);
     tick_counter = s.tick;
 }
+
+namespace {
+ShowState start_state;
+}
+
+void remember_start_state() {
+    start_state = save_show_state();
+}
+
+void restore_start_state() {
+    restore_show_state(start_state);
+}

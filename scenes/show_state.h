@@ -56,3 +56,8 @@ struct ShowState {
 
 ShowState save_show_state();
 void restore_show_state(const ShowState& s);
+
+// The state as set-up leaves it, kept in one place for a player's seeks and
+// loops (see StartState in show/show.h).
+void remember_start_state();
+void restore_start_state();

@@ -69,21 +69,102 @@ void SdlDisplay::open(const char* title, bool fullscreen) {
                                  kFrameWidth, kFrameHeight);
     if (!texture_) fail("cannot create a texture");
     SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+    fullscreen_ = fullscreen;
     if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderPresent(renderer_);
 }
 
+namespace {
+
+// What a key does with --controls; None for a key that ends the show.
+Control control_of(const SDL_KeyboardEvent& k) {
+    switch (k.keysym.sym) {
+    case SDLK_SPACE:
+    case SDLK_p:
+        return Control::Pause;
+    case SDLK_LEFT:
+        return Control::Back;
+    case SDLK_RIGHT:
+        return Control::Forward;
+    case SDLK_HOME:
+        return Control::Restart;
+    case SDLK_f:
+    case SDLK_F11:
+        return Control::Fullscreen;
+    case SDLK_RETURN:
+        return (k.keysym.mod & KMOD_ALT) ? Control::Fullscreen : Control::None;
+    case SDLK_s:
+        return Control::SaveFrame;
+    case SDLK_l:
+        return Control::Loop;
+    default:
+        return Control::None;
+    }
+}
+
+bool is_modifier(SDL_Keycode key) {
+    switch (key) {
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT:
+    case SDLK_LCTRL:
+    case SDLK_RCTRL:
+    case SDLK_LALT:
+    case SDLK_RALT:
+    case SDLK_LGUI:
+    case SDLK_RGUI:
+    case SDLK_MODE:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
 bool SdlDisplay::key_waiting() {
     if (!video_) return key_;
     SDL_Event e;
     while (SDL_PollEvent(&e)) {
-        if (e.type == SDL_KEYDOWN || e.type == SDL_QUIT ||
-            (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE))
+        if (e.type == SDL_QUIT ||
+            (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE)) {
             key_ = true;
+        } else if (e.type == SDL_KEYDOWN) {
+            if (!settings_.controls) {
+                key_ = true;
+                continue;
+            }
+            if (e.key.repeat || is_modifier(e.key.keysym.sym)) continue;
+            const Control c = control_of(e.key);
+            if (c == Control::None)
+                key_ = true; // Escape, Q and every other key end the show
+            else
+                controls_.push_back(c);
+        }
     }
     return key_;
+}
+
+Control SdlDisplay::take_control() {
+    key_waiting(); // reads the events waiting
+    if (controls_.empty()) return Control::None;
+    const Control c = controls_.front();
+    controls_.pop_front();
+    return c;
+}
+
+void SdlDisplay::toggle_fullscreen() {
+    if (!window_) return;
+    fullscreen_ = !fullscreen_;
+    SDL_SetWindowFullscreen(window_, fullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    SDL_ShowCursor(fullscreen_ ? SDL_DISABLE : SDL_ENABLE);
+}
+
+void SdlDisplay::note(const std::string& text) {
+    if (!window_) return;
+    SDL_SetWindowTitle(window_, text.empty() ? "Vorn" : ("Vorn: " + text).c_str());
+    SDL_PumpEvents();
 }
 
 void SdlDisplay::present() {

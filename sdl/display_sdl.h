@@ -4,8 +4,16 @@
 // borders. The picture is laid out in the renderer's real output pixels on
 // every present, so it stays sharp on high-DPI screens and right after a
 // resize or a switch to full screen.
+//
+// Any key ends the show, or, with `controls`: Space or P pause, Left and
+// Right go back and forward, Home restarts, F, F11 or Alt+Enter switch
+// between window and full screen, S saves the frame, L turns looping on or
+// off; Escape, Q and every other key still end it (modifier keys alone do
+// nothing, so that Alt+Enter does not end it).
 #pragma once
 #include <cstdint>
+#include <deque>
+#include <string>
 #include <vector>
 
 #include <SDL.h>
@@ -15,8 +23,9 @@
 struct DisplaySettings {
     bool vsync = true;
     bool integer_scale = false;
-    int scale = 3;    // the window's size in multiples of 320 x 240
-    int display = -1; // the monitor's index; -1: the system's choice
+    int scale = 3;         // the window's size in multiples of 320 x 240
+    int display = -1;      // the monitor's index; -1: the system's choice
+    bool controls = false; // keys steer the show (take_control) instead of all ending it
 };
 
 class SdlDisplay : public Display {
@@ -34,6 +43,10 @@ class SdlDisplay : public Display {
     void idle() override { SDL_Delay(1); }
     int refresh_hz() override;
     bool vsync_granted() override;
+    bool stop_asked() override { return key_; }
+    Control take_control() override;
+    void toggle_fullscreen() override;
+    void note(const std::string& text) override;
 
     // Mean time of the frame's upload to the texture (part of present()), ms.
     double mean_upload_ms() const;
@@ -42,6 +55,8 @@ class SdlDisplay : public Display {
     DisplaySettings settings_;
     bool video_ = false;
     bool key_ = false;
+    bool fullscreen_ = false;
+    std::deque<Control> controls_; // pressed, not yet taken
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     SDL_Texture* texture_ = nullptr;

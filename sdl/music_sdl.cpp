@@ -129,6 +129,38 @@ bool SdlMusic::shutdown() {
     return true;
 }
 
+void SdlMusic::pause(bool paused) {
+    paused_.store(paused, std::memory_order_release);
+    if (device_) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
+}
+
+bool SdlMusic::seek(int order) {
+    if (!player_) return false;
+    // The audio thread is held (or the silent one stopped) while the player
+    // and the counters start again.
+    if (device_)
+        SDL_LockAudioDevice(device_);
+    else {
+        stopping_ = true;
+        if (silent_.joinable()) silent_.join();
+        stopping_ = false;
+    }
+    player_->stop();
+    const bool ok = player_->start(rate_, order);
+    queue_.clear();
+    pending_at_ = 0;
+    played_.store(0, std::memory_order_release);
+    song_over_.store(!ok, std::memory_order_release);
+    if (device_) {
+        heard_ = std::make_unique<HeardSample>(rate_, device_frames_);
+        SDL_UnlockAudioDevice(device_);
+    } else {
+        silent_ = std::thread(&SdlMusic::silent_loop, this);
+    }
+    if (!ok) std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
+    return ok;
+}
+
 void SdlMusic::deliver_sync() {
     const int64_t mixed = played_.load(std::memory_order_acquire);
     int64_t heard = mixed;
@@ -165,7 +197,8 @@ void SdlMusic::fill(int16_t* out, size_t frames) {
     while (frames > 0) {
         if (pending_at_ >= player_->sample_frames()) {
             pending_at_ = 0;
-            if (!player_->play_tick()) {
+            if (song_over_.load(std::memory_order_relaxed) || !player_->play_tick()) {
+                song_over_.store(true, std::memory_order_release);
                 std::memset(out, 0, frames * 4);
                 return;
             }
@@ -186,7 +219,13 @@ void SdlMusic::silent_loop() {
     using clock = std::chrono::steady_clock;
     auto next = clock::now();
     while (!stopping_) {
+        if (paused_.load(std::memory_order_acquire)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            next = clock::now(); // no music passes while paused
+            continue;
+        }
         if (!player_->play_tick()) {
+            song_over_.store(true, std::memory_order_release);
             // Over: what the queue folded while it was full still goes in
             // once the main loop makes room.
             while (!stopping_ && !queue_.flush())

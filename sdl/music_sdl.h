@@ -12,6 +12,10 @@
 //                             heard by now (see heard_sample.h; the silent
 //                             clock is heard at once), shifted by the
 //                             user's audio offset, to the sync callback.
+//   pause(on)                 the device plays silence (or the silent
+//                             thread waits) and no music passes
+//   seek(order)               plays on from that order position: the
+//                             queue is dropped, the heard clock starts over
 //   shutdown()                removes the callback, stops, frees, closes.
 #pragma once
 #include <atomic>
@@ -35,6 +39,9 @@ class SdlMusic : public Music {
     bool start() override;
     bool shutdown() override;
     void deliver_sync() override;
+    void pause(bool paused) override;
+    bool seek(int order) override;
+    bool song_over() override { return song_over_.load(std::memory_order_acquire); }
 
     // Positive: sync values take effect later than the heard sample (ms).
     void set_audio_offset_ms(int ms) { offset_ms_ = ms; }
@@ -72,4 +79,6 @@ class SdlMusic : public Music {
     std::atomic<int64_t> played_{0}; // sample frames handed to the device (or played silently)
     std::thread silent_;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> paused_{false};    // the silent thread waits while set
+    std::atomic<bool> song_over_{false}; // the player rendered its last tick
 };

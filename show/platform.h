@@ -19,6 +19,18 @@ struct DisplayError : PlatformError {
     using PlatformError::PlatformError;
 };
 
+// What a viewer can ask of the live show besides ending it.
+enum class Control {
+    None,
+    Pause,      // pause, or play on
+    Back,       // to the start of this order position, or the one before
+    Forward,    // to the next order position
+    Restart,    // from the very beginning
+    Fullscreen, // between window and full screen
+    SaveFrame,  // the frame on screen as a PNG
+    Loop,       // looping at the end on or off
+};
+
 // A 320 x 240 true-colour display. open() throws DisplayError.
 class Display {
   public:
@@ -26,6 +38,9 @@ class Display {
     virtual void open(const char* title, bool fullscreen) = 0;
     // True when a key press (or a request to quit) is waiting; the key is not read.
     virtual bool key_waiting() = 0;
+    // Whether the viewer asked to end the show (a key, closing the window, a
+    // signal), as opposed to the show reaching its end.
+    virtual bool stop_asked() { return key_waiting(); }
     // The frame buffer: 320 x 240 pixels 0x00RRGGBB, kept between frames.
     virtual uint32_t* lock() = 0;
     // Copies the frame to the display and shows it.
@@ -40,6 +55,16 @@ class Display {
     // present() was promised to wait for the display's vertical sync.
     virtual int refresh_hz() { return 0; }
     virtual bool vsync_granted() { return false; }
+
+    // The viewer's controls (the live show with --controls): the next one
+    // pressed, oldest first, or None. Keys that are not controls still end
+    // the show through key_waiting().
+    virtual Control take_control() { return Control::None; }
+    // Between window and full screen.
+    virtual void toggle_fullscreen() {}
+    // A short word on what the show is doing (a seek's progress), shown
+    // where the viewer looks; empty: none.
+    virtual void note(const std::string&) {}
 };
 
 class Music {
@@ -53,6 +78,14 @@ class Music {
     // callback, in order. The main loop calls it at the top of every pass and
     // before every frame.
     virtual void deliver_sync() {}
+
+    // While paused the output plays silence and nothing of the music passes.
+    virtual void pause(bool) {}
+    // Plays on from the first row of order position `order`: what was queued
+    // is dropped and the heard clock starts again. False when it cannot.
+    virtual bool seek(int) { return false; }
+    // True once the song has played to its end (or looped back).
+    virtual bool song_over() { return false; }
 };
 
 class Dialogs {

@@ -39,7 +39,7 @@ bool Recorder::key_waiting() {
         interrupted_ = true;
         return true;
     }
-    return end_sample_ >= 0 && settings_.rate.shows(end_sample_, frames_);
+    return end_sample_ >= 0 && settings_.rate.shows(end_sample_, frames_ - first_frame_);
 }
 
 // An output without a frame is not finished: there is nothing to play, and
@@ -82,6 +82,20 @@ bool Recorder::start() {
     return true;
 }
 
+bool Recorder::seek(int order) {
+    if (!player_) return false;
+    player_->stop();
+    if (!player_->start(static_cast<int>(kRecordRate), order)) return false;
+    queue_.clear();
+    pending_.clear();
+    first_frame_ = frames_;
+    rendered_ = written_ = 0;
+    end_sample_ = -1;
+    song_over_ = false;
+    playing_ = true;
+    return true;
+}
+
 bool Recorder::shutdown() {
     if (player_) player_->stop();
     player_.reset();
@@ -120,9 +134,10 @@ void Recorder::deliver_sync() {
     const FrameRate& r = settings_.rate;
     // Every tick that starts at or before this frame's time, so that every
     // row this frame shows has queued its values.
-    while (end_sample_ < 0 && r.shows(rendered_, frames_))
+    const int64_t n = frames_ - first_frame_;
+    while (end_sample_ < 0 && r.shows(rendered_, n))
         render_tick();
-    int64_t last = frames_ * r.den * kRecordRate / r.num;
+    int64_t last = n * r.den * kRecordRate / r.num;
     if (end_sample_ >= 0) last = std::min(last, end_sample_ - 1);
     if (settings_.replay && from_sample_ >= 0) last = std::min(last, from_sample_ - 1);
     queue_.deliver_due(last, callback_);
@@ -137,11 +152,11 @@ void Recorder::deliver_sync() {
 // tick has been met if it is due.
 bool Recorder::keeping() const {
     return settings_.from <= 0 ||
-           (from_sample_ >= 0 && settings_.rate.shows(from_sample_, frames_));
+           (from_sample_ >= 0 && settings_.rate.shows(from_sample_, frames_ - first_frame_));
 }
 
 void Recorder::write_frame() {
-    const int64_t due = settings_.rate.samples_after(frames_ + 1);
+    const int64_t due = settings_.rate.samples_after(frames_ - first_frame_ + 1);
     while (!song_over_ && rendered_ < due)
         render_tick();
     const bool keep = keeping();

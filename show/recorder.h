@@ -65,11 +65,17 @@ class Recorder : public Display, public Music, public Clock {
     void destroy() override;
     void idle() override;
 
+    bool stop_asked() override { return settings_.stop && *settings_.stop; }
+
     // Music
     bool startup(const char* file_name, uint8_t configure) override;
     bool start() override;
     bool shutdown() override;
     void deliver_sync() override;
+    // Plays on from `order` as if the recording had started there at this
+    // frame (a looping or seeking player on the offline platform).
+    bool seek(int order) override;
+    bool song_over() override { return song_over_; }
 
     // Clock
     int64_t now_ms() override { return settings_.rate.time_ms(frames_); }
@@ -105,6 +111,7 @@ class Recorder : public Display, public Music, public Clock {
     bool keeping() const;
 
     int64_t frames_ = 0;           // frames drawn, from the start of the show
+    int64_t first_frame_ = 0;      // the frame the music's current playback began at
     int64_t skipped_ = 0;          // of those, dropped before `from`
     int64_t from_sample_ = -1;     // where order position `from` starts (-1: not met yet)
     int64_t end_sample_ = -1;      // where the show ends (-1: not met yet)

@@ -11,9 +11,9 @@
 
 #include "core/screen.h"
 #include "core/sync.h"
-#include "show/replay.h"
 #include "show/show_clock.h"
 #include "show/show_loop.h"
+#include "show/show_player.h"
 
 const char* const kSoundQuestion = "I'm your pimp, should the sound be auto configured?";
 const char* const kSoundCaption = "Eat vorn you woman";
@@ -53,26 +53,20 @@ int run_show(ShowPlatform& p) {
         const bool fullscreen = ask(p, p.answers.fullscreen, kScreenQuestion, kScreenCaption);
         p.display.open("Vorn", fullscreen);
         if (p.pacer) p.pacer->begin(p.display.refresh_hz(), p.display.vsync_granted());
-        ShowLoop loop;
         ShowClock clock(p.clock);
-        if (p.start_order > 0) {
-            const int64_t at =
-                replay_to_order(loop, p.scenes, p.module_file, p.start_order, p.display.lock());
-            p.display.unlock();
-            if (at < 0) {
-                p.display.close();
-                return music_failure();
-            }
-            clock.set(at);
+        ShowPlatform live{p.display, p.music,   p.dialogs,     clock,
+                          p.scenes,  p.answers, p.start_order, p.module_file,
+                          p.pacer,   p.player,  p.start_state};
+        ShowPlayer player(live, clock, p.player);
+        if (!player.begin(p.start_order)) {
+            p.display.close();
+            return music_failure();
         }
         if (!p.music.start()) {
             p.display.close();
             return music_failure();
         }
-
-        ShowPlatform live{p.display, p.music,       p.dialogs,     clock,  p.scenes,
-                          p.answers, p.start_order, p.module_file, p.pacer};
-        while (loop.step(live) != ShowLoop::Step::Ended) {
+        while (player.run_once()) {
         }
 
         for (const SceneOps& s : p.scenes)

@@ -10,6 +10,7 @@
 #include <array>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "core/sync.h"
 #include "music/xmp_player.h"
@@ -20,6 +21,20 @@
 struct ShowAnswers {
     std::optional<bool> auto_sound; // the first question, answered by an option
     std::optional<bool> fullscreen; // the second question
+};
+
+// How the viewer's player starts (show_player.h).
+struct PlayerSettings {
+    bool loop = false;             // start again from the beginning at the end
+    std::string save_folder = "."; // where a saved frame goes
+};
+
+// Saving the show's carried state as set-up leaves it, and putting it back
+// (scenes/show_state.h): what a player needs to seek and to loop. Left null,
+// the show plays straight through.
+struct StartState {
+    void (*remember)() = nullptr;
+    void (*restore)() = nullptr;
 };
 
 struct ShowPlatform {
@@ -37,6 +52,8 @@ struct ShowPlatform {
     std::shared_ptr<const FileRead> module_file = nullptr;
     // Paces frames where vsync does not hold and keeps the statistics; optional.
     FramePacer* pacer = nullptr;
+    PlayerSettings player = {};
+    StartState start_state = {};
 };
 
 extern const char* const kSoundQuestion;

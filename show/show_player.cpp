@@ -1,0 +1,159 @@
+// The show as a viewer steers it (see show_player.h).
+#include "show/show_player.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "core/clock.h"
+#include "core/screen.h"
+#include "core/sync.h"
+#include "music/music_timeline.h"
+#include "show/png_write.h"
+#include "show/replay.h"
+
+ShowPlayer::ShowPlayer(ShowPlatform& live, ShowClock& clock, PlayerSettings settings)
+    : p_(live), clock_(clock), settings_(std::move(settings)), looping_(settings_.loop) {
+    if (p_.start_state.remember) p_.start_state.remember();
+    if (p_.module_file)
+        for (const OrderVisit& v : order_timeline(p_.module_file->bytes)) {
+            positions_.push_back(v.position);
+            starts_ms_.push_back(v.start_ms);
+        }
+}
+
+// The show from the state it has now (as set-up left it) played without
+// output up to `order`, with a word on the display while that takes long.
+bool ShowPlayer::replay_to(int order) {
+    uint32_t* frame = p_.display.lock();
+    int64_t at = 0;
+    if (order > 0) {
+        const int64_t started = clock_ms();
+        const auto progress = [&](int64_t frames) {
+            if (frames % 30 != 0 || clock_ms() - started < 500) return;
+            char text[80];
+            std::snprintf(text, sizeof text, "going to order position %d: %lld frames played",
+                          order, static_cast<long long>(frames));
+            p_.display.note(text);
+        };
+        at = replay_to_order(loop_, p_.scenes, p_.module_file, order, frame, progress);
+        p_.display.note("");
+    }
+    p_.display.unlock();
+    if (at < 0) return false;
+    clock_.set(at);
+    return true;
+}
+
+bool ShowPlayer::begin(int order) {
+    clock_.set(0);
+    return replay_to(order);
+}
+
+// Back to the state saved after set-up, then on to `order`.
+bool ShowPlayer::go_to(int order) {
+    if (!p_.start_state.restore) return false;
+    p_.start_state.restore();
+    loop_ = ShowLoop();
+    uint32_t* frame = p_.display.lock();
+    std::fill(frame, frame + kFramePixels, 0u);
+    p_.display.unlock();
+    return replay_to(order);
+}
+
+int ShowPlayer::current_order() const {
+    const int64_t now = clock_.now_ms();
+    int found = positions_.empty() ? 0 : positions_.front();
+    for (size_t i = 0; i < starts_ms_.size() && starts_ms_[i] <= now; ++i)
+        found = positions_[i];
+    return found;
+}
+
+void ShowPlayer::save_frame() {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    for (int n = 1; n < 10000; ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "vorn-frame-%04d.png", n);
+        const fs::path path = fs::absolute(fs::path(settings_.save_folder) / name, ec);
+        if (fs::exists(path, ec)) continue;
+        std::string error;
+        if (write_png_rgb(path.string(), p_.display.lock(), kFrameWidth, kFrameHeight, error))
+            std::fprintf(stderr, "vorn: saved the frame as %s\n", path.c_str());
+        else
+            std::fprintf(stderr, "vorn: cannot save the frame: %s\n", error.c_str());
+        p_.display.unlock();
+        return;
+    }
+    std::fprintf(stderr,
+                 "vorn: cannot save the frame: vorn-frame-0001.png to 9999 all exist in %s\n",
+                 settings_.save_folder.c_str());
+}
+
+void ShowPlayer::handle(Control c) {
+    switch (c) {
+    case Control::None:
+        return;
+    case Control::Pause:
+        paused_ = !paused_;
+        if (paused_)
+            clock_.pause();
+        else
+            clock_.resume();
+        p_.music.pause(paused_);
+        return;
+    case Control::Fullscreen:
+        p_.display.toggle_fullscreen();
+        return;
+    case Control::SaveFrame:
+        save_frame();
+        return;
+    case Control::Loop:
+        looping_ = !looping_;
+        std::fprintf(stderr, "vorn: looping %s\n", looping_ ? "on" : "off");
+        return;
+    case Control::Back:
+    case Control::Forward:
+    case Control::Restart: {
+        int target = 0;
+        if (c != Control::Restart && !positions_.empty()) {
+            const int now = current_order();
+            const auto at = std::find(positions_.begin(), positions_.end(), now);
+            size_t i = static_cast<size_t>(at - positions_.begin());
+            if (c == Control::Forward)
+                i = std::min(i + 1, positions_.size() - 1);
+            else if (i > 0 && clock_.now_ms() - starts_ms_[i] < 2000)
+                --i;
+            target = positions_[i];
+        }
+        p_.music.pause(true);
+        if (go_to(target)) {
+            p_.music.seek(target);
+            if (paused_) clock_.pause();
+        }
+        p_.music.pause(paused_);
+        return;
+    }
+    }
+}
+
+bool ShowPlayer::run_once() {
+    for (Control c; (c = p_.display.take_control()) != Control::None;)
+        handle(c);
+    if (paused_) {
+        if (p_.display.key_waiting()) return false;
+        // The frame stays; shown again now and then (after the window was
+        // covered or resized).
+        if (++idle_passes_ % 30 == 0) p_.display.present();
+        p_.display.idle();
+        return true;
+    }
+    const ShowLoop::Step step = loop_.step(p_);
+    const bool music_end = sync_scene() == kSceneEnd || p_.music.song_over();
+    if (looping_ && music_end && !p_.display.stop_asked()) {
+        ++loops_;
+        if (go_to(0)) p_.music.seek(0);
+        return true;
+    }
+    return step != ShowLoop::Step::Ended;
+}
