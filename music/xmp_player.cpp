@@ -139,6 +139,11 @@ void XmpPlayer::stop_player() {
     }
 }
 
+bool XmpPlayer::restart(int rate, int order) {
+    stop_player();
+    return start(rate, order);
+}
+
 void XmpPlayer::stop() {
     stop_player();
     if (loaded_) {

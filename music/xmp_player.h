@@ -56,6 +56,8 @@ class XmpPlayer {
     // row of that order). False for an order past the song's end or an
     // empty song, with a one-line reason in error().
     bool start(int rate, int order = 0);
+    // Starts playback again at `order`, the module kept loaded (a seek).
+    bool restart(int rate, int order);
     // Renders one tick; false once playback cannot go on.
     bool play_tick();
     // Stops playback and releases the module.

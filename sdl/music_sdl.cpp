@@ -145,8 +145,7 @@ bool SdlMusic::seek(int order) {
         if (silent_.joinable()) silent_.join();
         stopping_ = false;
     }
-    player_->stop();
-    const bool ok = player_->start(rate_, order);
+    const bool ok = player_->restart(rate_, order);
     queue_.clear();
     pending_at_ = 0;
     played_.store(0, std::memory_order_release);

@@ -84,8 +84,7 @@ bool Recorder::start() {
 
 bool Recorder::seek(int order) {
     if (!player_) return false;
-    player_->stop();
-    if (!player_->start(static_cast<int>(kRecordRate), order)) return false;
+    if (!player_->restart(static_cast<int>(kRecordRate), order)) return false;
     queue_.clear();
     pending_.clear();
     first_frame_ = frames_;
