@@ -3,6 +3,8 @@
 // runs, and how scene numbers drive the loop.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -10,6 +12,8 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "show/show.h"
+#include "show/show_clock.h"
+#include "show/show_player.h"
 
 namespace {
 
@@ -60,6 +64,13 @@ class FakeDisplay : public Display {
     void idle() override {
         if (++idles > 3) sync_callback(kSceneEnd); // let a test of scenes 8..30 come to an end
     }
+    std::vector<Control> controls; // handed out one per call
+    Control take_control() override {
+        if (controls.empty()) return Control::None;
+        const Control c = controls.front();
+        controls.erase(controls.begin());
+        return c;
+    }
 };
 
 class FakeMusic : public Music {
@@ -79,6 +90,7 @@ class FakeMusic : public Music {
         g_log.push_back("music shutdown");
         return shutdown_ok;
     }
+    void pause(bool on) override { g_log.push_back(on ? "music pause" : "music play on"); }
 };
 
 class FakeDialogs : public Dialogs {
@@ -303,4 +315,32 @@ TEST_F(ShowFixture, PresentsThatReturnAtOnceArePacedBySleeping) {
     EXPECT_TRUE(pacer.pacing());
     EXPECT_EQ(pace.sleeps, 30 - 8); // from the eighth fast present on, one sleep per frame
     EXPECT_GE(pace.now, 22 * pacer.period_us());
+}
+
+// A pause holds the clock, the music and the frames together; playing on,
+// the tick counter goes on from where it stopped, not from the wall clock.
+TEST_F(ShowFixture, PauseHoldsTicksAndMusicAndPlaysOnWithoutAJump) {
+    ShowClock show_clock(clock);
+    ShowPlatform p{display, music, dialogs, show_clock, kFakeScenes, {}};
+    ShowPlayer player(p, show_clock, {});
+    ASSERT_TRUE(player.begin(0));
+    sync_callback(2);
+    display.idles = -1000; // the fake's idle would end the show after a few
+    auto pass = [&](int64_t wall_ms) {
+        clock.now += wall_ms;
+        return player.run_once();
+    };
+    ASSERT_TRUE(pass(0));   // scene 2's loop begins at 0
+    ASSERT_TRUE(pass(100)); // 100 ms: tick 7
+    display.controls = {Control::Pause};
+    ASSERT_TRUE(pass(0)); // paused at 100 ms
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(pass(1000)); // five seconds paused
+    display.controls = {Control::Pause};
+    ASSERT_TRUE(pass(0));
+    ASSERT_TRUE(pass(100));
+    EXPECT_EQ(g_ticks[2], (std::vector<int32_t>{0, 7, 7, 14}));
+    EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "music pause"), 1);
+    EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "music play on"), 1);
+    EXPECT_FALSE(player.paused());
 }

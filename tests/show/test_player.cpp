@@ -1,0 +1,177 @@
+// The player over the main loop (show/show_player.h): a pause holds the
+// clock, the music and the frames and goes on without a jump; a seek lands
+// exactly on the frame a recording from there starts with; looping a
+// hundred times keeps memory flat.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <vector>
+
+#include "core/screen.h"
+#include "core/sync.h"
+#include "record_test_support.h"
+#include "scenes/show_state.h"
+#include "show/recorder.h"
+#include "show/show_player.h"
+#include "test_support.h"
+
+using namespace record_test;
+
+namespace {
+
+NoDialogs no_dialogs;
+
+// A display that hands out controls at given frames and keeps each frame's
+// checksum; everything else goes to the display underneath.
+struct Steered : Display {
+    Display& under;
+    std::map<size_t, Control> press; // before the frame with this index is made
+    std::vector<uint32_t> sums;
+    explicit Steered(Display& d) : under(d) {}
+    void open(const char* t, bool f) override { under.open(t, f); }
+    bool key_waiting() override { return under.key_waiting(); }
+    bool stop_asked() override { return under.stop_asked(); }
+    uint32_t* lock() override { return under.lock(); }
+    void present() override {
+        sums.push_back(frame_checksum(under.lock()));
+        under.present();
+    }
+    void unlock() override { under.unlock(); }
+    void close() override { under.close(); }
+    void destroy() override { under.destroy(); }
+    void idle() override { under.idle(); }
+    Control take_control() override {
+        const auto it = press.find(sums.size());
+        if (it == press.end()) return Control::None;
+        const Control c = it->second;
+        press.erase(it);
+        return c;
+    }
+};
+
+// The real scenes with a test module as the music, set up as the show
+// sets them up, in a scratch folder.
+struct RealScenes : ::testing::Test {
+    fs::path here = fs::current_path();
+    std::shared_ptr<const FileRead> music;
+    void use(const XmTestModule& m, const std::string& name) {
+        fs::current_path(show_dir(name, m));
+        music = read_module_file("vorn.xm");
+        set_up_tables_and_scenes(scene_table());
+    }
+    void TearDown() override {
+        for (const SceneOps& s : scene_table())
+            s.release();
+        fs::current_path(here);
+    }
+};
+
+int64_t resident_bytes() {
+    std::ifstream statm("/proc/self/statm");
+    int64_t pages = 0, resident = 0;
+    statm >> pages >> resident;
+    return resident * 4096;
+}
+
+} // namespace
+
+// A seek forward from order 1 to order 2 (inside scene 1, whose corners'
+// jitter draws from the shared random sequence): the next frame is the
+// first frame of a recording from order 2.
+TEST_F(RealScenes, SeekLandsOnTheFirstFrameOfARecordingFromThere) {
+    XmTestModule m = module(4);
+    m.cell(2, 0, 3) = {0, 0, 0, W, 50}; // order 2 goes on with scene 1
+    use(m, "player-seek");
+    remember_start_state();
+
+    RecordSettings from2;
+    from2.from = 2;
+    from2.module_file = music;
+    struct First : NullSink {
+        uint32_t sum = 0;
+        bool got = false;
+        void video(const uint32_t* f) override {
+            if (!got) sum = frame_checksum(f), got = true;
+        }
+    } first;
+    {
+        Recorder recorder(first, from2);
+        ShowPlatform p{recorder, recorder, no_dialogs, recorder, scene_table(), {}};
+        ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
+        ShowLoop loop;
+        while (!first.got)
+            ASSERT_NE(loop.step(p), ShowLoop::Step::Ended);
+    }
+
+    restore_start_state();
+    NullSink nowhere;
+    RecordSettings whole;
+    whole.module_file = music;
+    Recorder recorder(nowhere, whole);
+    Steered display(recorder);
+    display.press[40] = Control::Forward; // at 0.67 s, in order 1
+    ShowClock clock(recorder);
+    ShowPlatform p{display,
+                   recorder,
+                   no_dialogs,
+                   clock,
+                   scene_table(),
+                   {},
+                   0,
+                   music,
+                   nullptr,
+                   {},
+                   {remember_start_state, restore_start_state}};
+    ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
+    ShowPlayer player(p, clock, {});
+    ASSERT_TRUE(player.begin(0));
+    while (display.sums.size() < 42)
+        ASSERT_TRUE(player.run_once());
+    EXPECT_EQ(player.current_order(), 2);
+    EXPECT_EQ(display.sums[40], first.sum);
+    EXPECT_NE(display.sums[39], first.sum);
+}
+
+// A hundred loops of a short show with the metaballs and scene 1: what the
+// process holds after the hundredth is within 2 MB of after the second.
+TEST_F(RealScenes, LoopingAHundredTimesKeepsMemoryFlat) {
+    XmTestModule m;
+    m.speed = 3;
+    for (int p = 0; p < 2; ++p)
+        m.orders.push_back(static_cast<uint8_t>(m.add_pattern(2)));
+    m.cell(0, 0, 3) = {0, 0, 0, W, 1};
+    m.cell(1, 0, 3) = {0, 0, 0, W, 6};
+    m.cell(1, 1, 3) = {0, 0, 0, W, 31};
+    use(m, "player-loop");
+    static volatile std::sig_atomic_t enough = 0;
+    enough = 0;
+    NullSink nowhere;
+    RecordSettings settings;
+    settings.module_file = music;
+    settings.stop = &enough;
+    Recorder recorder(nowhere, settings);
+    ShowClock clock(recorder);
+    ShowPlatform p{recorder,
+                   recorder,
+                   no_dialogs,
+                   clock,
+                   scene_table(),
+                   {},
+                   0,
+                   music,
+                   nullptr,
+                   {true, "."},
+                   {remember_start_state, restore_start_state}};
+    ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
+    ShowPlayer player(p, clock, p.player);
+    ASSERT_TRUE(player.begin(0));
+    int64_t after_second = 0;
+    while (player.run_once() && player.loops() < 100)
+        if (player.loops() == 2 && after_second == 0) after_second = resident_bytes();
+    EXPECT_EQ(player.loops(), 100);
+    const int64_t after_hundredth = resident_bytes();
+    EXPECT_LT(std::abs(after_hundredth - after_second), int64_t{2} << 20)
+        << after_second << " -> " << after_hundredth;
+    EXPECT_GT(recorder.frames(), 1000);
+}
