@@ -127,11 +127,14 @@ int main(int argc, char** argv) {
     if (!recording.path.empty()) return run_recording(recording);
     // Read once: --start's state comes from it and the player is given it.
     const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
-    std::optional<SyncSnapshot> reached; // whether the song has and reaches that position
-    if (o.start_order > 0 && !start_state_for(module_file->bytes, "--start", o.start_order,
-                                              scene_consumed_flags, reached, error)) {
-        std::fprintf(stderr, "vorn: %s\n", error.c_str());
-        return 2;
+    SongPosition start;
+    if (o.start) {
+        const auto found = find_position(module_file->bytes, *o.start, "--start", error);
+        if (!found) {
+            std::fprintf(stderr, "vorn: %s\n", error.c_str());
+            return 2;
+        }
+        start = found->at;
     }
     // Paced by the display, a frame takes a small part of its period on one
     // core, and a second drawing thread would only add work (and heat);
@@ -154,7 +157,7 @@ int main(int argc, char** argv) {
             {o.vsync, o.integer_scale, o.scale ? o.scale : 3, o.display, o.controls});
         SdlMusic music(dialogs, o.no_sound, sync_callback);
         music.set_audio_offset_ms(o.audio_offset_ms);
-        music.set_start_order(o.start_order);
+        music.set_start(start);
         music.set_module_file(module_file);
         SteadyClock clock;
         SleepingPaceClock pace_clock;
@@ -167,7 +170,7 @@ int main(int argc, char** argv) {
                        clock,
                        scene_table(),
                        answers,
-                       o.start_order,
+                       start,
                        module_file,
                        &pacer,
                        {o.loop, started_in.string()},

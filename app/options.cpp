@@ -36,8 +36,9 @@ const char* usage_text() {
            "  --scale K          open the window at 320K x 240K (1 to 10; default 3); when\n"
            "                     recording, enlarge the frames K times (default 4)\n"
            "  --display N        use display N (0 is the first) for the window or full screen\n"
-           "  --start ORDER      begin at order position ORDER of the music (--timeline lists\n"
-           "                     the music's positions)\n"
+           "  --start POSITION   begin at POSITION of the music, exactly as the whole show is\n"
+           "                     there: an order position (12), a time (1:24, 84.5) or a\n"
+           "                     scene (scene:4); vorn --timeline lists them\n"
            "  --controls         keys steer the show instead of ending it: Space or P pause,\n"
            "                     Left and Right go to the previous or next order position\n"
            "                     (Left first to the start of the one playing), Home starts\n"
@@ -62,8 +63,9 @@ const char* usage_text() {
            "                     sound.wav from DIR\n"
            "  --or-record FILE   play live, or record to FILE when there is no display\n"
            "  --fps N[/D]        frames per second of a recording, 1 to 240 (default 60)\n"
-           "  --from ORDER --to ORDER\n"
-           "                     record only from order position ORDER up to (not including) --to\n"
+           "  --from POSITION --to POSITION\n"
+           "                     record only from POSITION up to (not including) --to, exactly\n"
+           "                     those frames and sound of the whole recording\n"
            "  --timeline         print the music's order positions with their start times, the\n"
            "                     scenes they select and the flags they raise, then end\n"
            "  --help             show this text\n"
@@ -93,10 +95,7 @@ struct NumberOption {
 const NumberOption kNumberOptions[] = {
     {"--scale", 1, 10, &Options::scale},
     {"--display", 0, 63, &Options::display},
-    {"--start", 0, 255, &Options::start_order},
     {"--audio-offset", -1000, 1000, &Options::audio_offset_ms},
-    {"--from", 0, 255, &Options::from},
-    {"--to", 0, 255, &Options::to},
 };
 const NumberOption* number_option(const char* a) {
     for (const NumberOption& n : kNumberOptions)
@@ -134,7 +133,17 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
             o.integer_scale = true;
         else if (!std::strcmp(a, "--stats"))
             o.stats = true;
-        else if (!std::strcmp(a, "--controls"))
+        else if (!std::strcmp(a, "--start") || !std::strcmp(a, "--from") ||
+                 !std::strcmp(a, "--to")) {
+            std::optional<PositionName>& into = a[2] == 's' ? o.start : a[2] == 'f' ? o.from : o.to;
+            PositionName name;
+            if (i + 1 >= argc || !parse_position_name(argv[++i], name)) {
+                error = std::string("option ") + a +
+                        " takes an order position (12), a time (1:24, 84.5) or a scene (scene:4)";
+                return false;
+            }
+            into = name;
+        } else if (!std::strcmp(a, "--controls"))
             o.controls = true;
         else if (!std::strcmp(a, "--loop"))
             o.loop = true;
@@ -193,10 +202,6 @@ bool parse_options(int argc, const char* const* argv, Options& o, std::string& e
     if (o.overwrite && o.frames.empty()) {
         error = "--overwrite goes with --frames (a --record file is only ever replaced by a "
                 "complete recording)";
-        return false;
-    }
-    if (o.to >= 0 && o.to <= o.from) {
-        error = "--to must come after --from";
         return false;
     }
     return true;

@@ -3,31 +3,33 @@
 #include <optional>
 #include <string>
 
+#include "music/song_position.h"
+
 struct Options {
-    std::optional<bool> auto_sound; // --auto-sound / --sound-setup
-    std::optional<bool> fullscreen; // --fullscreen / --windowed
-    bool no_sound = false;          // --no-sound
-    bool vsync = true;              // --no-vsync turns it off
-    int audio_offset_ms = 0;        // --audio-offset MS
-    int start_order = 0;            // --start ORDER
-    bool integer_scale = false;     // --integer-scale
-    int scale = 0;                  // --scale K (0: not given; the window's default is 3)
-    int display = -1;               // --display N (-1: the system's choice)
-    bool stats = false;             // --stats
-    std::string data_dir;           // --data DIR
-    std::string still;              // --still SCENE:TICK[:FLAGS]
-    std::string out;                // --out FILE.png
-    bool verbose = false;           // --verbose: loading progress also outside the live show
+    std::optional<bool> auto_sound;    // --auto-sound / --sound-setup
+    std::optional<bool> fullscreen;    // --fullscreen / --windowed
+    bool no_sound = false;             // --no-sound
+    bool vsync = true;                 // --no-vsync turns it off
+    int audio_offset_ms = 0;           // --audio-offset MS
+    std::optional<PositionName> start; // --start POSITION
+    bool integer_scale = false;        // --integer-scale
+    int scale = 0;                     // --scale K (0: not given; the window's default is 3)
+    int display = -1;                  // --display N (-1: the system's choice)
+    bool stats = false;                // --stats
+    std::string data_dir;              // --data DIR
+    std::string still;                 // --still SCENE:TICK[:FLAGS]
+    std::string out;                   // --out FILE.png
+    bool verbose = false;              // --verbose: loading progress also outside the live show
     // Recording (record.h): --record FILE, --frames DIR, --or-record FILE
     // (play live, or record to FILE when there is no display; --record and
     // --frames take precedence).
     std::string record, frames, or_record;
-    int fps_num = 60, fps_den = 1; // --fps N or N/D, 1..240
-    int from = 0, to = -1;         // --from ORDER, --to ORDER
-    bool overwrite = false;        // --overwrite: --frames may replace an earlier recording
-    bool controls = false;         // --controls: keys pause, seek, loop, ... instead of ending
-    bool loop = false;             // --loop: start again at the end
-    bool timeline = false;         // --timeline: print the music's timeline and end
+    int fps_num = 60, fps_den = 1;        // --fps N or N/D, 1..240
+    std::optional<PositionName> from, to; // --from POSITION, --to POSITION
+    bool overwrite = false;               // --overwrite: --frames may replace an earlier recording
+    bool controls = false; // --controls: keys pause, seek, loop, ... instead of ending
+    bool loop = false;     // --loop: start again at the end
+    bool timeline = false; // --timeline: print the music's timeline and end
     bool help = false;
     bool version = false;
 };

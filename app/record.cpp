@@ -147,8 +147,6 @@ int run_recording(const RecordRequest& request) {
 
     RecordSettings settings;
     settings.rate = request.rate;
-    settings.from = request.from;
-    settings.to = request.to;
     settings.stop = stop_flag();
 
     // The module as the show will load it (read once: the player gets these
@@ -158,27 +156,32 @@ int run_recording(const RecordRequest& request) {
     const std::vector<uint8_t>& module = settings.module_file->bytes;
     XmSync sync;
     const bool readable = read_xm_sync(module.data(), module.size(), sync, nullptr);
-    if (readable && (request.from > 0 || request.to >= 0)) {
-        error = request.to >= 0 ? order_position_problem(module, "--to", request.to,
-                                                         /*one_past_end=*/true)
-                                : "";
-        // The stretch starts from the state the whole show reaches there
-        // (the recorder plays it from the start); here only whether the song
-        // has and reaches that position.
-        std::optional<SyncSnapshot> reached;
-        if (error.empty())
-            start_state_for(module, "--from", request.from, scene_consumed_flags, reached, error);
-        if (!error.empty()) {
-            folder.release(true);
-            std::fprintf(stderr, "vorn: %s\n", error.c_str());
-            return 2;
-        }
+    // The rows the stretch runs between: the recorder plays the show from its
+    // start and keeps what follows `from` (so the stretch starts in the state
+    // the whole show has there). --to may name the position just past the
+    // last order: the end.
+    int64_t from_ms = 0;
+    if (readable && request.from) {
+        const auto found = find_position(module, *request.from, "--from", error);
+        if (found) settings.from = found->at, from_ms = found->start_ms;
     }
-    const int64_t length_ms = readable ? show_length_ms(module, request.from, request.to) : 0;
+    if (readable && error.empty() && request.to &&
+        !(request.to->kind == PositionName::Kind::Order &&
+          request.to->value == static_cast<int64_t>(sync.orders.size()))) {
+        const auto found = find_position(module, *request.to, "--to", error);
+        if (found && found->start_ms <= from_ms)
+            error = "--to " + request.to->text + " must come after --from" +
+                    (request.from ? " " + request.from->text : std::string(" (the start)"));
+        if (found) settings.to = found->at;
+    }
+    if (!error.empty()) {
+        folder.release(true);
+        std::fprintf(stderr, "vorn: %s\n", error.c_str());
+        return 2;
+    }
+    const int64_t length_ms = readable ? show_length_ms(module, settings.from, settings.to) : 0;
     const int64_t total = request.rate.frames_until(length_ms * kRecordRate / 1000);
-    const int64_t lead_in_ms =
-        readable && request.from > 0 ? show_length_ms(module, 0, request.from) : 0;
-    const int64_t lead_in = request.rate.frames_until(lead_in_ms * kRecordRate / 1000);
+    const int64_t lead_in = request.rate.frames_until(from_ms * kRecordRate / 1000);
 
     std::unique_ptr<FrameSink> sink;
     if (request.frames) {

@@ -21,11 +21,14 @@
 //                                     ends the show before its first frame,
 //                                     the target is refused or the video
 //                                     module cannot be loaded (nothing is
-//                                     left behind); 2 for an order position
-//                                     the song lacks; the live show's status
+//                                     left behind); 2 for a position the
+//                                     song lacks or --to not after --from; the live show's status
 //                                     for a bad data file (nothing is left).
 #pragma once
+#include <optional>
 #include <string>
+
+#include "music/song_position.h"
 
 #include "show/record_timing.h"
 
@@ -34,8 +37,7 @@ struct RecordRequest {
     bool frames = false; // PNG frames and a WAV file into `path`
     FrameRate rate;
     int scale = 4;
-    int from = 0;
-    int to = -1;
+    std::optional<PositionName> from, to;
     bool overwrite = false; // frames: remove an earlier recording's files in the folder
 };
 

@@ -41,7 +41,7 @@ int64_t reach_last_order() {
     NullSink sink;
     static volatile std::sig_atomic_t reached = 0;
     RecordSettings settings;
-    settings.from = static_cast<int>(sync.orders.size()) - 1;
+    settings.from = {static_cast<int>(sync.orders.size()) - 1, 0};
     settings.module_file = module;
     settings.stop = &reached;
     Recorder recorder(sink, settings);

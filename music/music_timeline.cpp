@@ -4,6 +4,7 @@
 #include "music/music_timeline.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "music/xm_sync.h"
 #include "music/xmp_player.h"
@@ -11,14 +12,14 @@
 namespace {
 
 // Calls row(info, row_start_ms, values) for every row the first pass of the
-// song enters from order position `from`, with that row's sync values, until
+// song enters, with that row's sync values, until
 // row() returns false. Times are libxmp's clock in ms: it counts to the end
 // of the tick just rendered, so a row starts one tick's length earlier.
 // Returns where the walk stopped on that clock: the start of the row row()
 // refused, or the end of the first pass; -1 if the module is unreadable.
-template <class Row> int64_t walk_rows(const std::vector<uint8_t>& module, Row row, int from = 0) {
+template <class Row> int64_t walk_rows(const std::vector<uint8_t>& module, Row row) {
     XmpPlayer player;
-    if (!player.load(module) || !player.start(8000, from)) return -1;
+    if (!player.load(module) || !player.start(8000)) return -1;
     int64_t end_ms = 0;
     while (player.play_tick()) {
         const xmp_frame_info& fi = player.info();
@@ -67,44 +68,79 @@ std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& modu
     return found;
 }
 
-int64_t show_length_ms(const std::vector<uint8_t>& module, int from, int to) {
+int64_t show_length_ms(const std::vector<uint8_t>& module, SongPosition from,
+                       std::optional<SongPosition> to) {
     int64_t start_ms = -1; // libxmp counts time from the start of the song
     const int64_t end_ms = walk_rows(
-        module,
-        [&](const xmp_frame_info& fi, int64_t row_ms, const std::vector<uint8_t>& values) {
-            if (start_ms < 0) start_ms = row_ms;
-            if (to >= 0 && fi.pos >= to) return false;
+        module, [&](const xmp_frame_info& fi, int64_t row_ms, const std::vector<uint8_t>& values) {
+            if (start_ms < 0) {
+                if (fi.pos != from.order || fi.row != from.row) return true;
+                start_ms = row_ms;
+            }
+            if (to && to->reached_by(fi.pos, fi.row)) return false;
             for (uint8_t v : values)
                 if (v == kSceneEnd) return false;
             return true;
-        },
-        from);
-    return end_ms < 0 ? -1 : end_ms - std::max<int64_t>(start_ms, 0);
+        });
+    return end_ms < 0 || start_ms < 0 ? -1 : end_ms - start_ms;
 }
 
-std::string order_position_problem(const std::vector<uint8_t>& module, const char* option,
-                                   int order, bool one_past_end) {
+std::optional<FoundPosition> find_position(const std::vector<uint8_t>& module,
+                                           const PositionName& name, const char* option,
+                                           std::string& error) {
     XmSync sync;
-    if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return "";
+    if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return FoundPosition{};
+    const std::string named = std::string(option) + " " + name.text + ": ";
     const int length = static_cast<int>(sync.orders.size());
-    if (order < length + (one_past_end ? 1 : 0)) return "";
-    return std::string(option) + " " + std::to_string(order) +
-           ": the music's order positions run from 0 to " + std::to_string(length - 1) +
-           " (vorn --timeline lists them)";
-}
-
-bool start_state_for(const std::vector<uint8_t>& module, const char* option, int order,
-                     ConsumedFlags consumed, std::optional<SyncSnapshot>& state,
-                     std::string& error) {
-    XmSync sync;
-    if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return true;
-    error = order_position_problem(module, option, order);
-    if (!error.empty()) return false;
-    state = sync_state_at_order(module, order, consumed);
-    if (state) return true;
-    error = std::string(option) + " " + std::to_string(order) +
-            ": the music never reaches that order position";
-    return false;
+    if (name.kind == PositionName::Kind::Order && name.value >= length) {
+        error = named + "the music's order positions run from 0 to " + std::to_string(length - 1) +
+                " (vorn --timeline lists them)";
+        return std::nullopt;
+    }
+    std::optional<FoundPosition> found;
+    int64_t end_ms = 0;
+    uint32_t scenes_seen = 0;
+    walk_rows(module,
+              [&](const xmp_frame_info& fi, int64_t start_ms, const std::vector<uint8_t>& values) {
+                  end_ms = start_ms;
+                  bool selects = false;
+                  for (uint8_t v : values) {
+                      if (v < kSceneEnd) scenes_seen |= 1u << v;
+                      selects = selects || v == name.value;
+                  }
+                  const bool here = name.kind == PositionName::Kind::Order  ? fi.pos == name.value
+                                    : name.kind == PositionName::Kind::Time ? start_ms >= name.value
+                                                                            : selects;
+                  if (here) {
+                      found = FoundPosition{{fi.pos, fi.row}, start_ms};
+                      return false;
+                  }
+                  for (uint8_t v : values)
+                      if (v == kSceneEnd) return false;
+                  return true;
+              });
+    if (found) return found;
+    char show_end[32];
+    std::snprintf(
+        show_end, sizeof show_end, "%lld:%02lld.%02lld", static_cast<long long>(end_ms / 60000),
+        static_cast<long long>(end_ms / 1000 % 60), static_cast<long long>(end_ms / 10 % 100));
+    switch (name.kind) {
+    case PositionName::Kind::Order:
+        error = named + "the show ends before the music reaches that order position";
+        break;
+    case PositionName::Kind::Time:
+        error = named + "the show ends at " + show_end + " (vorn --timeline lists the times)";
+        break;
+    case PositionName::Kind::Scene: {
+        std::string which;
+        for (int k = 0; k < 31; ++k)
+            if (scenes_seen & (1u << k)) which += (which.empty() ? "" : ", ") + std::to_string(k);
+        error = named + "the music never selects scene " + std::to_string(name.value) +
+                (which.empty() ? "" : " (it selects " + which + "; vorn --timeline lists them)");
+        break;
+    }
+    }
+    return std::nullopt;
 }
 
 std::vector<OrderVisit> order_timeline(const std::vector<uint8_t>& module) {

@@ -12,18 +12,20 @@
 //   number and flags that the rows played before it leave, as in the whole
 //   show, where each scene clears the flags it consumes within a row of
 //   seeing them (`consumed`: the scenes' table, scenes/consumed_flags.h).
-//   Every "start here" option starts from this state.
-//   Empty when the module cannot be read or the first pass of the song never
-//   reaches that position (past the end, or skipped by jumps).
+//   The web page starts from this state. Empty when the module cannot be read or the first pass of
+//   the song never reaches that position (past the end, or skipped by jumps).
 //
 //   order_timeline(module_bytes) lists the order positions in the order the
 //   first pass plays them, each with its start time and sync values: what
 //   `vorn --timeline` prints. Empty when the module cannot be read.
 //
 //   show_length_ms(module_bytes, from, to) is how long the module plays from
-//   order position `from` until the first row with the value 31, the first
-//   row at order position `to` or later (if `to` >= 0), or the end of the
-//   song's first pass; -1 when it cannot be read. A recording's length.
+//   the row `from` until the first row with the value 31, the first row at
+//   or past `to` (if given), or the end of the song's first pass; -1 when it
+//   cannot be read or never plays `from`. A recording's length.
+//
+//   find_position(module_bytes, name, option, error) finds the row a
+//   position's name (song_position.h) means.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -31,6 +33,7 @@
 #include <vector>
 
 #include "core/sync.h"
+#include "music/song_position.h"
 
 struct SyncEvent {
     int64_t time_ms;
@@ -48,22 +51,21 @@ using ConsumedFlags = uint16_t (*)(int scene);
 std::optional<SyncSnapshot> sync_state_at_order(const std::vector<uint8_t>& module, int order,
                                                 ConsumedFlags consumed);
 
-// For an option that names an order position to play from or to (--start,
-// --from, --to): an empty text when the song has that position, else one
-// line naming the option and the positions there are. `one_past_end` lets
-// the position just past the last one pass (the end, for --to). An unreadable
-// module passes: loading the music reports it.
-std::string order_position_problem(const std::vector<uint8_t>& module, const char* option,
-                                   int order, bool one_past_end = false);
+int64_t show_length_ms(const std::vector<uint8_t>& module, SongPosition from,
+                       std::optional<SongPosition> to);
 
-// The sync state to start at order position `order`, named by `option`:
-// false with a one-line reason when the song has no such position or never
-// plays it. An unreadable module gives true and no state.
-bool start_state_for(const std::vector<uint8_t>& module, const char* option, int order,
-                     ConsumedFlags consumed, std::optional<SyncSnapshot>& state,
-                     std::string& error);
-
-int64_t show_length_ms(const std::vector<uint8_t>& module, int from = 0, int to = -1);
+// The row a position's name means in the module's first pass, up to the row
+// that ends the show (value 31), with the time it starts (ms from the start
+// of the song). Empty, with one line naming `option`, the name and the range
+// the module has, when there is no such row. An unreadable module gives
+// position 0 (loading the music reports it).
+struct FoundPosition {
+    SongPosition at;
+    int64_t start_ms = 0;
+};
+std::optional<FoundPosition> find_position(const std::vector<uint8_t>& module,
+                                           const PositionName& name, const char* option,
+                                           std::string& error);
 
 // One order position of the song's first pass: when playback first enters
 // it (ms from the start of the song) and the sync values its rows give on

@@ -86,7 +86,8 @@ bool XmpPlayer::load_file(const char* path, std::shared_ptr<const FileRead> modu
     return false;
 }
 
-bool XmpPlayer::start(int rate, int order) {
+bool XmpPlayer::start(int rate, SongPosition at) {
+    const int order = at.order;
     if (!loaded_ || playing_) return false;
     const std::string module = "cannot play " + (path_.empty() ? "the module" : path_) + ": ";
     if (sync_.orders.empty()) {
@@ -106,6 +107,12 @@ bool XmpPlayer::start(int rate, int order) {
     if (order > 0 && xmp_set_position(ctx_, order) < 0) {
         stop_player();
         error_ = module + "the player cannot go to order position " + std::to_string(order);
+        return false;
+    }
+    if (at.row > 0 && xmp_set_row(ctx_, at.row) < 0) {
+        stop_player();
+        error_ = module + "the player cannot go to row " + std::to_string(at.row) +
+                 " of order position " + std::to_string(order);
         return false;
     }
     tick_start_ = rendered_ = 0;
@@ -139,9 +146,9 @@ void XmpPlayer::stop_player() {
     }
 }
 
-bool XmpPlayer::restart(int rate, int order) {
+bool XmpPlayer::restart(int rate, SongPosition at) {
     stop_player();
-    return start(rate, order);
+    return start(rate, at);
 }
 
 void XmpPlayer::stop() {

@@ -20,6 +20,7 @@
 #include <xmp.h>
 
 #include "assets/file_bytes.h"
+#include "music/song_position.h"
 #include "music/sync_queue.h"
 #include "music/xm_sync.h"
 
@@ -52,12 +53,11 @@ class XmpPlayer {
     // full path in error() ("cannot read PATH: ..." or "cannot load PATH:
     // ...").
     bool load_file(const char* path, std::shared_ptr<const FileRead> already_read = nullptr);
-    // Starts playback at `rate` Hz from order position `order` (the first
-    // row of that order). False for an order past the song's end or an
-    // empty song, with a one-line reason in error().
-    bool start(int rate, int order = 0);
-    // Starts playback again at `order`, the module kept loaded (a seek).
-    bool restart(int rate, int order);
+    // Starts playback at `rate` Hz from the row `at` (order position and row). False for an order
+    // past the song's end or an empty song, with a one-line reason in error().
+    bool start(int rate, SongPosition at = {});
+    // Starts playback again at `at`, the module kept loaded (a seek).
+    bool restart(int rate, SongPosition at);
     // Renders one tick; false once playback cannot go on.
     bool play_tick();
     // Stops playback and releases the module.

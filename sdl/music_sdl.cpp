@@ -95,7 +95,7 @@ bool SdlMusic::startup(const char* file_name, uint8_t configure) {
 bool SdlMusic::start() {
     if (!player_) return false;
     player_->set_sync_queue(&queue_);
-    if (!player_->start(rate_, start_order_)) {
+    if (!player_->start(rate_, start_)) {
         std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
         return false;
     }
@@ -134,7 +134,7 @@ void SdlMusic::pause(bool paused) {
     if (device_) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
 }
 
-bool SdlMusic::seek(int order) {
+bool SdlMusic::seek(SongPosition at) {
     if (!player_) return false;
     // The audio thread is held (or the silent one stopped) while the player
     // and the counters start again.
@@ -145,7 +145,7 @@ bool SdlMusic::seek(int order) {
         if (silent_.joinable()) silent_.join();
         stopping_ = false;
     }
-    const bool ok = player_->restart(rate_, order);
+    const bool ok = player_->restart(rate_, at);
     queue_.clear();
     pending_at_ = 0;
     played_.store(0, std::memory_order_release);

@@ -6,15 +6,15 @@
 //                             or asks which one (any other value: a dialog
 //                             listing the devices, "No sound" and "Cancel";
 //                             Cancel fails), then loads the module.
-//   start()                   begins playback (looping) at the start order
-//                             position and installs the sync callback.
+//   start()                   begins playback (looping) at the start row
+//                             and installs the sync callback.
 //   deliver_sync()            hands the sync values of every row that is
 //                             heard by now (see heard_sample.h; the silent
 //                             clock is heard at once), shifted by the
 //                             user's audio offset, to the sync callback.
 //   pause(on)                 the device plays silence (or the silent
 //                             thread waits) and no music passes
-//   seek(order)               plays on from that order position: the
+//   seek(at)                  plays on from that row: the
 //                             queue is dropped, the heard clock starts over
 //   shutdown()                removes the callback, stops, frees, closes.
 #pragma once
@@ -40,12 +40,12 @@ class SdlMusic : public Music {
     bool shutdown() override;
     void deliver_sync() override;
     void pause(bool paused) override;
-    bool seek(int order) override;
+    bool seek(SongPosition at) override;
     bool song_over() override { return song_over_.load(std::memory_order_acquire); }
 
     // Positive: sync values take effect later than the heard sample (ms).
     void set_audio_offset_ms(int ms) { offset_ms_ = ms; }
-    void set_start_order(int order) { start_order_ = order; }
+    void set_start(SongPosition at) { start_ = at; }
     // The module file as already read, for startup() to load instead of
     // reading it again.
     void set_module_file(std::shared_ptr<const FileRead> file) { module_file_ = std::move(file); }
@@ -69,7 +69,7 @@ class SdlMusic : public Music {
     std::unique_ptr<XmpPlayer> player_;
     int device_frames_ = 0;
     int offset_ms_ = 0;
-    int start_order_ = 0;
+    SongPosition start_;
     std::shared_ptr<const FileRead> module_file_;
     std::unique_ptr<HeardSample> heard_;
     double held_back_sum_ = 0; // sample frames between the mix and the heard sample

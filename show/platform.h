@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "music/song_position.h"
+
 // A failure of a platform layer that ends the show: the show catches it
 // once around everything, closes what was opened and reports it (status 1).
 struct PlatformError : std::runtime_error {
@@ -81,9 +83,9 @@ class Music {
 
     // While paused the output plays silence and nothing of the music passes.
     virtual void pause(bool) {}
-    // Plays on from the first row of order position `order`: what was queued
-    // is dropped and the heard clock starts again. False when it cannot.
-    virtual bool seek(int) { return false; }
+    // Plays on from the row `at`: what was queued is dropped and the heard
+    // clock starts again. False when it cannot.
+    virtual bool seek(SongPosition) { return false; }
     // True once the song has played to its end (or looped back).
     virtual bool song_over() { return false; }
 };

@@ -82,9 +82,9 @@ bool Recorder::start() {
     return true;
 }
 
-bool Recorder::seek(int order) {
+bool Recorder::seek(SongPosition at) {
     if (!player_) return false;
-    if (!player_->restart(static_cast<int>(kRecordRate), order)) return false;
+    if (!player_->restart(static_cast<int>(kRecordRate), at)) return false;
     queue_.clear();
     pending_.clear();
     first_frame_ = frames_;
@@ -104,7 +104,7 @@ bool Recorder::shutdown() {
 
 // One more tick of music, or the end. The song is over when it stops or
 // loops back: the tick that passes that end is not kept, nor its sync values.
-// Playback reaching order position `to` ends the show (end_sample_) but not
+// Playback reaching the row `to` ends the show (end_sample_) but not
 // the sound: the last frame's samples are those of the whole recording, so
 // ticks past it are still rendered as far as that frame needs; their sync
 // values are never delivered.
@@ -121,9 +121,10 @@ void Recorder::render_tick() {
         if (end_sample_ < 0) end_sample_ = player_->tick_start();
         return;
     }
-    if (end_sample_ < 0 && settings_.to >= 0 && fi.pos >= settings_.to)
+    if (end_sample_ < 0 && settings_.to && settings_.to->reached_by(fi.pos, fi.row))
         end_sample_ = player_->tick_start();
-    if (from_sample_ < 0 && fi.pos == settings_.from) from_sample_ = player_->tick_start();
+    if (from_sample_ < 0 && fi.pos == settings_.from.order && fi.row == settings_.from.row)
+        from_sample_ = player_->tick_start();
     const int16_t* s = player_->samples();
     pending_.insert(pending_.end(), s, s + player_->sample_frames() * 2);
     rendered_ += static_cast<int64_t>(player_->sample_frames());
@@ -146,11 +147,11 @@ void Recorder::deliver_sync() {
     if (queue_.flush()) queue_.deliver_due(last, callback_);
 }
 
-// Frame n is kept once it shows the first tick of order position `from`:
+// Frame n is kept once it shows the first tick of the row `from`:
 // deliver_sync() has rendered every tick that starts by its time, so that
 // tick has been met if it is due.
 bool Recorder::keeping() const {
-    return settings_.from <= 0 ||
+    return settings_.from.at_start() ||
            (from_sample_ >= 0 && settings_.rate.shows(from_sample_, frames_ - first_frame_));
 }
 

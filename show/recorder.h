@@ -12,12 +12,12 @@
 // frame again, as a screen would keep showing it.
 //
 // The recording ends when the show ends (sync value 31), when the song ends
-// or loops back, when playback reaches order position `to`, or when `stop`
+// or loops back, when playback reaches the row `to`, or when `stop`
 // becomes non-zero (Ctrl+C); key_waiting() reports the last three.
 //
-// With `from` > 0 the show still plays from the very start, exactly as in
-// the whole recording, but nothing reaches the sink before the first frame
-// that shows order position `from` (frame n0): the frames before it are
+// With `from` past the start the show still plays from the very start,
+// exactly as in the whole recording, but nothing reaches the sink before the
+// first frame that shows the row `from` (frame n0): the frames before it are
 // drawn (the scenes' state, the shared rand and the sync state come from
 // them) and their sound is rendered, then both are dropped. The output is
 // frames n0.. of the whole recording and their samples, from
@@ -40,8 +40,8 @@
 
 struct RecordSettings {
     FrameRate rate;
-    int from = 0; // the first order position that reaches the sink
-    int to = -1;  // -1: to the end
+    SongPosition from;              // the first row that reaches the sink
+    std::optional<SongPosition> to; // the row where it ends; none: the show's end
     // A replay (see replay.h): no sync value from `from` on is delivered, so
     // that the live show that goes on from there delivers them itself.
     bool replay = false;
@@ -72,9 +72,9 @@ class Recorder : public Display, public Music, public Clock {
     bool start() override;
     bool shutdown() override;
     void deliver_sync() override;
-    // Plays on from `order` as if the recording had started there at this
+    // Plays on from the row `at` as if the recording had started there at this
     // frame (a looping or seeking player on the offline platform).
-    bool seek(int order) override;
+    bool seek(SongPosition at) override;
     bool song_over() override { return song_over_; }
 
     // Clock
@@ -113,7 +113,7 @@ class Recorder : public Display, public Music, public Clock {
     int64_t frames_ = 0;           // frames drawn, from the start of the show
     int64_t first_frame_ = 0;      // the frame the music's current playback began at
     int64_t skipped_ = 0;          // of those, dropped before `from`
-    int64_t from_sample_ = -1;     // where order position `from` starts (-1: not met yet)
+    int64_t from_sample_ = -1;     // where the row `from` starts (-1: not met yet)
     int64_t end_sample_ = -1;      // where the show ends (-1: not met yet)
     bool song_over_ = false;       // the song stopped or looped back: no more sound
     int64_t rendered_ = 0;         // sample frames rendered by the player

@@ -6,13 +6,13 @@
 #include "core/screen.h"
 #include "show/recorder.h"
 
-int64_t replay_to_order(ShowLoop& loop, const std::array<SceneOps, kSceneCount>& scenes,
-                        std::shared_ptr<const FileRead> module, int order, uint32_t* frame,
-                        const std::function<void(int64_t frames)>& on_frame) {
+int64_t replay_to(ShowLoop& loop, const std::array<SceneOps, kSceneCount>& scenes,
+                  std::shared_ptr<const FileRead> module, SongPosition at, uint32_t* frame,
+                  const std::function<void(int64_t frames)>& on_frame) {
     NullSink nowhere;
     RecordSettings settings;
     settings.rate = kReplayRate;
-    settings.from = order;
+    settings.from = at;
     settings.replay = true;
     settings.module_file = std::move(module);
     Recorder recorder(nowhere, settings);

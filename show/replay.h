@@ -3,14 +3,14 @@
 // whole show has at that moment: every scene's state, the shared rand, the
 // sync scene and flags, the frame buffer and the loop's place.
 //
-//   replay_to_order(loop, scenes, module, order, frame, on_frame)
+//   replay_to(loop, scenes, module, at, frame, on_frame)
 //       expects the show's state as at start (just set up, or a state saved
 //       right after set-up put back) and a new `loop`. Plays the show at
 //       kReplayRate frames per second on a Recorder whose output goes
 //       nowhere, with the module rendered from its start, and stops just
-//       before the first frame that shows order position `order`: that frame
-//       is the next that `loop` makes. No sync value of `order` or later has
-//       been delivered; the music that plays on from `order` delivers them.
+//       before the first frame that shows the row `at`: that frame is the
+//       next that `loop` makes. No sync value of `at` or later has been
+//       delivered; the music that plays on from `at` delivers them.
 //       Copies the frame buffer as the last frame left it into `frame` and
 //       returns the show time of the next frame in ms (what the live clock
 //       goes on from), or -1 when the show ends first or the module cannot
@@ -28,6 +28,6 @@
 
 constexpr FrameRate kReplayRate{60, 1};
 
-int64_t replay_to_order(ShowLoop& loop, const std::array<SceneOps, kSceneCount>& scenes,
-                        std::shared_ptr<const FileRead> module, int order, uint32_t* frame,
-                        const std::function<void(int64_t frames)>& on_frame = nullptr);
+int64_t replay_to(ShowLoop& loop, const std::array<SceneOps, kSceneCount>& scenes,
+                  std::shared_ptr<const FileRead> module, SongPosition at, uint32_t* frame,
+                  const std::function<void(int64_t frames)>& on_frame = nullptr);

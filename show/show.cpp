@@ -54,11 +54,10 @@ int run_show(ShowPlatform& p) {
         p.display.open("Vorn", fullscreen);
         if (p.pacer) p.pacer->begin(p.display.refresh_hz(), p.display.vsync_granted());
         ShowClock clock(p.clock);
-        ShowPlatform live{p.display, p.music,   p.dialogs,     clock,
-                          p.scenes,  p.answers, p.start_order, p.module_file,
-                          p.pacer,   p.player,  p.start_state};
+        ShowPlatform live{p.display, p.music,       p.dialogs, clock,    p.scenes,     p.answers,
+                          p.start,   p.module_file, p.pacer,   p.player, p.start_state};
         ShowPlayer player(live, clock, p.player);
-        if (!player.begin(p.start_order)) {
+        if (!player.begin(p.start)) {
             p.display.close();
             return music_failure();
         }

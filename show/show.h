@@ -44,11 +44,11 @@ struct ShowPlatform {
     Clock& clock;
     const std::array<SceneOps, kSceneCount>& scenes;
     ShowAnswers answers;
-    // Where the show starts: order position 0, or a later one it reaches by
+    // Where the show starts: the song's first row, or a later one it reaches by
     // playing the show from the start without output (replay.h), so that
     // it starts there in exactly the state the whole show has there; the
     // module file, as read, for that replay.
-    int start_order = 0;
+    SongPosition start;
     std::shared_ptr<const FileRead> module_file = nullptr;
     // Paces frames where vsync does not hold and keeps the statistics; optional.
     FramePacer* pacer = nullptr;

@@ -24,19 +24,19 @@ ShowPlayer::ShowPlayer(ShowPlatform& live, ShowClock& clock, PlayerSettings sett
 
 // The show from the state it has now (as set-up left it) played without
 // output up to `order`, with a word on the display while that takes long.
-bool ShowPlayer::replay_to(int order) {
+bool ShowPlayer::replay_to(SongPosition to) {
     uint32_t* frame = p_.display.lock();
     int64_t at = 0;
-    if (order > 0) {
+    if (!to.at_start()) {
         const int64_t started = clock_ms();
         const auto progress = [&](int64_t frames) {
             if (frames % 30 != 0 || clock_ms() - started < 500) return;
             char text[80];
-            std::snprintf(text, sizeof text, "going to order position %d: %lld frames played",
-                          order, static_cast<long long>(frames));
+            std::snprintf(text, sizeof text, "going to order position %d, row %d: %lld frames",
+                          to.order, to.row, static_cast<long long>(frames));
             p_.display.note(text);
         };
-        at = replay_to_order(loop_, p_.scenes, p_.module_file, order, frame, progress);
+        at = ::replay_to(loop_, p_.scenes, p_.module_file, to, frame, progress);
         p_.display.note("");
     }
     p_.display.unlock();
@@ -45,20 +45,20 @@ bool ShowPlayer::replay_to(int order) {
     return true;
 }
 
-bool ShowPlayer::begin(int order) {
+bool ShowPlayer::begin(SongPosition at) {
     clock_.set(0);
-    return replay_to(order);
+    return replay_to(at);
 }
 
-// Back to the state saved after set-up, then on to `order`.
-bool ShowPlayer::go_to(int order) {
+// Back to the state saved after set-up, then on to the row `at`.
+bool ShowPlayer::go_to(SongPosition at) {
     if (!p_.start_state.restore) return false;
     p_.start_state.restore();
     loop_ = ShowLoop();
     uint32_t* frame = p_.display.lock();
     std::fill(frame, frame + kFramePixels, 0u);
     p_.display.unlock();
-    return replay_to(order);
+    return replay_to(at);
 }
 
 int ShowPlayer::current_order() const {
@@ -127,8 +127,8 @@ void ShowPlayer::handle(Control c) {
             target = positions_[i];
         }
         p_.music.pause(true);
-        if (go_to(target)) {
-            p_.music.seek(target);
+        if (go_to({target, 0})) {
+            p_.music.seek({target, 0});
             if (paused_) clock_.pause();
         }
         p_.music.pause(paused_);
@@ -152,7 +152,7 @@ bool ShowPlayer::run_once() {
     const bool music_end = sync_scene() == kSceneEnd || p_.music.song_over();
     if (looping_ && music_end && !p_.display.stop_asked()) {
         ++loops_;
-        if (go_to(0)) p_.music.seek(0);
+        if (go_to({})) p_.music.seek({});
         return true;
     }
     return step != ShowLoop::Step::Ended;

@@ -10,9 +10,9 @@
 // show has there; then the music plays on from that position and the clock
 // reads that position's time.
 //
-//   begin(order)    before the music starts: positions the show at `order`
-//                   (0: as it stands after set-up); false when the show
-//                   never gets there
+//   begin(at)       before the music starts: positions the show at the row
+//                   `at` (the first: as it stands after set-up); false when
+//                   the show never gets there
 //   run_once()      handles the controls pressed since the last call, then
 //                   makes the next frame unless paused; false once the show
 //                   has ended (a key, the music's end without looping)
@@ -38,7 +38,7 @@ class ShowPlayer {
     // `live` runs on `clock`; the show's state is as set-up left it.
     ShowPlayer(ShowPlatform& live, ShowClock& clock, PlayerSettings settings);
 
-    bool begin(int order);
+    bool begin(SongPosition at);
     bool run_once();
 
     bool paused() const { return paused_; }
@@ -49,8 +49,8 @@ class ShowPlayer {
     int current_order() const;
 
   private:
-    bool replay_to(int order);
-    bool go_to(int order);
+    bool replay_to(SongPosition at);
+    bool go_to(SongPosition at);
     void handle(Control c);
     void save_frame();
 

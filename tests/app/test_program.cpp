@@ -161,7 +161,8 @@ TEST(Program, LiveOptionsRefuseValuesOutOfRangeWithOneLine) {
         {"--scale 0", "option --scale takes a whole number from 1 to 10"},
         {"--scale 3x", "option --scale takes a whole number from 1 to 10"},
         {"--display -1", "option --display takes a whole number from 0 to 63"},
-        {"--start two", "option --start takes a whole number from 0 to 255"},
+        {"--start two", "option --start takes an order position (12), a time (1:24, 84.5) or a "
+                        "scene (scene:4)"},
         {"--audio-offset 1001", "option --audio-offset takes a whole number from -1000 to 1000"},
         {"--audio-offset", "option --audio-offset takes a whole number from -1000 to 1000"},
     };
@@ -176,6 +177,17 @@ TEST(Program, LiveOptionsRefuseValuesOutOfRangeWithOneLine) {
               0u)
         << past.out;
     EXPECT_NE(past.out.find("(vorn --timeline lists them)"), std::string::npos) << past.out;
+    // Positions the music does not have name what it has.
+    const std::pair<const char*, const char*> missing[] = {
+        {"--start 9:00", "vorn: --start 9:00: the show ends at 3:3"},
+        {"--start scene:9", "vorn: --start scene:9: the music never selects scene 9 (it selects "
+                            "0, 1, 2, 3, 4, 5, 6, 7; vorn --timeline lists them)\n"},
+    };
+    for (const auto& [args, start] : missing) {
+        Outcome r = run(vorn() + " " + args + data + " 2>&1");
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_EQ(r.out.rfind(start, 0), 0u) << r.out;
+    }
 }
 
 // Without a sound output the show plays silently and says so once.
@@ -224,7 +236,7 @@ TEST(Program, StartAtTheLastOrderPlaysOnlyItAndPrintsStats) {
     ASSERT_GE(order, 0);
     XmpPlayer player;
     ASSERT_TRUE(player.load(module));
-    ASSERT_TRUE(player.start(44100, order));
+    ASSERT_TRUE(player.start(44100, {order, 0}));
     double expected_s = -1;
     while (expected_s < 0 && player.play_tick())
         for (uint8_t v : player.row_sync())

@@ -119,7 +119,7 @@ TEST(XmpPlayerSync, RowsCarryTheirStartSampleAlsoFromAnOrderPosition) {
         SyncQueue q;
         player.set_sync_queue(&q);
         ASSERT_TRUE(player.load(bytes));
-        ASSERT_TRUE(player.start(8000, c.order));
+        ASSERT_TRUE(player.start(8000, {c.order, 0}));
         while (player.play_tick() && player.tick_start() < 12000) {
         }
         const std::vector<TimedSync> got = drain(q, c.expected.back().sample);
@@ -131,8 +131,8 @@ TEST(XmpPlayerSync, RowsCarryTheirStartSampleAlsoFromAnOrderPosition) {
     }
     XmpPlayer player;
     ASSERT_TRUE(player.load(bytes));
-    EXPECT_FALSE(player.start(8000, 3));
-    EXPECT_FALSE(player.start(8000, -1));
+    EXPECT_FALSE(player.start(8000, {3, 0}));
+    EXPECT_FALSE(player.start(8000, {-1, 0}));
 }
 
 // A main loop that stalls while the player pushes far more than the ring

@@ -86,7 +86,7 @@ TEST_F(RealScenes, SeekLandsOnTheFirstFrameOfARecordingFromThere) {
     remember_start_state();
 
     RecordSettings from2;
-    from2.from = 2;
+    from2.from = {2, 0};
     from2.module_file = music;
     struct First : NullSink {
         uint32_t sum = 0;
@@ -118,14 +118,14 @@ TEST_F(RealScenes, SeekLandsOnTheFirstFrameOfARecordingFromThere) {
                    clock,
                    scene_table(),
                    {},
-                   0,
+                   {},
                    music,
                    nullptr,
                    {},
                    {remember_start_state, restore_start_state}};
     ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
     ShowPlayer player(p, clock, {});
-    ASSERT_TRUE(player.begin(0));
+    ASSERT_TRUE(player.begin({}));
     while (display.sums.size() < 42)
         ASSERT_TRUE(player.run_once());
     EXPECT_EQ(player.current_order(), 2);
@@ -158,14 +158,14 @@ TEST_F(RealScenes, LoopingAHundredTimesKeepsMemoryFlat) {
                    clock,
                    scene_table(),
                    {},
-                   0,
+                   {},
                    music,
                    nullptr,
                    {true, "."},
                    {remember_start_state, restore_start_state}};
     ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
     ShowPlayer player(p, clock, p.player);
-    ASSERT_TRUE(player.begin(0));
+    ASSERT_TRUE(player.begin({}));
     int64_t after_second = 0;
     while (player.run_once() && player.loops() < 100)
         if (player.loops() == 2 && after_second == 0) after_second = resident_bytes();

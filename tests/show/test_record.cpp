@@ -103,23 +103,42 @@ TEST(Recorder, EachFrameShowsTheRowsStartedByItsTime) {
     }
 }
 
-TEST(Record, OptionsTakeRatesScalesAndOrdersWithinBounds) {
+TEST(Record, OptionsTakeRatesScalesAndPositionsWithinBounds) {
+    using Kind = PositionName::Kind;
     struct Case {
         std::vector<const char*> args;
         bool ok;
-        int num = 0, den = 0, scale = 0, from = 0, to = 0;
+        int num = 0, den = 0, scale = 0;
+        Kind from_kind = Kind::Order;
+        int64_t from = -1; // -1: none given
     };
     const Case cases[] = {
-        {{"--record", "a.mp4"}, true, 60, 1, 0, 0, -1},
-        {{"--record", "a.mkv", "--fps", "60000/1001", "--scale", "2"}, true, 60000, 1001, 2, 0, -1},
-        {{"--frames", "d", "--fps", "240", "--from", "3", "--to", "5"}, true, 240, 1, 0, 3, 5},
-        {{"--fps", "1"}, true, 1, 1, 0, 0, -1},
+        {{"--record", "a.mp4"}, true, 60, 1, 0},
+        {{"--record", "a.mkv", "--fps", "60000/1001", "--scale", "2"}, true, 60000, 1001, 2},
+        {{"--frames", "d", "--fps", "240", "--from", "3", "--to", "5"},
+         true,
+         240,
+         1,
+         0,
+         Kind::Order,
+         3},
+        {{"--fps", "1"}, true, 1, 1, 0},
+        {{"--from", "1:24"}, true, 60, 1, 0, Kind::Time, 84000},
+        {{"--from", "0:05.25"}, true, 60, 1, 0, Kind::Time, 5250},
+        {{"--from", "84.5"}, true, 60, 1, 0, Kind::Time, 84500},
+        {{"--from", "90s"}, true, 60, 1, 0, Kind::Time, 90000},
+        {{"--from", "scene:4"}, true, 60, 1, 0, Kind::Scene, 4},
+        {{"--from", "1:60"}, false},
+        {{"--from", "1:5"}, false},
+        {{"--from", "scene:x"}, false},
+        {{"--from", "256"}, false},
+        {{"--from", "-1"}, false},
+        {{"--from"}, false},
         {{"--fps", "241"}, false},
         {{"--fps", "0"}, false},
         {{"--fps", "1/2"}, false},
         {{"--fps", "24x"}, false},
         {{"--scale", "11"}, false},
-        {{"--from", "4", "--to", "4"}, false},
         {{"--record", "a.mp4", "--frames", "d"}, false},
     };
     for (const Case& c : cases) {
@@ -133,8 +152,8 @@ TEST(Record, OptionsTakeRatesScalesAndOrdersWithinBounds) {
         EXPECT_EQ(o.fps_num, c.num);
         EXPECT_EQ(o.fps_den, c.den);
         EXPECT_EQ(o.scale, c.scale);
-        EXPECT_EQ(o.from, c.from);
-        EXPECT_EQ(o.to, c.to);
+        ASSERT_EQ(o.from.has_value(), c.from >= 0);
+        if (o.from) EXPECT_TRUE(o.from->kind == c.from_kind && o.from->value == c.from);
     }
 }
 
@@ -213,19 +232,28 @@ TEST(Record, StretchIsExactlyThoseFramesAndSamplesOfTheWholeRecording) {
     for (int p : {2, 4, 6}) // no scene change: the scene of the order before goes on
         m.cell(p, 0, 3) = {0, 0, 0, W, 50};
     const fs::path d = show_dir("record-stretch", m);
-    const struct { int from, to; } stretches[] = {{2, 3}, {4, 5}, {6, 7}, {7, -1}};
+    // Positions by order, by time (1.5 s is row 1 of order 3; the first row at
+    // or after 2.0 s is row 2 of order 4, at 2.04 s) and by scene, with the
+    // sample where each starts.
+    const struct {
+        const char *from, *to;
+        int64_t from_sample, to_sample; // to: -1 for the end
+    } stretches[] = {
+        {"2", "3", 2 * 23040, 3 * 23040}, {"4", "5", 4 * 23040, 5 * 23040},
+        {"6", "7", 6 * 23040, 7 * 23040}, {"7", nullptr, 7 * 23040, -1},
+        {"1.5", "2.0", 72000, 97920},     {"scene:5", "scene:7", 5 * 23040, 7 * 23040}};
     for (const FrameRate rate : {FrameRate{25, 1}, FrameRate{60000, 1001}}) {
         const std::string fps =
             " --fps " + std::to_string(rate.num) + "/" + std::to_string(rate.den) + " --scale 1";
         ASSERT_EQ(record(d, "--frames whole" + fps).status, 0);
         const std::string whole_sound = wav_samples(d / "whole" / "sound.wav");
         for (const auto& st : stretches) {
-            SCOPED_TRACE("--from " + std::to_string(st.from) + " at " + fps);
-            const std::string to = st.to < 0 ? "" : " --to " + std::to_string(st.to);
+            SCOPED_TRACE(std::string("--from ") + st.from + " at " + fps);
+            const std::string to = st.to ? std::string(" --to ") + st.to : "";
             fs::remove_all(d / "part");
-            ASSERT_EQ(
-                record(d, "--frames part --from " + std::to_string(st.from) + to + fps).status, 0);
-            const int64_t n0 = rate.frames_until(st.from * int64_t{23040});
+            ASSERT_EQ(record(d, std::string("--frames part --from ") + st.from + to + fps).status,
+                      0);
+            const int64_t n0 = rate.frames_until(st.from_sample);
             int64_t k = 0;
             auto frame = [](int64_t n) {
                 char name[32];
@@ -237,9 +265,8 @@ TEST(Record, StretchIsExactlyThoseFramesAndSamplesOfTheWholeRecording) {
                 ASSERT_FALSE(whole_frame.empty()) << "frame " << n0 + k;
                 ASSERT_TRUE(file_text(d / "part" / frame(k)) == whole_frame) << "frame " << k;
             }
-            const int64_t end = st.to < 0 ? 0 : rate.frames_until(st.to * int64_t{23040});
-            if (st.to >= 0) {
-                EXPECT_EQ(k, end - n0);
+            if (st.to_sample >= 0) {
+                EXPECT_EQ(k, rate.frames_until(st.to_sample) - n0);
             }
             EXPECT_GT(k, 10);
             const std::string part_sound = wav_samples(d / "part" / "sound.wav");
@@ -375,7 +402,7 @@ TEST(Replay, TheFrameAfterAReplayIsTheFirstFrameOfARecordingFromThere) {
         restore_show_state(fresh);
         FirstFrame first;
         RecordSettings settings;
-        settings.from = order;
+        settings.from = {order, 0};
         settings.module_file = module_file;
         {
             Recorder recorder(first, settings);
@@ -388,7 +415,7 @@ TEST(Replay, TheFrameAfterAReplayIsTheFirstFrameOfARecordingFromThere) {
         restore_show_state(fresh);
         Handover live;
         ShowLoop loop;
-        live.at = replay_to_order(loop, scene_table(), module_file, order, live.frame.data());
+        live.at = replay_to(loop, scene_table(), module_file, {order, 0}, live.frame.data());
         ASSERT_GE(live.at, 0);
         live.first_row = sync.at(sync.orders[static_cast<size_t>(order)], 0);
         ShowPlatform p{live, live, no_dialogs, live, scene_table(), {}};

@@ -323,7 +323,7 @@ TEST_F(ShowFixture, PauseHoldsTicksAndMusicAndPlaysOnWithoutAJump) {
     ShowClock show_clock(clock);
     ShowPlatform p{display, music, dialogs, show_clock, kFakeScenes, {}};
     ShowPlayer player(p, show_clock, {});
-    ASSERT_TRUE(player.begin(0));
+    ASSERT_TRUE(player.begin({}));
     sync_callback(2);
     display.idles = -1000; // the fake's idle would end the show after a few
     auto pass = [&](int64_t wall_ms) {
