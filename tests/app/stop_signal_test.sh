@@ -42,10 +42,25 @@ gone() { # the process has ended (a zombie nobody reaps counts as ended)
 }
 
 # The children of process $1 (a dialog: SDL's own box, forked, or zenity).
-children() {
-    for stat in /proc/[0-9]*/stat; do
-        awk -v parent="$1" '$4 == parent { print $1 }' "$stat" 2>/dev/null
+# Waits until process $1 has ended; after 30 s kills it (and $2) instead.
+# (A watchdog in the background would leave a sleep running that dash's
+# next command substitution waits for.)
+end_within_30s() {
+    waited=0
+    until gone "$1"; do
+        waited=$((waited + 1))
+        if [ $waited -gt 300 ]; then
+            echo "process $1 did not end within 30 s"
+            kill -KILL "$@" 2>/dev/null
+            failed=1
+            return
+        fi
+        sleep 0.1
     done
+}
+
+children() { # one awk over every process's stat file, not one awk each
+    awk -v parent="$1" '$4 == parent { print $1 }' /proc/[0-9]*/stat 2>/dev/null
 }
 
 failed=0
@@ -77,12 +92,10 @@ for way in "own box" "zenity"; do
         if [ "$way" = "zenity" ] && [ "$shown_by" != "sleep" ]; then
             echo "zenity, SIG$signal: the dialog was $shown_by, not the zenity stand-in"; failed=1
         fi
-        (sleep 30 && kill -KILL "$pid" "$dialog" 2>/dev/null) & # should the signal not work
-        watchdog=$!
         if [ $signal = INT ]; then kill -INT "-$pid"; else kill -TERM "$pid"; fi
+        end_within_30s "$pid" "$dialog"
         wait "$pid"
         status=$?
-        kill "$watchdog" 2>/dev/null
         sleep 0.5
         if [ $status -ne 255 ]; then echo "$way, SIG$signal: status $status, not 255"; failed=1; fi
         if ! grep -q "before the show started" "$work/err"; then
@@ -103,12 +116,10 @@ if command -v xwininfo >/dev/null 2>&1; then
         if [ $waited -gt 600 ]; then echo "no window appeared"; failed=1; break; fi
         sleep 0.1
     done
-    (sleep 30 && kill -KILL "$pid" 2>/dev/null) &
-    watchdog=$!
     kill -TERM "$pid"
+    end_within_30s "$pid"
     wait "$pid"
     status=$?
-    kill "$watchdog" 2>/dev/null
     if [ $status -ne 0 ]; then echo "SIGTERM during the show: status $status, not 0"; cat "$work/err"; failed=1; fi
 fi
 [ $failed -eq 0 ] && echo "both signals ended the program and its dialog; SIGTERM ended the show"
