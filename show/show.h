@@ -48,7 +48,7 @@ struct ShowPlatform {
     // playing the show from the start without output (replay.h), so that
     // it starts there in exactly the state the whole show has there; the
     // module file, as read, for that replay.
-    SongPosition start;
+    SongPosition start = {};
     std::shared_ptr<const FileRead> module_file = nullptr;
     // Paces frames where vsync does not hold and keeps the statistics; optional.
     FramePacer* pacer = nullptr;
