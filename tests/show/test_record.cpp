@@ -153,7 +153,9 @@ TEST(Record, OptionsTakeRatesScalesAndPositionsWithinBounds) {
         EXPECT_EQ(o.fps_den, c.den);
         EXPECT_EQ(o.scale, c.scale);
         ASSERT_EQ(o.from.has_value(), c.from >= 0);
-        if (o.from) EXPECT_TRUE(o.from->kind == c.from_kind && o.from->value == c.from);
+        if (o.from) {
+            EXPECT_TRUE(o.from->kind == c.from_kind && o.from->value == c.from);
+        }
     }
 }
 
