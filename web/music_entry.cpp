@@ -50,7 +50,7 @@ const char* music_error() {
 }
 
 int music_start(int rate, int order) {
-    return player().start(rate, order) ? 1 : 0;
+    return player().start(rate, {order, 0}) ? 1 : 0;
 }
 
 int music_tick() {
