@@ -13,10 +13,11 @@
 #include <string>
 
 #include "core/sync.h"
-#include "music/xmp_player.h"
 #include "scenes/scenes.h"
 #include "show/frame_pacer.h"
 #include "show/platform.h"
+
+struct FileRead; // assets/file_bytes.h
 
 struct ShowAnswers {
     std::optional<bool> auto_sound; // the first question, answered by an option

@@ -1,6 +1,6 @@
 // The show inside the web page: the functions page.js calls on the show's
 // WebAssembly module. The page owns time and input; this file owns the frame
-// and follows the scene number exactly as the program's main loop does.
+// and runs the program's own main loop (show/show_loop.h) on it.
 //
 // Time is the audio clock: `heard` is the sample frame of the music being
 // heard now (output latency included) and `now_ms` the same instant in whole
@@ -15,13 +15,14 @@
 //   web_push_sync(sample, v)  queues sync value v for sample frame `sample`
 //                             (1), or folds it into the queue's summary when
 //                             the queue is full (0; see sync_queue.h)
-//   web_advance(heard, now)   delivers the sync values due at `heard` and
-//                             follows the scene number: returns the scene
-//                             whose loop runs (0..7), -1 when none does
-//                             (scene 8..30) or 31 when the music ended the show
-//   web_frame(now_ms)         renders one frame of the running scene with the
-//                             tick counter of the main loop; returns the RGBA
-//                             bytes for the canvas, or null when no scene runs
+//   web_advance(heard, now)   runs the main loop with the sync values due at
+//                             `heard` up to its next frame: returns the scene
+//                             whose frame comes next (0..7), -1 when none
+//                             does (scene 8..30) or 31 when the music ended
+//                             the show
+//   web_frame(now_ms)         makes that frame (the loop's tick counter at
+//                             `now_ms`); returns the RGBA bytes for the
+//                             canvas, or null when no scene runs
 //   web_release()             the scenes' releases in order
 //   web_probe_*               frame_probe.h, for the build comparison and timings
 #include <cstdint>
@@ -31,19 +32,42 @@
 #include "core/sync.h"
 #include "music/sync_queue.h"
 #include "scenes/scenes.h"
+#include "show/show_loop.h"
 #include "web/frame_probe.h"
 
 namespace {
 
 SyncQueue queue;
-int running = -1;        // the scene whose loop runs, -1 for none
-float scene_start = 0.f; // the clock when its loop began, as the main loop keeps it
 std::vector<uint32_t> frame(kFramePixels, 0u);
 std::vector<uint32_t> rgba(kFramePixels, 0u);
+int64_t heard_now = 0; // the sample heard, as the page last said
+int64_t clock_now = 0; // the same instant in ms
 
-void deliver(uint32_t value) {
-    sync_callback(value);
-}
+// The page as the main loop's platform: the frame buffer, the sync values
+// due at the heard sample, and the audio clock. Keys and the end are the
+// page's own business.
+struct Page : Display, Music, Clock {
+    void open(const char*, bool) override {}
+    bool key_waiting() override { return false; }
+    uint32_t* lock() override { return frame.data(); }
+    void present() override {}
+    void unlock() override {}
+    void close() override {}
+    void destroy() override {}
+    bool startup(const char*, uint8_t) override { return true; }
+    bool start() override { return true; }
+    bool shutdown() override { return true; }
+    void deliver_sync() override {
+        queue.deliver_due(heard_now, sync_callback);
+        // The page pushes and advances on one thread: what the queue folded
+        // while it was full goes in now that there is room.
+        if (queue.flush()) queue.deliver_due(heard_now, sync_callback);
+    }
+    int64_t now_ms() override { return clock_now; }
+} page;
+NoDialogs no_dialogs;
+ShowPlatform platform{page, page, no_dialogs, page, scene_table(), {}};
+ShowLoop loop;
 
 } // namespace
 
@@ -58,36 +82,35 @@ void web_setup(const uint8_t* state) {
         sync_restore(snapshot);
     }
     queue.clear();
-    running = -1;
-    tick_counter = 0;
+    loop = ShowLoop(); // the tick counter starts at 0
 }
 
 int web_push_sync(double sample, int value) {
     return queue.push({static_cast<int64_t>(sample), static_cast<uint8_t>(value)}) ? 1 : 0;
 }
 
+// The main loop up to its next frame, held there: the scene whose frame
+// comes next, -1 when a sweep finds none (the sweep's idle is passed, so the
+// next call starts a new one), or 31 when the music ended the show.
 int web_advance(double heard, double now_ms) {
-    queue.deliver_due(static_cast<int64_t>(heard), deliver);
-    // The page pushes and advances on one thread: what the queue folded
-    // while it was full goes in now that there is room.
-    if (queue.flush()) queue.deliver_due(static_cast<int64_t>(heard), deliver);
-    const int scene = sync_scene();
-    if (scene == kSceneEnd) return kSceneEnd;
-    const int next = scene < kSceneCount ? scene : -1;
-    // A new scene number starts that scene's loop with the clock read now;
-    // the same number again changes nothing.
-    if (next != running) {
-        running = next;
-        scene_start = static_cast<float>(static_cast<int64_t>(now_ms));
+    heard_now = static_cast<int64_t>(heard);
+    clock_now = static_cast<int64_t>(now_ms);
+    loop.hold = [] { return true; };
+    ShowLoop::Step step = loop.step(platform);
+    if (step == ShowLoop::Step::Held && loop.running_scene() < 0) {
+        loop.hold = nullptr;
+        step = loop.step(platform); // the idle sweep
+        loop.hold = [] { return true; };
+        if (step != ShowLoop::Step::Ended) step = loop.step(platform);
     }
-    return running;
+    loop.hold = nullptr;
+    if (step == ShowLoop::Step::Ended) return kSceneEnd;
+    return loop.running_scene();
 }
 
 const uint8_t* web_frame(double now_ms) {
-    if (running < 0) return nullptr;
-    const float now = static_cast<float>(static_cast<int64_t>(now_ms));
-    tick_counter = ticks_since(scene_start, now);
-    scene_table()[static_cast<size_t>(running)].render(frame.data());
+    clock_now = static_cast<int64_t>(now_ms);
+    if (loop.running_scene() < 0 || loop.step(platform) != ShowLoop::Step::Drew) return nullptr;
     // 0x00RRGGBB to the canvas's R, G, B, A bytes (little-endian words).
     for (int i = 0; i < kFramePixels; ++i) {
         const uint32_t p = frame[static_cast<size_t>(i)];
