@@ -90,7 +90,8 @@ std::optional<FoundPosition> find_position(const std::vector<uint8_t>& module,
                                            std::string& error) {
     XmSync sync;
     if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return FoundPosition{};
-    const std::string named = std::string(option) + " " + name.text + ": ";
+    const std::string label = option;
+    const std::string named = label + (label.ends_with('=') ? "" : " ") + name.text + ": ";
     const int length = static_cast<int>(sync.orders.size());
     if (name.kind == PositionName::Kind::Order && name.value >= length) {
         error = named + "the music's order positions run from 0 to " + std::to_string(length - 1) +

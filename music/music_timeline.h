@@ -57,7 +57,8 @@ int64_t show_length_ms(const std::vector<uint8_t>& module, SongPosition from,
 // The row a position's name means in the module's first pass, up to the row
 // that ends the show (value 31), with the time it starts (ms from the start
 // of the song). Empty, with one line naming `option`, the name and the range
-// the module has, when there is no such row. An unreadable module gives
+// the module has, when there is no such row (`option` "?start=" is joined
+// to the name without a space). An unreadable module gives
 // position 0 (loading the music reports it).
 struct FoundPosition {
     SongPosition at;

@@ -61,5 +61,5 @@ bool parse_position_name(const std::string& text, PositionName& name) {
         return seconds(text, name.value);
     }
     name.kind = PositionName::Kind::Order;
-    return whole(text, 3, name.value) && name.value <= 255;
+    return whole(text, 3, name.value); // the module says which it has
 }

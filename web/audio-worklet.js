@@ -20,7 +20,7 @@ const AHEAD = 4096;
 class VornMusicProcessor extends AudioWorkletProcessor {
   constructor(options) {
     super();
-    const { wasm, module, order } = options.processorOptions;
+    const { wasm, module, order, row } = options.processorOptions;
     this.left = new Float32Array(RING);
     this.right = new Float32Array(RING);
     this.read = 0; // sample frames played (ring positions grow without wrapping)
@@ -38,7 +38,7 @@ class VornMusicProcessor extends AudioWorkletProcessor {
       .then((music) => {
         const error = music.load(module);
         if (error) throw new Error(error);
-        if (!music.start(sampleRate, order)) throw new Error(`${music.error()} (order ${order} at ${sampleRate} Hz)`);
+        if (!music.start(sampleRate, order, row)) throw new Error(`${music.error()} (order ${order}, row ${row} at ${sampleRate} Hz)`);
         this.music = music;
       })
       .catch((e) => this.port.postMessage({ type: 'error', message: String(e.message || e) }));

@@ -3,7 +3,7 @@
 //
 //   const music = await Music.create(wasmModuleOrBytes);
 //   music.load(moduleBytes)        -> '' or the reason the module is unreadable
-//   music.start(rate, order)       -> true, or false (past the song's end, a
+//   music.start(rate, order, row)  -> true, or false (past the song's end, a
 //                                     rate the player refuses): see error()
 //   music.tick()                   -> renders one tick: {frames, samples
 //                                     (Int16Array view, stereo), start (sample
@@ -11,6 +11,9 @@
 //                                     or null once the song cannot go on
 //   music.stateAtOrder(order)      -> Uint8Array(10) sync state, or null
 //   music.timeline(maxMs)          -> the sync timeline as text
+//   music.find(text)               -> {order, row, ms} of the position a
+//                                     ?start= names (12, 1:24, scene:4), or
+//                                     {error} naming what the music has
 // Nothing here blocks or fetches: the caller brings the compiled module.
 
 const ENOSYS = 52;
@@ -88,8 +91,8 @@ export class Music {
     return e.music_load() ? '' : this.cString(e.music_error());
   }
 
-  start(rate, order) {
-    return this.exports.music_start(rate, order) !== 0;
+  start(rate, order, row = 0) {
+    return this.exports.music_start(rate, order, row) !== 0;
   }
 
   // Why the last load or start failed.
@@ -116,6 +119,16 @@ export class Music {
     const e = this.exports;
     if (!e.music_state_at_order(order)) return null;
     return new Uint8Array(e.memory.buffer, e.music_state(), 10).slice();
+  }
+
+  find(text) {
+    const e = this.exports;
+    const bytes = Array.from(text, (c) => c.charCodeAt(0) & 0xff);
+    const ptr = e.music_text_buffer(bytes.length);
+    new Uint8Array(e.memory.buffer, ptr, bytes.length).set(bytes);
+    if (!e.music_find(bytes.length)) return { error: this.cString(e.music_error()) };
+    const found = new Int32Array(e.memory.buffer, e.music_found(), 3);
+    return { order: found[0], row: found[1], ms: found[2] };
   }
 
   timeline(maxMs) {

@@ -4,7 +4,8 @@
 //
 //   music_buffer(n)        room for an n-byte module; the caller copies it in
 //   music_load()           reads the module in that room; 0 with music_error()
-//   music_start(rate, o)   starts playback at `rate` Hz from order position o
+//   music_start(rate, o, r) starts playback at `rate` Hz from row r of order
+//                          position o
 //   music_tick()           renders one tick; its sample frames (0 once the
 //                          song cannot go on) are at music_samples(), 16-bit
 //                          stereo, and start at sample frame music_tick_start()
@@ -15,6 +16,11 @@
 //                          order position o; 0 when it never does
 //   music_timeline(max_ms) the sync timeline as text, one event a line:
 //                          "ms position pattern row value"
+//   music_text_buffer(n)   room for an n-byte text (no terminator needed)
+//   music_find(n)          the position named by the n-byte text there
+//                          (12, 1:24, 84.5, scene:4): 1 with its order,
+//                          row and start in ms at music_found(); 0 with
+//                          the reason, naming ?start=, in music_error()
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -32,6 +38,9 @@ XmpPlayer& player() {
 std::vector<uint8_t> module;
 uint8_t state[1 + kSyncFlagCount];
 std::string text;
+std::string asked;      // the position text the page wrote
+int32_t found[3];       // order, row, start ms
+std::string find_error; // why music_find failed
 } // namespace
 
 extern "C" {
@@ -46,11 +55,37 @@ int music_load() {
 }
 
 const char* music_error() {
-    return player().error().c_str();
+    return find_error.empty() ? player().error().c_str() : find_error.c_str();
 }
 
-int music_start(int rate, int order) {
-    return player().start(rate, {order, 0}) ? 1 : 0;
+char* music_text_buffer(int size) {
+    asked.assign(static_cast<size_t>(size > 0 ? size : 0), '\0');
+    return asked.data();
+}
+
+int music_find(int size) {
+    asked.resize(static_cast<size_t>(size > 0 ? size : 0));
+    find_error.clear();
+    PositionName name;
+    if (!parse_position_name(asked, name)) {
+        find_error = "?start=" + asked +
+                     ": give an order position (12), a time (1:24, 84.5) or a scene (scene:4)";
+        return 0;
+    }
+    const auto at = find_position(module, name, "?start=", find_error);
+    if (!at) return 0;
+    found[0] = at->at.order;
+    found[1] = at->at.row;
+    found[2] = static_cast<int32_t>(at->start_ms);
+    return 1;
+}
+
+const int32_t* music_found() {
+    return found;
+}
+
+int music_start(int rate, int order, int row) {
+    return player().start(rate, {order, row}) ? 1 : 0;
 }
 
 int music_tick() {

@@ -4,9 +4,10 @@
 // the program's main loop and platform layer: the scenes, the loaders and
 // the sync logic are the program's own C++ (vorn.wasm, music.wasm).
 //
-// Address options: ?start=ORDER starts the music at that order position with
-// the sync state of the rows before it; ?bench times every scene over 100
-// frames and shows the table.
+// Address options: ?start=POSITION (an order position, a time such as 1:24
+// or 84.5, or scene:4) starts there exactly as the whole show is there: the
+// show is played from its start without picture or sound up to it first;
+// ?bench times every scene over 100 frames and shows the table.
 import { Music } from './music-wasm.js';
 
 const RATE = 44100; // the rate the native program asks its sound device for
@@ -50,13 +51,16 @@ let run = null; // the show now playing
 
 function params() {
   const q = new URLSearchParams(location.search);
-  let start = 0;
-  if (q.has('start')) {
-    const text = q.get('start');
-    if (!/^\d{1,3}$/.test(text)) throw new PageError(`?start=${text}: give an order position, a number from 0 to 255.`);
-    start = Number(text);
-  }
-  return { start, bench: q.has('bench') };
+  return { start: q.has('start') ? q.get('start') : null, bench: q.has('bench') };
+}
+
+// The row ?start= names in the music now chosen: {order, row, ms}; a
+// position the music lacks throws, naming what it has.
+function startRow(music, text) {
+  if (text === null) return { order: 0, row: 0, ms: 0 };
+  const found = music.find(text);
+  if (found.error) throw new PageError(found.error);
+  return found;
 }
 
 // A failure the page explains: a headline and, when there is one, the
@@ -226,9 +230,9 @@ class AudioClock {
 // ---------------------------------------------------------------- a show
 
 class Show {
-  constructor(vorn, order) {
+  constructor(vorn, at) {
     this.vorn = vorn;
-    this.order = order;
+    this.at = at; // the row the music starts at, and the show's time there (ms)
     this.ctx = null;
     this.node = null;
     this.clock = null;
@@ -265,7 +269,7 @@ class Show {
         numberOfOutputs: 1,
         outputChannelCount: [2],
         // A copy of the module alone (a view would carry the whole data package along).
-        processorOptions: { wasm, module: files.get('vorn.xm').slice(), order: this.order },
+        processorOptions: { wasm, module: files.get('vorn.xm').slice(), order: this.at.order, row: this.at.row },
       });
     try {
       this.node = node(musicModule);
@@ -308,12 +312,13 @@ class Show {
     else if (m.type === 'error') this.stop('Midas my ass!, somethings smelly..', `vorn.xm: ${m.message}`);
   }
 
-  // The music's sample frame heard now, and the same instant in whole ms.
+  // The music's sample frame heard now (from where it started), and the
+  // show's time at that instant in whole ms.
   heard() {
-    if (this.startFrame === null) return { sample: 0, ms: 0 };
+    if (this.startFrame === null) return { sample: 0, ms: this.at.ms };
     const sample = Math.max(0, Math.floor(this.clock.now() * this.rate) - this.startFrame);
     stats.heardSeconds = sample / this.rate;
-    return { sample, ms: Math.floor((sample * 1000) / this.rate) };
+    return { sample, ms: this.at.ms + Math.floor((sample * 1000) / this.rate) };
   }
 
   // Delivers the sync values now heard; the scene that runs, -1 or 31.
@@ -393,17 +398,18 @@ async function play() {
   stats.syncLateMs = [];
   stats.error = '';
   try {
-    const { start: order } = params();
     const music = await Music.create(musicModule);
     const why = music.load(files.get('vorn.xm'));
     if (why) throw new PageError('Midas my ass!, somethings smelly..', `vorn.xm: ${why}`);
-    let state = null;
-    if (order > 0) {
-      state = music.stateAtOrder(order);
-      if (!state) throw new PageError(`?start=${order}: the music never reaches order position ${order}.`);
+    const at = startRow(music, params().start);
+    const vorn = await createShow(null);
+    if (at.order > 0 || at.row > 0) {
+      overlay('Getting there…', 'The show plays up to that moment first, without picture or sound.');
+      await new Promise((resolve) => setTimeout(resolve, 0)); // let the words show
+      at.ms = vorn._web_start_at(at.order, at.row);
+      if (at.ms < 0) throw new PageError(`?start=${params().start}: the show ends before it.`);
     }
-    const vorn = await createShow(state);
-    run = new Show(vorn, order);
+    run = new Show(vorn, at);
     await run.start();
   } catch (e) {
     if (run) {
@@ -456,6 +462,21 @@ async function bench() {
     }
     rows.push({ scene, ms: best });
   }
+  // Reaching the last order position as ?start= does: the show played from
+  // its start without output, against the time it plays for.
+  const music = await Music.create(musicModule);
+  music.load(files.get('vorn.xm'));
+  let last = null;
+  for (let order = 0; ; order++) {
+    const found = music.find(String(order));
+    if (found.error) break;
+    last = found;
+  }
+  vorn._web_setup(0);
+  const t0 = performance.now();
+  vorn._web_start_at(last.order, last.row);
+  const reachMs = performance.now() - t0;
+  window.vornReach = { order: last.order, showMs: last.ms, ms: reachMs, share: reachMs / last.ms };
   window.vornBench = rows;
   overlay('Frame time per scene (100 frames each, best of 20 rounds)', rows.map((r) => `scene ${r.scene}: ${r.ms.toFixed(3)} ms`).join('\n'));
 }
@@ -523,6 +544,12 @@ async function boot() {
     }
     await loadScript('vorn.js');
     if (benching) return await bench();
+    // A ?start= the music does not have is said now, before the click.
+    const { start } = params();
+    if (start !== null) {
+      const music = await Music.create(musicModule);
+      if (!music.load(files.get('vorn.xm'))) startRow(music, start);
+    }
     stats.phase = 'ready';
     overlay('Vorn', 'Sound on. Any key stops the show; F switches to full screen.', ['start']);
   } catch (e) {

@@ -23,6 +23,11 @@
 //   web_frame(now_ms)         makes that frame (the loop's tick counter at
 //                             `now_ms`); returns the RGBA bytes for the
 //                             canvas, or null when no scene runs
+//   web_start_at(order, row)  plays the show from its start without output up
+//                             to that row (show/replay.h), as the program's
+//                             --start does: returns the show time in ms the
+//                             page's clock goes on from, or -1 when the show
+//                             ends first
 //   web_release()             the scenes' releases in order
 //   web_probe_*               frame_probe.h, for the build comparison and timings
 #include <cstdint>
@@ -31,7 +36,9 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "music/sync_queue.h"
+#include "music/xmp_player.h"
 #include "scenes/scenes.h"
+#include "show/replay.h"
 #include "show/show_loop.h"
 #include "web/frame_probe.h"
 
@@ -118,6 +125,11 @@ const uint8_t* web_frame(double now_ms) {
             0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu);
     }
     return reinterpret_cast<const uint8_t*>(rgba.data());
+}
+
+double web_start_at(int order, int row) {
+    return static_cast<double>(
+        replay_to(loop, scene_table(), read_module_file("vorn.xm"), {order, row}, frame.data()));
 }
 
 int web_tick_counter() {

@@ -131,7 +131,8 @@ TEST(Record, OptionsTakeRatesScalesAndPositionsWithinBounds) {
         {{"--from", "1:60"}, false},
         {{"--from", "1:5"}, false},
         {{"--from", "scene:x"}, false},
-        {{"--from", "256"}, false},
+        {{"--from", "999"}, true, 60, 1, 0, Kind::Order, 999}, // the module names its range
+        {{"--from", "1000"}, false},
         {{"--from", "-1"}, false},
         {{"--from"}, false},
         {{"--fps", "241"}, false},
