@@ -4,7 +4,12 @@
 // it. The sync values of each row entered go to the page with the sample
 // frame where the row starts; the page applies them when that sample is heard.
 //
-// Messages to the page:
+// Messages from the page:
+//   {type: 'seek', order, row, gen} play on from that row: sample 0 is the
+//                                   row's first again, and every message
+//                                   after carries `gen`
+//   {type: 'stop'}
+// Messages to the page (each with the `gen` of the last seek, 0 before):
 //   {type: 'start', frame}          music sample 0 leaves this node at context
 //                                   sample frame `frame`
 //   {type: 'sync', start, values}   a row's sync values and its first sample
@@ -31,8 +36,11 @@ class VornMusicProcessor extends AudioWorkletProcessor {
     this.started = false;
     this.stopped = false;
     this.lastStatus = 0;
+    this.gen = 0;
     this.port.onmessage = (e) => {
-      if (e.data && e.data.type === 'stop') this.stopped = true;
+      if (!e.data) return;
+      if (e.data.type === 'stop') this.stopped = true;
+      else if (e.data.type === 'seek') this.seek(e.data);
     };
     Music.create(wasm)
       .then((music) => {
@@ -41,7 +49,23 @@ class VornMusicProcessor extends AudioWorkletProcessor {
         if (!music.start(sampleRate, order, row)) throw new Error(`${music.error()} (order ${order}, row ${row} at ${sampleRate} Hz)`);
         this.music = music;
       })
-      .catch((e) => this.port.postMessage({ type: 'error', message: String(e.message || e) }));
+      .catch((e) => this.post({ type: 'error', message: String(e.message || e) }));
+  }
+
+  post(message) {
+    this.port.postMessage({ ...message, gen: this.gen });
+  }
+
+  // Plays on from a row: what is in the ring is dropped, and the next block
+  // says where the new sample 0 plays.
+  seek({ order, row, gen }) {
+    this.gen = gen;
+    if (!this.music) return;
+    this.read = this.write = 0;
+    this.ended = false;
+    this.started = false;
+    if (!this.music.restart(sampleRate, order, row))
+      this.post({ type: 'error', message: `${this.music.error()} (order ${order}, row ${row})` });
   }
 
   // Renders ticks until `frames` sample frames are waiting in the ring.
@@ -53,7 +77,7 @@ class VornMusicProcessor extends AudioWorkletProcessor {
         break;
       }
       if (tick.sync.length)
-        this.port.postMessage({ type: 'sync', start: tick.start, values: tick.sync });
+        this.post({ type: 'sync', start: tick.start, values: tick.sync });
       const s = tick.samples;
       for (let i = 0; i < tick.frames; i++) {
         const at = (this.write + i) & (RING - 1);
@@ -72,7 +96,7 @@ class VornMusicProcessor extends AudioWorkletProcessor {
     if (!this.music) return true; // silence until the module is ready
     if (!this.started) {
       this.started = true;
-      this.port.postMessage({ type: 'start', frame: currentFrame });
+      this.post({ type: 'start', frame: currentFrame });
     }
     const n = left.length;
     this.fill(n + AHEAD);
@@ -90,7 +114,7 @@ class VornMusicProcessor extends AudioWorkletProcessor {
     this.read += have;
     if (currentTime - this.lastStatus >= 0.5) {
       this.lastStatus = currentTime;
-      this.port.postMessage({
+      this.post({
         type: 'status',
         played: this.read,
         starved: this.starved,

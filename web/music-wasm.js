@@ -4,6 +4,7 @@
 //   const music = await Music.create(wasmModuleOrBytes);
 //   music.load(moduleBytes)        -> '' or the reason the module is unreadable
 //   music.start(rate, order, row)  -> true, or false (past the song's end, a
+//   music.restart(rate, order, row)   the same while playing (a seek)
 //                                     rate the player refuses): see error()
 //   music.tick()                   -> renders one tick: {frames, samples
 //                                     (Int16Array view, stereo), start (sample
@@ -93,6 +94,10 @@ export class Music {
 
   start(rate, order, row = 0) {
     return this.exports.music_start(rate, order, row) !== 0;
+  }
+
+  restart(rate, order, row) {
+    return this.exports.music_restart(rate, order, row) !== 0;
   }
 
   // Why the last load or start failed.

@@ -6,6 +6,7 @@
 //   music_load()           reads the module in that room; 0 with music_error()
 //   music_start(rate, o, r) starts playback at `rate` Hz from row r of order
 //                          position o
+//   music_restart(rate, o, r) the same while playing (a seek)
 //   music_tick()           renders one tick; its sample frames (0 once the
 //                          song cannot go on) are at music_samples(), 16-bit
 //                          stereo, and start at sample frame music_tick_start()
@@ -86,6 +87,10 @@ const int32_t* music_found() {
 
 int music_start(int rate, int order, int row) {
     return player().start(rate, {order, row}) ? 1 : 0;
+}
+
+int music_restart(int rate, int order, int row) {
+    return player().restart(rate, {order, row}) ? 1 : 0;
 }
 
 int music_tick() {

@@ -93,7 +93,8 @@ function fail(message, detail = '') {
 }
 
 function fitCanvas() {
-  const scale = Math.min(innerWidth / 320, innerHeight / 240);
+  const stage = $('stage');
+  const scale = Math.min(stage.clientWidth / 320, stage.clientHeight / 240);
   canvas.style.width = `${Math.floor(320 * scale)}px`;
   canvas.style.height = `${Math.floor(240 * scale)}px`;
 }
@@ -188,6 +189,19 @@ class AudioClock {
     this.base = null; // context seconds at perfBase
     this.perfBase = 0;
     this.last = 0;
+    this.pausedPerf = 0; // performance.now() of the last pause, and of the play on after it
+    this.resumedPerf = 0;
+  }
+
+  // The context stands still from now (a pause) or runs on: its time did not
+  // pass in between, so a reading taken before the pause must not count it.
+  suspend() {
+    this.pausedPerf = performance.now();
+  }
+
+  resume() {
+    this.resumedPerf = performance.now();
+    this.base = null;
   }
 
   raw() {
@@ -195,7 +209,10 @@ class AudioClock {
     const ts = ctx.getOutputTimestamp ? ctx.getOutputTimestamp() : null;
     if (ts && ts.performanceTime > 0 && ts.contextTime > 0) {
       stats.clockSource = 'output timestamp';
-      return ts.contextTime + (performance.now() - ts.performanceTime) / 1000;
+      let since = performance.now() - ts.performanceTime;
+      if (ts.performanceTime < this.resumedPerf)
+        since -= this.resumedPerf - Math.max(this.pausedPerf, ts.performanceTime);
+      return ts.contextTime + since / 1000;
     }
     stats.clockSource = 'current time less latency';
     return ctx.currentTime - (ctx.baseLatency || 0) - (ctx.outputLatency || 0);
@@ -227,12 +244,72 @@ class AudioClock {
   }
 }
 
+// ---------------------------------------------------------------- the player's bar
+
+// Where the order positions begin, where each scene first begins and where
+// the show ends, from the music chosen (times in ms).
+function placesIn(music) {
+  const orders = [];
+  for (let order = 0; ; order++) {
+    const found = music.find(String(order));
+    if (found.error) break;
+    orders.push(found);
+  }
+  const scenes = [];
+  for (let scene = 0; scene < 8; scene++) {
+    const found = music.find(`scene:${scene}`);
+    if (!found.error) scenes.push({ scene, ms: found.ms });
+  }
+  let endMs = 0;
+  for (const line of music.timeline(3600000).trim().split('\n')) {
+    const [ms, , , , value] = line.split(' ').map(Number);
+    endMs = Math.max(endMs, ms);
+    if (value === SHOW_END) break;
+  }
+  return { orders, scenes, endMs };
+}
+
+const minutes = (ms) => {
+  const s = Math.max(0, Math.floor(ms / 1000));
+  return `${Math.floor(s / 60)}:${String(s % 60).padStart(2, '0')}`;
+};
+
+function showTime(ms, endMs) {
+  $('time').textContent = `${minutes(ms)} / ${minutes(endMs)}`;
+  const seek = $('seek');
+  if (!seek.dragging) seek.value = String(ms / 1000);
+}
+
+// The bar steers `show`, or nothing (null) between shows.
+function controlsFor(show) {
+  const seek = $('seek');
+  $('pause').disabled = !show;
+  seek.disabled = !show;
+  $('marks').textContent = '';
+  if (!show) return;
+  window.vornPlaces = show.places; // for the tests and the curious
+  $('pause').textContent = 'Pause';
+  const end = Math.max(1, show.places.endMs);
+  seek.max = String(end / 1000);
+  for (const { scene, ms } of show.places.scenes) {
+    const mark = document.createElement('span');
+    mark.style.left = `${(100 * ms) / end}%`;
+    mark.title = `scene ${scene} at ${minutes(ms)}`;
+    $('marks').append(mark);
+  }
+}
+
 // ---------------------------------------------------------------- a show
 
 class Show {
-  constructor(vorn, at) {
+  constructor(vorn, at, places, music) {
     this.vorn = vorn;
+    this.music = music; // for the rows that times name
     this.at = at; // the row the music starts at, and the show's time there (ms)
+    this.places = places; // the order positions' rows and times, the scenes' starts, the end
+    this.gen = 0; // the last seek: the worklet's messages carry it
+    this.paused = false;
+    this.loop = $('loop').checked;
     this.ctx = null;
     this.node = null;
     this.clock = null;
@@ -297,11 +374,13 @@ class Show {
     this.frame();
     // Sync values keep coming due while no animation frames run (hidden tab).
     this.timer = setInterval(() => {
-      if (document.hidden) this.advance();
+      if (document.hidden && !this.paused) this.advance();
     }, 100);
+    controlsFor(this);
   }
 
   message(m) {
+    if ((m.gen ?? 0) !== this.gen) return; // from before the last seek
     if (m.type === 'start') this.startFrame = m.frame;
     else if (m.type === 'sync') {
       for (const v of m.values) {
@@ -331,7 +410,15 @@ class Show {
     }
     const scene = this.vorn._web_advance(sample, ms);
     stats.running = scene;
-    if (scene === SHOW_END) this.stop('The show has ended.');
+    stats.showMs = ms;
+    if (scene === SHOW_END) {
+      if (this.loop) {
+        stats.loops = (stats.loops || 0) + 1;
+        this.seekTo({ order: 0, row: 0 });
+        return { scene: -1, ms };
+      }
+      this.stop('The show has ended.');
+    }
     return { scene, ms };
   }
 
@@ -340,6 +427,7 @@ class Show {
     if (this.ended) return;
     const a = this.advance();
     if (this.ended) return;
+    showTime(a.ms, this.places.endMs);
     if (a.scene >= 0) {
       const ptr = this.vorn._web_frame(a.ms);
       const rgba = new Uint8ClampedArray(this.vorn.HEAPU8.buffer, ptr, 320 * 240 * 4);
@@ -360,13 +448,64 @@ class Show {
   // Visible again: draw on (the next frame has the scene and tick the music
   // has reached meanwhile).
   resume() {
-    if (!this.ended && !this.raf && this.clock) this.raf = requestAnimationFrame(() => this.frame());
+    if (!this.ended && !this.paused && !this.raf && this.clock) this.raf = requestAnimationFrame(() => this.frame());
+  }
+
+  // Pauses picture and sound together, or plays on from the same moment:
+  // the audio context stops, so no music and no show time pass.
+  pause() {
+    if (this.ended || !this.clock) return;
+    this.paused = !this.paused;
+    stats.paused = this.paused;
+    $('pause').textContent = this.paused ? 'Play' : 'Pause';
+    if (this.paused) {
+      cancelAnimationFrame(this.raf);
+      this.raf = 0;
+      this.clock.suspend();
+      this.ctx.suspend();
+    } else {
+      this.clock.resume();
+      this.ctx.resume();
+      this.resume();
+    }
+  }
+
+  // Goes to a row exactly as the whole show is there: the show is played up
+  // to it without output, then the music plays on from it.
+  seekTo(at) {
+    if (this.ended || !this.node) return;
+    cancelAnimationFrame(this.raf);
+    this.raf = 0;
+    this.gen++;
+    const t0 = performance.now();
+    const ms = this.vorn._web_seek(at.order, at.row);
+    stats.seekMs = performance.now() - t0;
+    if (ms < 0) return this.stop('The show has ended.');
+    this.at = { order: at.order, row: at.row, ms };
+    this.startFrame = null;
+    this.pending = [];
+    this.node.port.postMessage({ type: 'seek', order: at.order, row: at.row, gen: this.gen });
+    this.resume();
+  }
+
+  // To the order position before or after the one playing (Left: first to
+  // the start of the one playing, unless that was less than 2 s ago).
+  jump(step) {
+    const list = this.places.orders;
+    if (!list.length) return;
+    const now = this.heard().ms;
+    let i = 0;
+    while (i + 1 < list.length && list[i + 1].ms <= now) i++;
+    if (step > 0) i = Math.min(i + 1, list.length - 1);
+    else if (i > 0 && now - list[i].ms < 2000) i--;
+    this.seekTo(list[i]);
   }
 
   // Ends the show (a key, the music's end, an error) and shows why.
   stop(message, detail = '') {
     if (this.ended) return;
     this.ended = true;
+    controlsFor(null);
     cancelAnimationFrame(this.raf);
     clearInterval(this.timer);
     if (this.node) {
@@ -402,6 +541,7 @@ async function play() {
     const why = music.load(files.get('vorn.xm'));
     if (why) throw new PageError('Midas my ass!, somethings smelly..', `vorn.xm: ${why}`);
     const at = startRow(music, params().start);
+    const places = placesIn(music);
     const vorn = await createShow(null);
     if (at.order > 0 || at.row > 0) {
       overlay('Getting there…', 'The show plays up to that moment first, without picture or sound.');
@@ -409,7 +549,7 @@ async function play() {
       at.ms = vorn._web_start_at(at.order, at.row);
       if (at.ms < 0) throw new PageError(`?start=${params().start}: the show ends before it.`);
     }
-    run = new Show(vorn, at);
+    run = new Show(vorn, at, places, music);
     await run.start();
   } catch (e) {
     if (run) {
@@ -498,17 +638,40 @@ function wire() {
     play();
   };
   $('fullscreen').onclick = fullscreen;
+  $('pause').onclick = (e) => {
+    e.currentTarget.blur(); // Space goes to the page's keys, not to the button again
+    if (run) run.pause();
+  };
+  $('loop').onchange = (e) => {
+    if (run) run.loop = e.target.checked;
+  };
+  const seek = $('seek');
+  seek.oninput = () => {
+    seek.dragging = true;
+    $('time').textContent = `${minutes(1000 * Number(seek.value))} / ${$('time').textContent.split(' / ')[1]}`;
+  };
+  seek.onchange = () => {
+    seek.dragging = false;
+    if (!run || run.ended) return;
+    const found = run.music.find(`${Number(seek.value).toFixed(2)}`);
+    run.seekTo(found.error ? { order: 0, row: 0 } : found);
+  };
   $('files').onchange = (e) => {
     takeFiles([...e.target.files]);
     e.target.value = '';
   };
   addEventListener('keydown', (e) => {
     if (e.ctrlKey || e.altKey || e.metaKey) return;
+    const playing = run && run.clock && !run.ended;
+    const steer = { ' ': () => run.pause(), ArrowLeft: () => run.jump(-1), ArrowRight: () => run.jump(1), Home: () => run.seekTo({ order: 0, row: 0 }) };
     if (e.key === 'f' || e.key === 'F') {
       fullscreen();
       e.preventDefault();
-    } else if (run && run.clock && !run.ended && ['Shift', 'Control', 'Alt', 'Meta'].indexOf(e.key) < 0) {
-      run.stop('The show has ended.');
+    } else if (playing && steer[e.key]) {
+      steer[e.key]();
+      e.preventDefault();
+    } else if (playing && ['Shift', 'Control', 'Alt', 'Meta', 'Tab'].indexOf(e.key) < 0 && e.target !== $('seek')) {
+      run.stop('The show has ended.'); // Escape and every other key
       e.preventDefault();
     }
   });
@@ -551,7 +714,7 @@ async function boot() {
       if (!music.load(files.get('vorn.xm'))) startRow(music, start);
     }
     stats.phase = 'ready';
-    overlay('Vorn', 'Sound on. Any key stops the show; F switches to full screen.', ['start']);
+    overlay('Vorn', 'Sound on. Space pauses, the arrows jump, F switches to full screen; Escape or any other key stops the show.', ['start']);
   } catch (e) {
     fail(e instanceof PageError ? e.message : 'The page cannot start.', e.detail || String(e.message || e));
   }

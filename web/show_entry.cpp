@@ -28,8 +28,12 @@
 //                             --start does: returns the show time in ms the
 //                             page's clock goes on from, or -1 when the show
 //                             ends first
+//   web_seek(order, row)      the same from any moment of the show: back to
+//                             the state set-up left (saved by web_setup),
+//                             the queue emptied, then played up to the row
 //   web_release()             the scenes' releases in order
 //   web_probe_*               frame_probe.h, for the build comparison and timings
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -38,6 +42,7 @@
 #include "music/sync_queue.h"
 #include "music/xmp_player.h"
 #include "scenes/scenes.h"
+#include "scenes/show_state.h"
 #include "show/replay.h"
 #include "show/show_loop.h"
 #include "web/frame_probe.h"
@@ -82,6 +87,7 @@ extern "C" {
 
 void web_setup(const uint8_t* state) {
     set_up_scenes();
+    remember_start_state();
     if (state) {
         SyncSnapshot snapshot;
         for (int i = 0; i <= kSyncFlagCount; ++i)
@@ -130,6 +136,15 @@ const uint8_t* web_frame(double now_ms) {
 double web_start_at(int order, int row) {
     return static_cast<double>(
         replay_to(loop, scene_table(), read_module_file("vorn.xm"), {order, row}, frame.data()));
+}
+
+double web_seek(int order, int row) {
+    restore_start_state();
+    loop = ShowLoop();
+    std::fill(frame.begin(), frame.end(), 0u);
+    queue.clear();
+    if (order == 0 && row == 0) return 0;
+    return web_start_at(order, row);
 }
 
 int web_tick_counter() {

@@ -104,6 +104,45 @@ try {
     await page.close();
   }
 
+  // ---- the player's bar: below the picture, marked where each scene
+  // begins; Space pauses picture and music together and plays on from the
+  // same moment; a seek by the bar lands in the scene it points into.
+  {
+    const { page, errors } = await open();
+    await page.click('#start');
+    await page.waitForFunction(() => window.vornStats.frames > 10, null, { timeout: 5000 });
+    const picture = await page.locator('#screen').boundingBox();
+    const bar = await page.locator('#seek').boundingBox();
+    check('the seek bar sits below the picture', bar.y >= picture.y + picture.height - 1,
+      `picture ${picture.y}..${picture.y + picture.height}, bar at ${bar.y}`);
+    const marks = await page.locator('#marks span').count();
+    check('the bar marks where each of the 8 scenes begins', marks === 8, `${marks} marks`);
+    await page.keyboard.press(' ');
+    await page.waitForTimeout(300);
+    const paused = await stats(page);
+    await page.waitForTimeout(1000);
+    const still = await stats(page);
+    check('paused: no frame and no music pass', paused.paused && still.frames === paused.frames && still.heardSeconds === paused.heardSeconds,
+      `${paused.frames} -> ${still.frames} frames, ${paused.heardSeconds} -> ${still.heardSeconds} s`);
+    await page.keyboard.press(' ');
+    await page.waitForFunction((n) => window.vornStats.frames > n + 5, still.frames, { timeout: 3000 });
+    const on = await stats(page);
+    check('playing on from the same moment', on.heardSeconds - still.heardSeconds < 0.5, `${still.heardSeconds} -> ${on.heardSeconds} s`);
+    const to = await page.evaluate(() => window.vornPlaces.scenes[4].ms / 1000 + 0.5);
+    await page.evaluate((t) => {
+      const seek = document.getElementById('seek');
+      seek.value = String(t);
+      seek.dispatchEvent(new Event('change'));
+    }, to);
+    const landed = await page
+      .waitForFunction((n) => window.vornStats.scene === 4 && window.vornStats.frames > n + 2, on.frames, { timeout: 5000 })
+      .then(() => true, () => false);
+    const after = await stats(page);
+    check('a seek by the bar lands in scene 4', landed, `scene ${after.scene}, show at ${(after.showMs / 1000).toFixed(1)} s, seek took ${after.seekMs?.toFixed(0)} ms`);
+    check('no console error with the bar', errors.length === 0, errors.join(' | '));
+    await page.close();
+  }
+
   // ---- ?start= at the first row of scene 1, played up to there first
   {
     const order = 'scene:1';
