@@ -102,6 +102,29 @@ class Dialogs {
     virtual void show_error(const char* caption, const char* text) = 0;
 };
 
+// A display that only keeps the frame: nothing is shown and no key comes
+// (the web page, whose keys are its own; tests).
+class BufferDisplay : public Display {
+  public:
+    void open(const char*, bool) override {}
+    bool key_waiting() override { return false; }
+    uint32_t* lock() override { return frame.data(); }
+    void present() override {}
+    void unlock() override {}
+    void close() override {}
+    void destroy() override {}
+    std::vector<uint32_t> frame = std::vector<uint32_t>(320 * 240, 0u);
+};
+
+// Music whose start-up and shutdown are someone else's business (the web
+// page's worklet plays it; tests hand values over themselves).
+class QuietMusic : public Music {
+  public:
+    bool startup(const char*, uint8_t) override { return true; }
+    bool start() override { return true; }
+    bool shutdown() override { return true; }
+};
+
 // For a show that asks nothing (a recording, a replay, tests): every
 // question is answered Yes, no choice can be shown, errors are only printed.
 class NoDialogs : public Dialogs {

@@ -50,7 +50,6 @@
 namespace {
 
 SyncQueue queue;
-std::vector<uint32_t> frame(kFramePixels, 0u);
 std::vector<uint32_t> rgba(kFramePixels, 0u);
 int64_t heard_now = 0; // the sample heard, as the page last said
 int64_t clock_now = 0; // the same instant in ms
@@ -58,17 +57,7 @@ int64_t clock_now = 0; // the same instant in ms
 // The page as the main loop's platform: the frame buffer, the sync values
 // due at the heard sample, and the audio clock. Keys and the end are the
 // page's own business.
-struct Page : Display, Music, Clock {
-    void open(const char*, bool) override {}
-    bool key_waiting() override { return false; }
-    uint32_t* lock() override { return frame.data(); }
-    void present() override {}
-    void unlock() override {}
-    void close() override {}
-    void destroy() override {}
-    bool startup(const char*, uint8_t) override { return true; }
-    bool start() override { return true; }
-    bool shutdown() override { return true; }
+struct Page : BufferDisplay, QuietMusic, Clock {
     void deliver_sync() override {
         queue.deliver_due(heard_now, sync_callback);
         // The page pushes and advances on one thread: what the queue folded
@@ -126,7 +115,7 @@ const uint8_t* web_frame(double now_ms) {
     if (loop.running_scene() < 0 || loop.step(platform) != ShowLoop::Step::Drew) return nullptr;
     // 0x00RRGGBB to the canvas's R, G, B, A bytes (little-endian words).
     for (int i = 0; i < kFramePixels; ++i) {
-        const uint32_t p = frame[static_cast<size_t>(i)];
+        const uint32_t p = page.frame[static_cast<size_t>(i)];
         rgba[static_cast<size_t>(i)] =
             0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu);
     }
@@ -134,14 +123,14 @@ const uint8_t* web_frame(double now_ms) {
 }
 
 double web_start_at(int order, int row) {
-    return static_cast<double>(
-        replay_to(loop, scene_table(), read_module_file("vorn.xm"), {order, row}, frame.data()));
+    return static_cast<double>(replay_to(loop, scene_table(), read_module_file("vorn.xm"),
+                                         {order, row}, page.frame.data()));
 }
 
 double web_seek(int order, int row) {
     restore_start_state();
     loop = ShowLoop();
-    std::fill(frame.begin(), frame.end(), 0u);
+    std::fill(page.frame.begin(), page.frame.end(), 0u);
     queue.clear();
     if (order == 0 && row == 0) return 0;
     return web_start_at(order, row);

@@ -359,21 +359,10 @@ struct FirstFrame : FrameSink {
 // The live side after a replay: the frame buffer the replay filled, a clock
 // standing at the time it returned, and music that delivers the values of
 // the order's first row (the only row due by the next frame).
-struct Handover : Display, Music, Clock {
-    std::vector<uint32_t> frame = std::vector<uint32_t>(kFramePixels, 0u);
+struct Handover : BufferDisplay, QuietMusic, Clock {
     std::vector<uint8_t> first_row;
     int64_t at = 0;
     bool delivered = false;
-    void open(const char*, bool) override {}
-    bool key_waiting() override { return false; }
-    uint32_t* lock() override { return frame.data(); }
-    void present() override {}
-    void unlock() override {}
-    void close() override {}
-    void destroy() override {}
-    bool startup(const char*, uint8_t) override { return true; }
-    bool start() override { return true; }
-    bool shutdown() override { return true; }
     void deliver_sync() override {
         if (!delivered)
             for (uint8_t v : first_row)
