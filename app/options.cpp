@@ -73,7 +73,7 @@ const char* usage_text() {
            "\n"
            "Without --data the files are read from the current folder if it holds vorn.xm,\n"
            "else from the data folder of the build (for the program in the build folder) or\n"
-           "the one installed beside the program (../share/vorn).\n";
+           "the one installed beside the program (" VORN_DATA_FROM_BIN ").\n";
 }
 
 namespace {

@@ -1,6 +1,7 @@
 // vorn-gen: writes the show's data files (pictures, objects, soundtrack).
 //
-//   vorn-gen --out DIR [--previews DIR]   write every file into DIR
+//   vorn-gen --out DIR [--previews DIR] [--icons DIR]
+//                                         write every file into DIR
 //   vorn-gen --timeline                   print the soundtrack's sync timeline
 #include "generator.h"
 
@@ -11,10 +12,11 @@
 #include <system_error>
 
 static void usage(std::FILE* f) {
-    std::fputs("usage: vorn-gen --out DIR [--previews DIR]\n"
+    std::fputs("usage: vorn-gen --out DIR [--previews DIR] [--icons DIR]\n"
                "       vorn-gen --timeline\n"
                "Writes the show's pictures, objects and soundtrack into DIR;\n"
-               "--previews also writes a contact sheet and object previews as PNG.\n"
+               "--previews also writes a contact sheet and object previews as PNG,\n"
+               "--icons the program's icon in the hicolor theme's layout.\n"
                "--timeline prints the soundtrack's sync commands.\n",
                f);
 }
@@ -30,7 +32,7 @@ static bool make_dir(const std::string& dir) {
 }
 
 int main(int argc, char** argv) {
-    std::string out, previews;
+    std::string out, previews, icons;
     bool timeline = false;
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
@@ -38,6 +40,8 @@ int main(int argc, char** argv) {
             out = argv[++i];
         } else if (!std::strcmp(a, "--previews") && i + 1 < argc) {
             previews = argv[++i];
+        } else if (!std::strcmp(a, "--icons") && i + 1 < argc) {
+            icons = argv[++i];
         } else if (!std::strcmp(a, "--timeline")) {
             timeline = true;
         } else if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h")) {
@@ -60,5 +64,6 @@ int main(int argc, char** argv) {
     if (!make_dir(out) || (!previews.empty() && !make_dir(previews))) return 1;
     if (!write_pictures(out, previews) || !write_objects(out, previews) || !write_soundtrack(out))
         return 1;
+    if (!icons.empty() && !write_icons(icons)) return 1;
     return 0;
 }

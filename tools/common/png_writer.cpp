@@ -6,8 +6,10 @@
 #include <csetjmp>
 #include <cstdio>
 
-bool write_png(const std::string& path, int w, int h, const std::vector<uint8_t>& rgb) {
-    if (rgb.size() < size_t(w) * size_t(h) * 3) return false;
+namespace {
+
+bool write(const std::string& path, int w, int h, const std::vector<uint8_t>& px, int channels) {
+    if (px.size() < size_t(w) * size_t(h) * size_t(channels)) return false;
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {
         std::fprintf(stderr, "vorn-gen: cannot write %s\n", path.c_str());
@@ -22,12 +24,23 @@ bool write_png(const std::string& path, int w, int h, const std::vector<uint8_t>
         return false;
     }
     png_init_io(png, f);
-    png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8, PNG_COLOR_TYPE_RGB,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(w), png_uint_32(h), 8,
+                 channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < h; ++y)
-        png_write_row(png, const_cast<png_bytep>(&rgb[size_t(y) * size_t(w) * 3]));
+        png_write_row(png, const_cast<png_bytep>(&px[size_t(y) * size_t(w) * size_t(channels)]));
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
     return std::fclose(f) == 0;
+}
+
+} // namespace
+
+bool write_png(const std::string& path, int w, int h, const std::vector<uint8_t>& rgb) {
+    return write(path, w, h, rgb, 3);
+}
+
+bool write_png_rgba(const std::string& path, int w, int h, const std::vector<uint8_t>& rgba) {
+    return write(path, w, h, rgba, 4);
 }
