@@ -149,7 +149,7 @@ std::vector<OrderVisit> order_timeline(const std::vector<uint8_t>& module) {
     walk_rows(module,
               [&](const xmp_frame_info& fi, int64_t start_ms, const std::vector<uint8_t>& values) {
                   if (visits.empty() || visits.back().position != fi.pos)
-                      visits.push_back({fi.pos, fi.pattern, start_ms, {}});
+                      visits.push_back({fi.pos, fi.pattern, fi.row, start_ms, {}});
                   for (uint8_t v : values) {
                       visits.back().values.push_back(v);
                       if (v == kSceneEnd) return false;

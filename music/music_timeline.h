@@ -74,6 +74,7 @@ std::optional<FoundPosition> find_position(const std::vector<uint8_t>& module,
 struct OrderVisit {
     int position;
     int pattern;
+    int row; // the first row played there (0 unless a jump lands inside)
     int64_t start_ms;
     std::vector<uint8_t> values;
 };

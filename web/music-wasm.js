@@ -12,6 +12,7 @@
 //                                     or null once the song cannot go on
 //   music.stateAtOrder(order)      -> Uint8Array(10) sync state, or null
 //   music.timeline(maxMs)          -> the sync timeline as text
+//   music.orders()                 -> [{order, row, ms}] in playing order
 //   music.find(text)               -> {order, row, ms} of the position a
 //                                     ?start= names (12, 1:24, scene:4), or
 //                                     {error} naming what the music has
@@ -138,5 +139,17 @@ export class Music {
 
   timeline(maxMs) {
     return this.cString(this.exports.music_timeline(maxMs));
+  }
+
+  // The order positions in playing order: [{order, row, ms}].
+  orders() {
+    return this.cString(this.exports.music_orders())
+      .trim()
+      .split('\n')
+      .filter(Boolean)
+      .map((line) => {
+        const [order, row, ms] = line.split(' ').map(Number);
+        return { order, row, ms };
+      });
   }
 }

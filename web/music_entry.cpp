@@ -17,6 +17,8 @@
 //                          order position o; 0 when it never does
 //   music_timeline(max_ms) the sync timeline as text, one event a line:
 //                          "ms position pattern row value"
+//   music_orders()         the order positions in playing order, one a line:
+//                          "position first-row ms" (one walk of the song)
 //   music_text_buffer(n)   room for an n-byte text (no terminator needed)
 //   music_find(n)          the position named by the n-byte text there
 //                          (12, 1:24, 84.5, scene:4): 1 with its order,
@@ -123,6 +125,17 @@ int music_state_at_order(int order) {
 
 const uint8_t* music_state() {
     return state;
+}
+
+const char* music_orders() {
+    text.clear();
+    char line[48];
+    for (const OrderVisit& v : order_timeline(module)) {
+        std::snprintf(line, sizeof line, "%d %d %lld\n", v.position, v.row,
+                      static_cast<long long>(v.start_ms));
+        text += line;
+    }
+    return text.c_str();
 }
 
 const char* music_timeline(int max_ms) {

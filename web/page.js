@@ -247,25 +247,18 @@ class AudioClock {
 // ---------------------------------------------------------------- the player's bar
 
 // Where the order positions begin, where each scene first begins and where
-// the show ends, from the music chosen (times in ms).
+// the show ends, from the music chosen (times in ms): two walks of the song.
 function placesIn(music) {
-  const orders = [];
-  for (let order = 0; ; order++) {
-    const found = music.find(String(order));
-    if (found.error) break;
-    orders.push(found);
-  }
+  const orders = music.orders();
   const scenes = [];
-  for (let scene = 0; scene < 8; scene++) {
-    const found = music.find(`scene:${scene}`);
-    if (!found.error) scenes.push({ scene, ms: found.ms });
-  }
   let endMs = 0;
   for (const line of music.timeline(3600000).trim().split('\n')) {
     const [ms, , , , value] = line.split(' ').map(Number);
     endMs = Math.max(endMs, ms);
+    if (value < 8 && !scenes.some((s) => s.scene === value)) scenes.push({ scene: value, ms });
     if (value === SHOW_END) break;
   }
+  scenes.sort((a, b) => a.scene - b.scene);
   return { orders, scenes, endMs };
 }
 
@@ -606,12 +599,8 @@ async function bench() {
   // its start without output, against the time it plays for.
   const music = await Music.create(musicModule);
   music.load(files.get('vorn.xm'));
-  let last = null;
-  for (let order = 0; ; order++) {
-    const found = music.find(String(order));
-    if (found.error) break;
-    last = found;
-  }
+  const orders = music.orders();
+  const last = orders[orders.length - 1];
   vorn._web_setup(0);
   const t0 = performance.now();
   vorn._web_start_at(last.order, last.row);
