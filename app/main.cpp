@@ -29,6 +29,7 @@
 #include "sdl/music_sdl.h"
 #include "sdl/program_dir.h"
 #include "sdl/sdl_library.h"
+#include "show/saved_frame.h"
 #include "show/show.h"
 #include "show/still.h"
 
@@ -173,7 +174,7 @@ int main(int argc, char** argv) {
                        start,
                        module_file,
                        &pacer,
-                       {o.loop, started_in.string()},
+                       {o.loop, started_in.string(), save_numbered_frame},
                        {remember_start_state, restore_start_state}};
         const std::clock_t cpu_start = std::clock();
         code = run_show(p);

@@ -11,7 +11,6 @@
 
 #include "core/screen.h"
 #include "core/sync.h"
-#include "show/show_clock.h"
 #include "show/show_loop.h"
 #include "show/show_player.h"
 
@@ -53,10 +52,7 @@ int run_show(ShowPlatform& p) {
         const bool fullscreen = ask(p, p.answers.fullscreen, kScreenQuestion, kScreenCaption);
         p.display.open("Vorn", fullscreen);
         if (p.pacer) p.pacer->begin(p.display.refresh_hz(), p.display.vsync_granted());
-        ShowClock clock(p.clock);
-        ShowPlatform live{p.display, p.music,       p.dialogs, clock,    p.scenes,     p.answers,
-                          p.start,   p.module_file, p.pacer,   p.player, p.start_state};
-        ShowPlayer player(live, clock, p.player);
+        ShowPlayer player(p);
         if (!player.begin(p.start)) {
             p.display.close();
             return music_failure();

@@ -28,6 +28,8 @@ struct ShowAnswers {
 struct PlayerSettings {
     bool loop = false;             // start again from the beginning at the end
     std::string save_folder = "."; // where a saved frame goes
+    // Saves the frame on screen (SaveFrame) into the folder; null: not offered.
+    void (*save_frame)(const uint32_t* frame, const std::string& folder) = nullptr;
 };
 
 // Saving the show's carried state as set-up leaves it, and putting it back

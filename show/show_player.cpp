@@ -3,17 +3,17 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 
 #include "core/clock.h"
 #include "core/screen.h"
 #include "core/sync.h"
 #include "music/music_timeline.h"
-#include "show/png_write.h"
 #include "show/replay.h"
 
-ShowPlayer::ShowPlayer(ShowPlatform& live, ShowClock& clock, PlayerSettings settings)
-    : p_(live), clock_(clock), settings_(std::move(settings)), looping_(settings_.loop) {
+ShowPlayer::ShowPlayer(ShowPlatform& p)
+    : clock_(p.clock), p_{p.display, p.music,       p.dialogs, clock_,   p.scenes,     p.answers,
+                          p.start,   p.module_file, p.pacer,   p.player, p.start_state},
+      looping_(p.player.loop) {
     if (p_.start_state.remember) p_.start_state.remember();
     if (p_.module_file)
         for (const OrderVisit& v : order_timeline(p_.module_file->bytes)) {
@@ -61,33 +61,12 @@ bool ShowPlayer::go_to(SongPosition at) {
     return replay_to(at);
 }
 
-int ShowPlayer::current_order() const {
+int ShowPlayer::current_order() {
     const int64_t now = clock_.now_ms();
     int found = positions_.empty() ? 0 : positions_.front();
     for (size_t i = 0; i < starts_ms_.size() && starts_ms_[i] <= now; ++i)
         found = positions_[i];
     return found;
-}
-
-void ShowPlayer::save_frame() {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    for (int n = 1; n < 10000; ++n) {
-        char name[32];
-        std::snprintf(name, sizeof name, "vorn-frame-%04d.png", n);
-        const fs::path path = fs::absolute(fs::path(settings_.save_folder) / name, ec);
-        if (fs::exists(path, ec)) continue;
-        std::string error;
-        if (write_png_rgb(path.string(), p_.display.lock(), kFrameWidth, kFrameHeight, error))
-            std::fprintf(stderr, "vorn: saved the frame as %s\n", path.c_str());
-        else
-            std::fprintf(stderr, "vorn: cannot save the frame: %s\n", error.c_str());
-        p_.display.unlock();
-        return;
-    }
-    std::fprintf(stderr,
-                 "vorn: cannot save the frame: vorn-frame-0001.png to 9999 all exist in %s\n",
-                 settings_.save_folder.c_str());
 }
 
 void ShowPlayer::handle(Control c) {
@@ -106,7 +85,10 @@ void ShowPlayer::handle(Control c) {
         p_.display.toggle_fullscreen();
         return;
     case Control::SaveFrame:
-        save_frame();
+        if (p_.player.save_frame) {
+            p_.player.save_frame(p_.display.lock(), p_.player.save_folder);
+            p_.display.unlock();
+        }
         return;
     case Control::Loop:
         looping_ = !looping_;
@@ -126,21 +108,28 @@ void ShowPlayer::handle(Control c) {
                 --i;
             target = positions_[i];
         }
-        p_.music.pause(true);
-        if (go_to({target, 0})) {
-            p_.music.seek({target, 0});
-            if (paused_) clock_.pause();
-        }
-        p_.music.pause(paused_);
+        seek({target, 0});
         return;
     }
     }
+}
+
+bool ShowPlayer::seek(SongPosition at) {
+    p_.music.pause(true);
+    const bool there = go_to(at);
+    if (there) {
+        p_.music.seek(at);
+        if (paused_) clock_.pause();
+    }
+    p_.music.pause(paused_);
+    return there;
 }
 
 bool ShowPlayer::run_once() {
     for (Control c; (c = p_.display.take_control()) != Control::None;)
         handle(c);
     if (paused_) {
+        last_step_ = ShowLoop::Step::Held;
         if (p_.display.key_waiting()) return false;
         // The frame stays; shown again now and then (after the window was
         // covered or resized).
@@ -148,7 +137,7 @@ bool ShowPlayer::run_once() {
         p_.display.idle();
         return true;
     }
-    const ShowLoop::Step step = loop_.step(p_);
+    const ShowLoop::Step step = last_step_ = loop_.step(p_);
     const bool music_end = sync_scene() == kSceneEnd || p_.music.song_over();
     if (looping_ && music_end && !p_.display.stop_asked()) {
         ++loops_;

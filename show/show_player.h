@@ -10,12 +10,18 @@
 // show has there; then the music plays on from that position and the clock
 // reads that position's time.
 //
+//   ShowPlayer(p)   runs the show on `p`, whose clock it wraps in a
+//                   ShowClock of its own; the show's state is as set-up left
+//                   it, and is saved here (p.start_state.remember)
 //   begin(at)       before the music starts: positions the show at the row
 //                   `at` (the first: as it stands after set-up); false when
 //                   the show never gets there
 //   run_once()      handles the controls pressed since the last call, then
 //                   makes the next frame unless paused; false once the show
 //                   has ended (a key, the music's end without looping)
+//   seek(at)        goes to the row `at` now, as Back, Forward and Restart
+//                   do (a seek bar); false when the player cannot seek or the
+//                   show ends before `at`
 //
 // Controls: Pause stops the clock, the music and the frames together and
 // starts them again where they stopped. Back goes to the start of the order
@@ -23,6 +29,7 @@
 // seconds ago; Forward to the next order position; Restart to the
 // beginning. Loop turns looping on or off: with it, the music's end (sync
 // value 31, or the song's end) starts the show again from the beginning.
+// SaveFrame hands the frame on screen to the settings' save_frame, if any.
 #pragma once
 #include <cstdint>
 #include <memory>
@@ -35,29 +42,36 @@
 
 class ShowPlayer {
   public:
-    // `live` runs on `clock`; the show's state is as set-up left it.
-    ShowPlayer(ShowPlatform& live, ShowClock& clock, PlayerSettings settings);
+    explicit ShowPlayer(ShowPlatform& p);
+    ShowPlayer(const ShowPlayer&) = delete;
+    ShowPlayer& operator=(const ShowPlayer&) = delete;
 
     bool begin(SongPosition at);
     bool run_once();
+    bool seek(SongPosition at);
 
     bool paused() const { return paused_; }
     bool looping() const { return looping_; }
     // How many times the show started again at its end.
     int loops() const { return loops_; }
     // The order position playing now, by the clock.
-    int current_order() const;
+    int current_order();
+    // The show's time now (ms), as the main loop reads it.
+    int64_t now_ms() { return clock_.now_ms(); }
+    // After run_once(): whether it made a frame, and the scene whose loop
+    // runs (0..7, or -1 between scenes and while none runs).
+    bool drew() const { return last_step_ == ShowLoop::Step::Drew; }
+    int running_scene() const { return loop_.running_scene(); }
 
   private:
     bool replay_to(SongPosition at);
     bool go_to(SongPosition at);
     void handle(Control c);
-    void save_frame();
 
-    ShowPlatform& p_;
-    ShowClock& clock_;
-    PlayerSettings settings_;
+    ShowClock clock_;
+    ShowPlatform p_; // the platform given, on clock_
     ShowLoop loop_;
+    ShowLoop::Step last_step_ = ShowLoop::Step::Idle;
     std::vector<int> positions_;     // the order positions in playing order,
     std::vector<int64_t> starts_ms_; // and when each begins
     bool paused_ = false;

@@ -1,8 +1,10 @@
 // The page around the show: loads the WebAssembly modules and the data,
-// starts the music in an audio worklet on a click, and draws a frame on every
-// animation frame with the time the audio clock gives. It plays the part of
-// the program's main loop and platform layer: the scenes, the loaders and
-// the sync logic are the program's own C++ (vorn.wasm, music.wasm).
+// starts the music in an audio worklet on a click, and on every animation
+// frame runs the program's own player (vorn.wasm: show/show_player.h, the
+// scenes, the loaders, the sync logic) one pass with the music heard so far,
+// then draws the frame it made. The page is the player's platform: it hands
+// in keys and the control bar, and makes the worklet follow what the player
+// asks of the music (pause, play on from a row).
 //
 // Address options: ?start=POSITION (an order position, a time such as 1:24
 // or 84.5, or scene:4) starts there exactly as the whole show is there: the
@@ -12,6 +14,8 @@ import { Music } from './music-wasm.js';
 
 const RATE = 44100; // the rate the native program asks its sound device for
 const SHOW_END = 31;
+// The player's controls, as show/platform.h numbers them.
+const CONTROL = { pause: 1, back: 2, forward: 3, restart: 4, loop: 7 };
 
 const $ = (id) => document.getElementById(id);
 const canvas = $('screen');
@@ -144,9 +148,10 @@ function unpackData(pack) {
   return out;
 }
 
-// A fresh instance of the show's module with `files` in its file system and
-// every scene set up; the loaders' messages (code page 437) are kept.
-async function createShow(state) {
+// A fresh instance of the show's module with `files` in its file system,
+// every scene set up and the player made (looping from the start if
+// `loop`); the loaders' messages (code page 437) are kept.
+async function createShow(loop) {
   const out = [];
   const err = [];
   const into = (list) => (b) => {
@@ -161,13 +166,8 @@ async function createShow(state) {
     },
   });
   for (const [name, bytes] of files) vorn.FS.writeFile(`/${name}`, bytes);
-  let statePtr = 0;
-  if (state) {
-    statePtr = vorn._malloc(state.length);
-    vorn.HEAPU8.set(state, statePtr);
-  }
   try {
-    vorn._web_setup(statePtr);
+    vorn._web_setup(loop ? 1 : 0);
   } catch (e) {
     // A loader that cannot read a file prints why and ends the program: its
     // last line on standard output, and any explanation on standard error.
@@ -298,16 +298,18 @@ class Show {
   constructor(vorn, at, places, music) {
     this.vorn = vorn;
     this.music = music; // for the rows that times name
-    this.at = at; // the row the music starts at, and the show's time there (ms)
+    this.at = at; // the row the music starts at
     this.places = places; // the order positions' rows and times, the scenes' starts, the end
-    this.gen = 0; // the last seek: the worklet's messages carry it
-    this.paused = false;
-    this.loop = $('loop').checked;
+    this.gen = 0; // the music's starts from a row the player asked for: the worklet's messages carry it
+    this.paused = false; // the player's pause
+    this.musicPaused = false; // and the sound's, as the player asked
     this.ctx = null;
     this.node = null;
     this.clock = null;
     this.rate = RATE;
-    this.startFrame = null; // context sample frame where music sample 0 plays
+    this.startFrame = null; // context sample frame where the music's sample 0 plays
+    this.sample = 0; // the music's sample heard at the last pass
+    this.songOver = false; // the worklet has played the song to its end
     this.pending = []; // sample positions of queued sync values, for the sync statistics
     this.ended = false;
     this.raf = 0;
@@ -364,72 +366,103 @@ class Show {
     if (this.ended) return; // stopped while the sound was starting
     $('overlay').hidden = true;
     stats.phase = 'playing';
+    controlsFor(this);
     this.frame();
     // Sync values keep coming due while no animation frames run (hidden tab).
     this.timer = setInterval(() => {
-      if (document.hidden && !this.paused) this.advance();
+      if (document.hidden) this.run(false);
     }, 100);
-    controlsFor(this);
   }
 
   message(m) {
-    if ((m.gen ?? 0) !== this.gen) return; // from before the last seek
+    if ((m.gen ?? 0) !== this.gen) return; // from before the last start from a row
     if (m.type === 'start') this.startFrame = m.frame;
     else if (m.type === 'sync') {
       for (const v of m.values) {
         this.vorn._web_push_sync(m.start, v);
         this.pending.push(m.start);
       }
-    } else if (m.type === 'status') stats.starved = m.starved;
-    else if (m.type === 'error') this.stop('Midas my ass!, somethings smelly..', `vorn.xm: ${m.message}`);
+    } else if (m.type === 'status') {
+      stats.starved = m.starved;
+      this.songOver = m.ended;
+    } else if (m.type === 'error') this.stop('Midas my ass!, somethings smelly..', `vorn.xm: ${m.message}`);
   }
 
-  // The music's sample frame heard now (from where it started), and the
-  // show's time at that instant in whole ms.
+  // The player's state (web_status in show_entry.cpp).
+  status() {
+    const s = new Int32Array(this.vorn.HEAPU8.buffer, this.vorn._web_status(), 11);
+    const [ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused] = s;
+    return { ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused };
+  }
+
+  // After every pass of the player: the music follows what it asked (play on
+  // from a row, pause, play on), the bar shows where it is, and its end ends
+  // the page's show.
+  follow() {
+    const s = this.status();
+    if (s.musicSeeks !== this.gen) {
+      this.gen = s.musicSeeks;
+      this.startFrame = null;
+      this.sample = 0;
+      this.songOver = false;
+      this.pending = [];
+      this.node.port.postMessage({ type: 'seek', order: s.musicOrder, row: s.musicRow, gen: this.gen });
+    }
+    if (Boolean(s.musicPaused) !== this.musicPaused) {
+      this.musicPaused = Boolean(s.musicPaused);
+      if (this.musicPaused) {
+        this.clock.suspend();
+        this.ctx.suspend();
+      } else {
+        this.clock.resume();
+        this.ctx.resume();
+      }
+    }
+    this.paused = stats.paused = Boolean(s.paused);
+    $('pause').textContent = this.paused ? 'Play' : 'Pause';
+    $('loop').checked = Boolean(s.looping);
+    stats.loops = s.loops;
+    stats.running = s.scene;
+    stats.showMs = s.showMs;
+    showTime(s.showMs, this.places.endMs);
+    if (s.ended) this.stop('The show has ended.');
+    return s;
+  }
+
+  // The music's sample frame heard now, from where it last started; it
+  // stands while the music is paused (the context's clock may not).
   heard() {
-    if (this.startFrame === null) return { sample: 0, ms: this.at.ms };
-    const sample = Math.max(0, Math.floor(this.clock.now() * this.rate) - this.startFrame);
-    stats.heardSeconds = sample / this.rate;
-    return { sample, ms: this.at.ms + Math.floor((sample * 1000) / this.rate) };
+    if (this.startFrame !== null && !this.musicPaused) {
+      this.sample = Math.max(this.sample, Math.floor(this.clock.now() * this.rate) - this.startFrame);
+      stats.heardSeconds = this.sample / this.rate;
+    }
+    return this.sample;
   }
 
-  // Delivers the sync values now heard; the scene that runs, -1 or 31.
-  advance() {
-    if (this.ended) return SHOW_END;
-    const { sample, ms } = this.heard();
+  // One pass of the player with the music heard now; the frame it made is
+  // drawn when `picture` (not while the tab is hidden).
+  run(picture) {
+    if (this.ended || !this.clock) return;
+    const sample = this.heard();
     while (this.pending.length && this.pending[0] <= sample) {
       stats.syncLateMs.push(((sample - this.pending.shift()) * 1000) / this.rate);
       if (stats.syncLateMs.length > 2000) stats.syncLateMs.shift();
     }
-    const scene = this.vorn._web_advance(sample, ms);
-    stats.running = scene;
-    stats.showMs = ms;
-    if (scene === SHOW_END) {
-      if (this.loop) {
-        stats.loops = (stats.loops || 0) + 1;
-        this.seekTo({ order: 0, row: 0 });
-        return { scene: -1, ms };
-      }
-      this.stop('The show has ended.');
-    }
-    return { scene, ms };
+    const ptr = this.vorn._web_run(sample, this.rate, this.songOver ? 1 : 0, picture ? 1 : 0);
+    const s = this.follow();
+    if (!ptr || this.ended) return;
+    const rgba = new Uint8ClampedArray(this.vorn.HEAPU8.buffer, ptr, 320 * 240 * 4);
+    context2d.putImageData(new ImageData(rgba, 320, 240), 0, 0);
+    stats.frames++;
+    stats.scene = s.scene;
+    stats.tick = s.tick;
+    if (!stats.firstFrameAt) stats.firstFrameAt = performance.now();
   }
 
   frame() {
     this.raf = 0;
+    this.run(true);
     if (this.ended) return;
-    const a = this.advance();
-    if (this.ended) return;
-    showTime(a.ms, this.places.endMs);
-    if (a.scene >= 0) {
-      const ptr = this.vorn._web_frame(a.ms);
-      const rgba = new Uint8ClampedArray(this.vorn.HEAPU8.buffer, ptr, 320 * 240 * 4);
-      context2d.putImageData(new ImageData(rgba, 320, 240), 0, 0);
-      stats.frames++;
-      stats.scene = a.scene;
-      stats.tick = this.vorn._web_tick_counter();
-      if (!stats.firstFrameAt) stats.firstFrameAt = performance.now();
-    }
     // The browser's own count of output underruns, under either of its names.
     const playout = this.ctx.playoutStats || this.ctx.playbackStats;
     if (playout) stats.deviceUnderruns = playout.fallbackFramesEvents ?? playout.underrunEvents ?? null;
@@ -441,57 +474,44 @@ class Show {
   // Visible again: draw on (the next frame has the scene and tick the music
   // has reached meanwhile).
   resume() {
-    if (!this.ended && !this.paused && !this.raf && this.clock) this.raf = requestAnimationFrame(() => this.frame());
+    if (!this.ended && !this.raf && this.clock) this.raf = requestAnimationFrame(() => this.frame());
   }
 
-  // Pauses picture and sound together, or plays on from the same moment:
-  // the audio context stops, so no music and no show time pass.
-  pause() {
+  // A control of the player (CONTROL), handled at once.
+  control(c) {
     if (this.ended || !this.clock) return;
-    this.paused = !this.paused;
-    stats.paused = this.paused;
-    $('pause').textContent = this.paused ? 'Play' : 'Pause';
-    if (this.paused) {
-      cancelAnimationFrame(this.raf);
-      this.raf = 0;
-      this.clock.suspend();
-      this.ctx.suspend();
-    } else {
-      this.clock.resume();
-      this.ctx.resume();
-      this.resume();
-    }
+    this.vorn._web_control(c);
+    if (c === CONTROL.back || c === CONTROL.forward || c === CONTROL.restart) this.going(() => this.run(true));
+    else this.run(true);
   }
 
-  // Goes to a row exactly as the whole show is there: the show is played up
-  // to it without output, then the music plays on from it.
+  // Goes to a row exactly as the whole show is there (the player plays the
+  // show up to it without output; the music then plays on from it).
   seekTo(at) {
-    if (this.ended || !this.node) return;
-    cancelAnimationFrame(this.raf);
-    this.raf = 0;
-    this.gen++;
-    const t0 = performance.now();
-    const ms = this.vorn._web_seek(at.order, at.row);
-    stats.seekMs = performance.now() - t0;
-    if (ms < 0) return this.stop('The show has ended.');
-    this.at = { order: at.order, row: at.row, ms };
-    this.startFrame = null;
-    this.pending = [];
-    this.node.port.postMessage({ type: 'seek', order: at.order, row: at.row, gen: this.gen });
-    this.resume();
+    if (this.ended || !this.clock) return;
+    this.going(() => {
+      if (this.ended) return;
+      const t0 = performance.now();
+      this.vorn._web_seek(at.order, at.row);
+      stats.seekMs = performance.now() - t0;
+      this.follow();
+    });
   }
 
-  // To the order position before or after the one playing (Left: first to
-  // the start of the one playing, unless that was less than 2 s ago).
-  jump(step) {
-    const list = this.places.orders;
-    if (!list.length) return;
-    const now = this.heard().ms;
-    let i = 0;
-    while (i + 1 < list.length && list[i + 1].ms <= now) i++;
-    if (step > 0) i = Math.min(i + 1, list.length - 1);
-    else if (i > 0 && now - list[i].ms < 2000) i--;
-    this.seekTo(list[i]);
+  // Runs a seek once the bar's "Getting there" has reached the screen: it
+  // fades in by itself after half a second, even while the seek holds the
+  // page's thread (the compositor animates it).
+  going(seek) {
+    document.body.classList.add('going');
+    const done = () => {
+      try {
+        seek();
+      } finally {
+        document.body.classList.remove('going');
+      }
+    };
+    if (document.hidden) done();
+    else requestAnimationFrame(() => setTimeout(done, 0));
   }
 
   // Ends the show (a key, the music's end, an error) and shows why.
@@ -535,13 +555,12 @@ async function play() {
     if (why) throw new PageError('Midas my ass!, somethings smelly..', `vorn.xm: ${why}`);
     const at = startRow(music, params().start);
     const places = placesIn(music);
-    const vorn = await createShow(null);
+    const vorn = await createShow($('loop').checked);
     if (at.order > 0 || at.row > 0) {
       overlay('Getting there…', 'The show plays up to that moment first, without picture or sound.');
       await new Promise((resolve) => setTimeout(resolve, 0)); // let the words show
-      at.ms = vorn._web_start_at(at.order, at.row);
-      if (at.ms < 0) throw new PageError(`?start=${params().start}: the show ends before it.`);
     }
+    if (vorn._web_begin(at.order, at.row) < 0) throw new PageError(`?start=${params().start}: the show ends before it.`);
     run = new Show(vorn, at, places, music);
     await run.start();
   } catch (e) {
@@ -603,7 +622,7 @@ async function bench() {
   const last = orders[orders.length - 1];
   vorn._web_setup(0);
   const t0 = performance.now();
-  vorn._web_start_at(last.order, last.row);
+  vorn._web_begin(last.order, last.row);
   const reachMs = performance.now() - t0;
   window.vornReach = { order: last.order, showMs: last.ms, ms: reachMs, share: reachMs / last.ms };
   window.vornBench = rows;
@@ -629,10 +648,11 @@ function wire() {
   $('fullscreen').onclick = fullscreen;
   $('pause').onclick = (e) => {
     e.currentTarget.blur(); // Space goes to the page's keys, not to the button again
-    if (run) run.pause();
+    if (run) run.control(CONTROL.pause);
   };
   $('loop').onchange = (e) => {
-    if (run) run.loop = e.target.checked;
+    e.currentTarget.blur();
+    if (run) run.control(CONTROL.loop);
   };
   const seek = $('seek');
   seek.oninput = () => {
@@ -652,15 +672,16 @@ function wire() {
   addEventListener('keydown', (e) => {
     if (e.ctrlKey || e.altKey || e.metaKey) return;
     const playing = run && run.clock && !run.ended;
-    const steer = { ' ': () => run.pause(), ArrowLeft: () => run.jump(-1), ArrowRight: () => run.jump(1), Home: () => run.seekTo({ order: 0, row: 0 }) };
+    const steer = { ' ': CONTROL.pause, ArrowLeft: CONTROL.back, ArrowRight: CONTROL.forward, Home: CONTROL.restart };
     if (e.key === 'f' || e.key === 'F') {
       fullscreen();
       e.preventDefault();
     } else if (playing && steer[e.key]) {
-      steer[e.key]();
+      run.control(steer[e.key]);
       e.preventDefault();
     } else if (playing && ['Shift', 'Control', 'Alt', 'Meta', 'Tab'].indexOf(e.key) < 0 && e.target !== $('seek')) {
-      run.stop('The show has ended.'); // Escape and every other key
+      run.vorn._web_stop(); // Escape and every other key end the show
+      run.run(false);
       e.preventDefault();
     }
   });
@@ -705,7 +726,8 @@ async function boot() {
     stats.phase = 'ready';
     overlay('Vorn', 'Sound on. Space pauses, the arrows jump, F switches to full screen; Escape or any other key stops the show.', ['start']);
   } catch (e) {
-    fail(e instanceof PageError ? e.message : 'The page cannot start.', e.detail || String(e.message || e));
+    if (e instanceof PageError) fail(e.message, e.detail);
+    else fail('The page cannot start.', String(e.message || e));
   }
 }
 

@@ -1,40 +1,54 @@
 // The show inside the web page: the functions page.js calls on the show's
-// WebAssembly module. The page owns time and input; this file owns the frame
-// and runs the program's own main loop (show/show_loop.h) on it.
+// WebAssembly module. The show runs here as in the program, through the
+// same player (show/show_player.h): its main loop, pause, seeks, looping
+// and the end. The page is its platform: it hands in what the viewer pressed
+// and how much of the music has been heard, shows the frames, and makes the
+// audio worklet follow what the player asks of the music.
 //
-// Time is the audio clock: `heard` is the sample frame of the music being
-// heard now (output latency included) and `now_ms` the same instant in whole
-// milliseconds of music. Sync values arrive from the audio worklet with the
-// sample where their row starts and wait in a SyncQueue until that sample is
-// heard.
+// Time is the audio clock. `heard` is the sample frame of the music heard
+// now (output latency included), counted from where the music last started
+// playing; the player's clock is the music heard in all, in whole ms, so it
+// stands still while the music is paused and, after a seek, until the
+// music from the new row is heard. Sync values arrive from the audio
+// worklet with the sample where their row starts and wait in a SyncQueue
+// until that sample is heard.
 //
-//   web_setup(state)          as at start: screen size, tables, the scenes'
-//                             set-ups in order, sync reset; then the sync state
-//                             becomes the 10 bytes at `state` (scene number,
-//                             flags 1..9), or stays reset for null
+//   web_setup(loop)           as the program starts: screen size, tables,
+//                             the scenes' set-ups in order, sync reset; the
+//                             player is made (looping from the start if
+//                             `loop`), which saves that state for its seeks
+//   web_begin(order, row)     before the music starts: the show goes to that
+//                             row, played there from the start without
+//                             output as the program's --start does (0, 0:
+//                             the start); returns the show time in ms or -1
+//                             when the show ends first
 //   web_push_sync(sample, v)  queues sync value v for sample frame `sample`
 //                             (1), or folds it into the queue's summary when
 //                             the queue is full (0; see sync_queue.h)
-//   web_advance(heard, now)   runs the main loop with the sync values due at
-//                             `heard` up to its next frame: returns the scene
-//                             whose frame comes next (0..7), -1 when none
-//                             does (scene 8..30) or 31 when the music ended
-//                             the show
-//   web_frame(now_ms)         makes that frame (the loop's tick counter at
-//                             `now_ms`); returns the RGBA bytes for the
-//                             canvas, or null when no scene runs
-//   web_start_at(order, row)  plays the show from its start without output up
-//                             to that row (show/replay.h), as the program's
-//                             --start does: returns the show time in ms the
-//                             page's clock goes on from, or -1 when the show
-//                             ends first
-//   web_seek(order, row)      the same from any moment of the show: back to
-//                             the state set-up left (saved by web_setup),
-//                             the queue emptied, then played up to the row
+//   web_control(c)            the viewer pressed control c (the Control enum
+//                             in show/platform.h): handled at the next run
+//   web_seek(order, row)      goes to that row now, exactly (the seek bar);
+//                             1, or 0 when the show ends before it
+//   web_stop()                a key ends the show at the next run
+//   web_run(heard, rate, song_over, picture)
+//                             one pass of the player: the controls, then
+//                             the next frame unless paused. `rate` is the
+//                             music's sample rate and `song_over` whether
+//                             the music has played to its end. Returns the
+//                             frame's RGBA bytes for the canvas when it made
+//                             one and `picture` asks for it, else null
+//   web_status()              the player's state now, 11 int32 (below)
 //   web_release()             the scenes' releases in order
 //   web_probe_*               frame_probe.h, for the build comparison and timings
+//
+// After every call that runs the player (web_begin, web_seek, web_run), the
+// page reads web_status() and makes the music follow: `music_seeks` counts
+// the times the player asked the music to play on from a row (the last one
+// is `music_order`, `music_row`), and `music_paused` says whether it plays.
 #include <algorithm>
 #include <cstdint>
+#include <deque>
+#include <memory>
 #include <vector>
 
 #include "core/screen.h"
@@ -43,76 +57,141 @@
 #include "music/xmp_player.h"
 #include "scenes/scenes.h"
 #include "scenes/show_state.h"
-#include "show/replay.h"
-#include "show/show_loop.h"
+#include "show/show_player.h"
 #include "web/frame_probe.h"
 
 namespace {
 
-SyncQueue queue;
-std::vector<uint32_t> rgba(kFramePixels, 0u);
-int64_t heard_now = 0; // the sample heard, as the page last said
-int64_t clock_now = 0; // the same instant in ms
+// What the page reads after each run (web_status).
+struct Status {
+    int32_t ended = 0;   // the show has ended (a key, or the music's end without looping)
+    int32_t paused = 0;  // the viewer paused it
+    int32_t looping = 0; // the show starts again at the music's end
+    int32_t loops = 0;   // how many times it did
+    int32_t show_ms = 0; // the show's time now
+    int32_t scene = -1;  // the scene whose loop runs (0..7), or -1
+    int32_t tick = 0;    // the tick counter of the last frame
+    int32_t music_seeks = 0;
+    int32_t music_order = 0;
+    int32_t music_row = 0;
+    int32_t music_paused = 0;
+};
+static_assert(sizeof(Status) == 11 * sizeof(int32_t));
+// page.js names the controls by these numbers.
+static_assert(static_cast<int>(Control::Pause) == 1 && static_cast<int>(Control::Back) == 2 &&
+              static_cast<int>(Control::Forward) == 3 && static_cast<int>(Control::Restart) == 4 &&
+              static_cast<int>(Control::Loop) == 7);
 
-// The page as the main loop's platform: the frame buffer, the sync values
-// due at the heard sample, and the audio clock. Keys and the end are the
-// page's own business.
+SyncQueue queue;
+Status status;
+std::vector<uint32_t> rgba(kFramePixels, 0u);
+
+// The page as the player's platform: the frame buffer, the viewer's
+// controls and keys as the page passes them on, the music as the page's
+// worklet plays it, and the clock of the music heard.
 struct Page : BufferDisplay, QuietMusic, Clock {
-    void deliver_sync() override {
-        queue.deliver_due(heard_now, sync_callback);
-        // The page pushes and advances on one thread: what the queue folded
-        // while it was full goes in now that there is room.
-        if (queue.flush()) queue.deliver_due(heard_now, sync_callback);
+    int64_t heard = 0;   // the sample heard, counted from where the music last started
+    int64_t rate = 1000; // sample frames per second
+    int64_t base_ms = 0; // the music heard before it last started again (ms)
+    bool song_over_now = false;
+    bool stop = false;
+    std::deque<Control> controls;
+
+    bool key_waiting() override { return stop; }
+    Control take_control() override {
+        if (controls.empty()) return Control::None;
+        const Control c = controls.front();
+        controls.pop_front();
+        return c;
     }
-    int64_t now_ms() override { return clock_now; }
+    void deliver_sync() override {
+        queue.deliver_due(heard, sync_callback);
+        // The page pushes and runs on one thread: what the queue folded
+        // while it was full goes in now that there is room.
+        if (queue.flush()) queue.deliver_due(heard, sync_callback);
+    }
+    void pause(bool on) override { status.music_paused = on ? 1 : 0; }
+    bool seek(SongPosition at) override {
+        base_ms = now_ms();
+        heard = 0;
+        song_over_now = false;
+        queue.clear();
+        ++status.music_seeks;
+        status.music_order = at.order;
+        status.music_row = at.row;
+        return true;
+    }
+    bool song_over() override { return song_over_now; }
+    int64_t now_ms() override { return base_ms + heard * 1000 / rate; }
 } page;
 NoDialogs no_dialogs;
-ShowPlatform platform{page, page, no_dialogs, page, scene_table(), {}};
-ShowLoop loop;
+std::unique_ptr<ShowPlatform> platform;
+std::unique_ptr<ShowPlayer> player;
+
+void update_status() {
+    status.paused = player->paused() ? 1 : 0;
+    status.looping = player->looping() ? 1 : 0;
+    status.loops = player->loops();
+    status.show_ms = static_cast<int32_t>(player->now_ms());
+    status.scene = player->running_scene();
+    status.tick = tick_counter;
+}
 
 } // namespace
 
 extern "C" {
 
-void web_setup(const uint8_t* state) {
+void web_setup(int loop) {
     set_up_scenes();
-    remember_start_state();
-    if (state) {
-        SyncSnapshot snapshot;
-        for (int i = 0; i <= kSyncFlagCount; ++i)
-            snapshot.bytes[i] = state[i];
-        sync_restore(snapshot);
-    }
     queue.clear();
-    loop = ShowLoop(); // the tick counter starts at 0
+    status = Status{};
+    page = Page{};
+    platform.reset(new ShowPlatform{page,
+                                    page,
+                                    no_dialogs,
+                                    page,
+                                    scene_table(),
+                                    {},
+                                    {},
+                                    read_module_file("vorn.xm"),
+                                    nullptr,
+                                    {loop != 0, ".", nullptr},
+                                    {remember_start_state, restore_start_state}});
+    player = std::make_unique<ShowPlayer>(*platform);
+}
+
+double web_begin(int order, int row) {
+    const bool there = player->begin({order, row});
+    update_status();
+    return there ? static_cast<double>(player->now_ms()) : -1.0;
 }
 
 int web_push_sync(double sample, int value) {
     return queue.push({static_cast<int64_t>(sample), static_cast<uint8_t>(value)}) ? 1 : 0;
 }
 
-// The main loop up to its next frame, held there: the scene whose frame
-// comes next, -1 when a sweep finds none (the sweep's idle is passed, so the
-// next call starts a new one), or 31 when the music ended the show.
-int web_advance(double heard, double now_ms) {
-    heard_now = static_cast<int64_t>(heard);
-    clock_now = static_cast<int64_t>(now_ms);
-    loop.hold = [] { return true; };
-    ShowLoop::Step step = loop.step(platform);
-    if (step == ShowLoop::Step::Held && loop.running_scene() < 0) {
-        loop.hold = nullptr;
-        step = loop.step(platform); // the idle sweep
-        loop.hold = [] { return true; };
-        if (step != ShowLoop::Step::Ended) step = loop.step(platform);
-    }
-    loop.hold = nullptr;
-    if (step == ShowLoop::Step::Ended) return kSceneEnd;
-    return loop.running_scene();
+void web_control(int control) {
+    page.controls.push_back(static_cast<Control>(control));
 }
 
-const uint8_t* web_frame(double now_ms) {
-    clock_now = static_cast<int64_t>(now_ms);
-    if (loop.running_scene() < 0 || loop.step(platform) != ShowLoop::Step::Drew) return nullptr;
+int web_seek(int order, int row) {
+    const bool there = player->seek({order, row});
+    update_status();
+    return there ? 1 : 0;
+}
+
+void web_stop() {
+    page.stop = true;
+}
+
+const uint8_t* web_run(double heard, double rate, int song_over, int picture) {
+    if (status.ended) return nullptr;
+    page.heard = static_cast<int64_t>(heard);
+    page.rate = std::max<int64_t>(1, static_cast<int64_t>(rate));
+    page.song_over_now = song_over != 0;
+    status.ended = player->run_once() ? 0 : 1;
+    update_status();
+    if (!player->drew() || !picture) return nullptr;
     // 0x00RRGGBB to the canvas's R, G, B, A bytes (little-endian words).
     for (int i = 0; i < kFramePixels; ++i) {
         const uint32_t p = page.frame[static_cast<size_t>(i)];
@@ -122,25 +201,12 @@ const uint8_t* web_frame(double now_ms) {
     return reinterpret_cast<const uint8_t*>(rgba.data());
 }
 
-double web_start_at(int order, int row) {
-    return static_cast<double>(replay_to(loop, scene_table(), read_module_file("vorn.xm"),
-                                         {order, row}, page.frame.data()));
-}
-
-double web_seek(int order, int row) {
-    restore_start_state();
-    loop = ShowLoop();
-    std::fill(page.frame.begin(), page.frame.end(), 0u);
-    queue.clear();
-    if (order == 0 && row == 0) return 0;
-    return web_start_at(order, row);
-}
-
-int web_tick_counter() {
-    return tick_counter;
+const int32_t* web_status() {
+    return reinterpret_cast<const int32_t*>(&status);
 }
 
 void web_release() {
+    player.reset();
     for (const SceneOps& s : scene_table())
         s.release();
 }

@@ -120,11 +120,10 @@ TEST_F(RealScenes, SeekLandsOnTheFirstFrameOfARecordingFromThere) {
     Recorder recorder(nowhere, whole);
     Steered display(recorder);
     display.press[40] = Control::Forward; // at 0.67 s, in order 1
-    ShowClock clock(recorder);
     ShowPlatform p{display,
                    recorder,
                    no_dialogs,
-                   clock,
+                   recorder,
                    scene_table(),
                    {},
                    {},
@@ -133,7 +132,7 @@ TEST_F(RealScenes, SeekLandsOnTheFirstFrameOfARecordingFromThere) {
                    {},
                    {remember_start_state, restore_start_state}};
     ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
-    ShowPlayer player(p, clock, {});
+    ShowPlayer player(p);
     ASSERT_TRUE(player.begin({}));
     while (display.sums.size() < 42)
         ASSERT_TRUE(player.run_once());
@@ -160,11 +159,10 @@ TEST_F(RealScenes, LoopingAHundredTimesKeepsMemoryFlat) {
     settings.module_file = music;
     settings.stop = &enough;
     Recorder recorder(nowhere, settings);
-    ShowClock clock(recorder);
     ShowPlatform p{recorder,
                    recorder,
                    no_dialogs,
-                   clock,
+                   recorder,
                    scene_table(),
                    {},
                    {},
@@ -173,7 +171,7 @@ TEST_F(RealScenes, LoopingAHundredTimesKeepsMemoryFlat) {
                    {true, "."},
                    {remember_start_state, restore_start_state}};
     ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
-    ShowPlayer player(p, clock, p.player);
+    ShowPlayer player(p);
     ASSERT_TRUE(player.begin({}));
     int64_t after_second = 0;
     while (player.run_once() && player.loops() < 100)

@@ -320,9 +320,8 @@ TEST_F(ShowFixture, PresentsThatReturnAtOnceArePacedBySleeping) {
 // A pause holds the clock, the music and the frames together; playing on,
 // the tick counter goes on from where it stopped, not from the wall clock.
 TEST_F(ShowFixture, PauseHoldsTicksAndMusicAndPlaysOnWithoutAJump) {
-    ShowClock show_clock(clock);
-    ShowPlatform p{display, music, dialogs, show_clock, kFakeScenes, {}};
-    ShowPlayer player(p, show_clock, {});
+    ShowPlatform p{display, music, dialogs, clock, kFakeScenes, {}};
+    ShowPlayer player(p);
     ASSERT_TRUE(player.begin({}));
     sync_callback(2);
     display.idles = -1000; // the fake's idle would end the show after a few

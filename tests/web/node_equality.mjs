@@ -5,7 +5,8 @@
 // - the first 30 s of vorn.xm: the samples' hash and every row's sync values
 //   with their sample positions, at 44.1 kHz;
 // - the sync timeline and the sync state at every order position;
-// - the page's main-loop step: which scene runs and the tick counter it gets.
+// - the page's pass of the player: which scene runs, the tick counter it
+//   gets, a pause; a hundred loops in flat memory.
 // Exits 77 (skipped) without a site.
 import { execFileSync } from 'node:child_process';
 import { existsSync, readdirSync, readFileSync } from 'node:fs';
@@ -88,31 +89,61 @@ for (let order = 0; order < 256; order++) {
 }
 check('sync state at every order position', states, native('states'));
 
-// ---- the page's main-loop step, against the program's main loop: the
+// ---- the page's pass of the player, against the program's main loop: the
 // scene number follows the sync values heard; the tick counter counts 70 per
-// second of audio clock from the moment the scene's loop began.
+// second of music heard from the moment the scene's loop began; a pause
+// holds the ticks and the music, and playing on goes on without a jump.
+// The music is heard at 1000 samples per second here, so samples are ms.
+const status = () => [...new Int32Array(show.HEAPU8.buffer, show._web_status(), 11)];
+const PAUSE = 1;
 show._web_setup(0);
-const steps = [
-  // [sync values to queue as [sample, value]], heard sample, ms -> scene, tick
-  [[], 0, 0, 0, 0],
-  [[], 100, 499, 0, 34], // 499 ms: 34.93 ticks, truncated
-  [[[1000, 2], [1000, 33]], 999, 500, 0, 35], // not heard yet
-  [[], 1000, 600, 2, 0], // heard: scene 2 starts its loop now
-  [[[2000, 2]], 2000, 1600, 2, 70], // the same scene again: no restart
-  [[[3000, 9]], 3000, 2000, -1, null], // 8..30: no scene runs
-  [[[4000, 2]], 4000, 2100, 2, 0], // back: a fresh start
-  [[[5000, 31]], 5000, 2200, 31, null], // the end
+show._web_begin(0, 0);
+const passes = [
+  // [sync values to queue as [sample, value]], control, heard sample -> scene, tick, paused (P) or ended (E)
+  [[], 0, 0, '0 0'],
+  [[], 0, 499, '0 34'], // 499 ms: 34.93 ticks, truncated
+  [[[1000, 2], [1000, 33]], 0, 999, '0 69'], // not heard yet
+  [[], 0, 1000, '2 0'], // heard: scene 2 starts its loop now
+  [[[2000, 2]], 0, 2000, '2 70'], // the same scene again: no restart
+  [[], PAUSE, 2100, 'P'], // paused at 2100 ms
+  [[], 0, 9000, 'P'], // what the clock reads meanwhile does not count
+  [[], PAUSE, 9000, '2 77'], // on from 2100 ms: 1100 ms into scene 2
+  [[], 0, 9100, '2 84'],
+  [[[10000, 9]], 0, 10000, '-1'], // 8..30: no scene runs
+  [[[11000, 2]], 0, 11000, '2 0'], // back: a fresh start
+  [[[12000, 31]], 0, 12000, 'E'], // the end
 ];
 let loop = '';
 let expected = '';
-for (const [events, heard, ms, scene, tick] of steps) {
+for (const [events, control, heard, want] of passes) {
   for (const [sample, value] of events) show._web_push_sync(sample, value);
-  const s = show._web_advance(heard, ms);
-  const t = s >= 0 && s < 8 && show._web_frame(ms) ? show._web_tick_counter() : null;
-  loop += `${heard} ${ms}: ${s} ${t}\n`;
-  expected += `${heard} ${ms}: ${scene} ${tick}\n`;
+  if (control) show._web_control(control);
+  const drew = show._web_run(heard, 1000, 0, 1) !== 0;
+  const [ended, paused, , , , scene, tick, , , , musicPaused] = status();
+  const got = ended ? 'E' : paused ? (musicPaused && !drew ? 'P' : 'P?') : drew ? `${scene} ${tick}` : `${scene}`;
+  loop += `${heard}: ${got}\n`;
+  expected += `${heard}: ${want}\n`;
 }
-check('main-loop step: scene and tick counter', loop, expected);
+check("the player's passes: scene, tick counter, pause", loop, expected);
+show._web_release();
+
+// ---- looping a hundred times through scene 1 and the metaballs: the
+// music is asked to start again each time, and the module's memory stays
+// within 2 MB of what it held after the second loop.
+show._web_setup(1);
+show._web_begin(0, 0);
+const heap = [];
+for (let n = 0; n < 100; n++) {
+  show._web_push_sync(0, 1);
+  show._web_push_sync(100, 6);
+  for (let i = 0; i < 10; i++) show._web_run(20 * i, 1000, 0, 1);
+  show._web_run(200, 1000, 1, 1); // the song's end: the show starts again
+  if (n === 1 || n === 99) heap.push(show.HEAPU8.length);
+}
+const [, , looping, loops, , , , musicSeeks, musicOrder, musicRow] = status();
+check('a hundred loops', `${looping} ${loops} ${musicSeeks} ${musicOrder} ${musicRow} ${heap[1] - heap[0] <= 2 << 20}`,
+  `1 100 100 0 0 true`);
+show._web_release();
 
 console.log(`${passed} passed, ${failed} failed`);
 process.exit(failed ? 1 : 0);

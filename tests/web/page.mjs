@@ -128,17 +128,24 @@ try {
     await page.waitForFunction((n) => window.vornStats.frames > n + 5, still.frames, { timeout: 3000 });
     const on = await stats(page);
     check('playing on from the same moment', on.heardSeconds - still.heardSeconds < 0.5, `${still.heardSeconds} -> ${on.heardSeconds} s`);
-    const to = await page.evaluate(() => window.vornPlaces.scenes[4].ms / 1000 + 0.5);
-    await page.evaluate((t) => {
+    // Dragged with the mouse from the thumb to the middle of scene 4.
+    const { from, to, end } = await page.evaluate(() => {
+      const starts = window.vornPlaces.scenes.map((s) => s.ms).sort((a, b) => a - b);
+      const four = window.vornPlaces.scenes[4].ms;
+      const next = starts.find((ms) => ms > four) ?? window.vornPlaces.endMs;
       const seek = document.getElementById('seek');
-      seek.value = String(t);
-      seek.dispatchEvent(new Event('change'));
-    }, to);
+      return { from: Number(seek.value), to: (four + next) / 2000, end: Number(seek.max) };
+    });
+    const x = (t) => bar.x + 8 + ((bar.width - 16) * t) / end; // the thumb is 16 px wide
+    await page.mouse.move(x(from), bar.y + bar.height / 2);
+    await page.mouse.down();
+    for (let i = 1; i <= 10; i++) await page.mouse.move(x(from + ((to - from) * i) / 10), bar.y + bar.height / 2);
+    await page.mouse.up();
     const landed = await page
       .waitForFunction((n) => window.vornStats.scene === 4 && window.vornStats.frames > n + 2, on.frames, { timeout: 5000 })
       .then(() => true, () => false);
     const after = await stats(page);
-    check('a seek by the bar lands in scene 4', landed, `scene ${after.scene}, show at ${(after.showMs / 1000).toFixed(1)} s, seek took ${after.seekMs?.toFixed(0)} ms`);
+    check('a seek by dragging the bar lands in scene 4', landed, `scene ${after.scene}, show at ${(after.showMs / 1000).toFixed(1)} s, seek took ${after.seekMs?.toFixed(0)} ms`);
     check('no console error with the bar', errors.length === 0, errors.join(' | '));
     await page.close();
   }
