@@ -130,6 +130,8 @@ bool SdlMusic::shutdown() {
 }
 
 void SdlMusic::pause(bool paused) {
+    // Playing on right after a seek (which pauses around itself) counts as the seek.
+    if (!paused && paused_.load(std::memory_order_relaxed) && !sought_) resumed_ = true;
     paused_.store(paused, std::memory_order_release);
     if (device_) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
 }
@@ -147,6 +149,7 @@ bool SdlMusic::seek(SongPosition at) {
     }
     const bool ok = player_->restart(rate_, at);
     queue_.clear();
+    sought_ = true;
     pending_at_ = 0;
     played_.store(0, std::memory_order_release);
     song_over_.store(!ok, std::memory_order_release);
@@ -169,19 +172,42 @@ void SdlMusic::deliver_sync() {
         held_back_sum_ += static_cast<double>(mixed - heard);
         ++held_back_count_;
     }
-    queue_.deliver_due(heard - static_cast<int64_t>(offset_ms_) * rate_ / 1000, callback_);
+    const int64_t due = heard - static_cast<int64_t>(offset_ms_) * rate_ / 1000;
+    int64_t oldest = 0;
+    if (queue_.next_sample(oldest) && oldest <= due) {
+        late_all_.add(due - oldest);
+        if (resumed_) late_after_resume_.add(due - oldest);
+        if (sought_) late_after_seek_.add(due - oldest);
+        resumed_ = sought_ = false;
+    }
+    queue_.deliver_due(due, callback_);
 }
 
 std::string SdlMusic::latency_report() const {
-    if (!held_back_count_) return {};
-    char line[160];
-    std::snprintf(line, sizeof line,
-                  "audio: %d Hz, device buffer %d frames; sync held back %.1f ms behind the mix "
-                  "on average, plus an offset of %d ms\n",
-                  rate_, device_frames_,
-                  held_back_sum_ / static_cast<double>(held_back_count_) * 1000.0 / rate_,
-                  offset_ms_);
-    return line;
+    std::string report;
+    char line[200];
+    if (held_back_count_) {
+        std::snprintf(line, sizeof line,
+                      "audio: %d Hz, device buffer %d frames; sync held back %.1f ms behind the "
+                      "mix on average, plus an offset of %d ms\n",
+                      rate_, device_frames_,
+                      held_back_sum_ / static_cast<double>(held_back_count_) * 1000.0 / rate_,
+                      offset_ms_);
+        report += line;
+    }
+    const auto ms = [this](double frames) { return frames * 1000.0 / rate_; };
+    const auto add = [&](const char* what, const Lateness& l) {
+        if (!l.count) return;
+        std::snprintf(line, sizeof line,
+                      "sync applied after being heard%s: mean %.1f ms, max %.1f ms (%lld rows)\n",
+                      what, ms(static_cast<double>(l.sum) / static_cast<double>(l.count)),
+                      ms(static_cast<double>(l.max)), static_cast<long long>(l.count));
+        report += line;
+    };
+    add("", late_all_);
+    add(" (first after playing on from a pause)", late_after_resume_);
+    add(" (first after a seek)", late_after_seek_);
+    return report;
 }
 
 void SdlMusic::audio_callback(void* self, Uint8* stream, int len) {

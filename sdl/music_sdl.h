@@ -18,6 +18,7 @@
 //                             queue is dropped, the heard clock starts over
 //   shutdown()                removes the callback, stops, frees, closes.
 #pragma once
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <string>
@@ -49,8 +50,10 @@ class SdlMusic : public Music {
     // The module file as already read, for startup() to load instead of
     // reading it again.
     void set_module_file(std::shared_ptr<const FileRead> file) { module_file_ = std::move(file); }
-    // One line on how far the sync values were held back behind the mixed
-    // sound on average, for --stats; empty without a sound device.
+    // For --stats: how far the sync values were held back behind the mixed
+    // sound on average (empty without a sound device), and how long after
+    // their row was heard they were applied: in all, and the first ones
+    // after each play-on from a pause and after each seek.
     std::string latency_report() const;
 
   private:
@@ -74,6 +77,14 @@ class SdlMusic : public Music {
     std::unique_ptr<HeardSample> heard_;
     double held_back_sum_ = 0; // sample frames between the mix and the heard sample
     int64_t held_back_count_ = 0;
+    // Sync values applied late, in sample frames after their row was heard:
+    // the oldest of each batch delivered.
+    struct Lateness {
+        int64_t count = 0, sum = 0, max = 0;
+        void add(int64_t late) { ++count, sum += late, max = std::max(max, late); }
+    };
+    Lateness late_all_, late_after_resume_, late_after_seek_;
+    bool resumed_ = false, sought_ = false; // the next batch is the first since
     size_t pending_at_ = 0; // samples of the current tick already handed out (in frames)
     SyncQueue queue_;
     std::atomic<int64_t> played_{0}; // sample frames handed to the device (or played silently)
