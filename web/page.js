@@ -38,6 +38,8 @@ const stats = {
   tick: 0,
   heardSeconds: 0, // audio clock: seconds of music heard
   syncLateMs: [], // for each sync value: how long after its row was heard it was applied
+  syncLateAfterResumeMs: [], // the same for the first value after each play-on from a pause
+  syncLateAfterSeekMs: [], // and after each seek
   starved: 0, // audio blocks the worklet padded with silence
   deviceUnderruns: null, // from the browser's playout statistics, where it has them
   outputLatency: 0, // seconds, as the audio context reports it
@@ -308,9 +310,10 @@ class Show {
     this.clock = null;
     this.rate = RATE;
     this.startFrame = null; // context sample frame where the music's sample 0 plays
-    this.sample = 0; // the music's sample heard at the last pass
+    this.sample = -1; // the music's sample heard at the last pass (-1: none yet)
     this.songOver = false; // the worklet has played the song to its end
     this.pending = []; // sample positions of queued sync values, for the sync statistics
+    this.firstAfter = null; // the list the next value's lateness also goes to (a pause, a seek)
     this.ended = false;
     this.raf = 0;
     this.timer = 0;
@@ -403,9 +406,10 @@ class Show {
     if (s.musicSeeks !== this.gen) {
       this.gen = s.musicSeeks;
       this.startFrame = null;
-      this.sample = 0;
+      this.sample = -1;
       this.songOver = false;
       this.pending = [];
+      this.firstAfter = stats.syncLateAfterSeekMs;
       this.node.port.postMessage({ type: 'seek', order: s.musicOrder, row: s.musicRow, gen: this.gen });
     }
     if (Boolean(s.musicPaused) !== this.musicPaused) {
@@ -416,6 +420,7 @@ class Show {
       } else {
         this.clock.resume();
         this.ctx.resume();
+        if (this.firstAfter !== stats.syncLateAfterSeekMs) this.firstAfter = stats.syncLateAfterResumeMs;
       }
     }
     this.paused = stats.paused = Boolean(s.paused);
@@ -429,12 +434,14 @@ class Show {
     return s;
   }
 
-  // The music's sample frame heard now, from where it last started; it
-  // stands while the music is paused (the context's clock may not).
+  // The music's sample frame heard now, from where it last started, or -1
+  // before its first sample is heard; it stands while the music is paused
+  // (the context's clock may not).
   heard() {
-    if (this.startFrame !== null && !this.musicPaused) {
+    if (this.startFrame === null) return -1;
+    if (!this.musicPaused) {
       this.sample = Math.max(this.sample, Math.floor(this.clock.now() * this.rate) - this.startFrame);
-      stats.heardSeconds = this.sample / this.rate;
+      stats.heardSeconds = Math.max(0, this.sample) / this.rate;
     }
     return this.sample;
   }
@@ -445,8 +452,11 @@ class Show {
     if (this.ended || !this.clock) return;
     const sample = this.heard();
     while (this.pending.length && this.pending[0] <= sample) {
-      stats.syncLateMs.push(((sample - this.pending.shift()) * 1000) / this.rate);
+      const late = ((sample - this.pending.shift()) * 1000) / this.rate;
+      stats.syncLateMs.push(late);
       if (stats.syncLateMs.length > 2000) stats.syncLateMs.shift();
+      if (this.firstAfter) this.firstAfter.push(late);
+      this.firstAfter = null;
     }
     const ptr = this.vorn._web_run(sample, this.rate, this.songOver ? 1 : 0, picture ? 1 : 0);
     const s = this.follow();
@@ -548,6 +558,8 @@ async function play() {
   stats.firstFrameAt = 0;
   stats.frames = 0;
   stats.syncLateMs = [];
+  stats.syncLateAfterResumeMs = [];
+  stats.syncLateAfterSeekMs = [];
   stats.error = '';
   try {
     const music = await Music.create(musicModule);

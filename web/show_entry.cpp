@@ -7,7 +7,7 @@
 //
 // Time is the audio clock. `heard` is the sample frame of the music heard
 // now (output latency included), counted from where the music last started
-// playing; the player's clock is the music heard in all, in whole ms, so it
+// playing, or -1 before its first sample is heard; the player's clock is the music heard in all, in whole ms, so it
 // stands still while the music is paused and, after a seek, until the
 // music from the new row is heard. Sync values arrive from the audio
 // worklet with the sample where their row starts and wait in a SyncQueue
@@ -90,7 +90,7 @@ std::vector<uint32_t> rgba(kFramePixels, 0u);
 // controls and keys as the page passes them on, the music as the page's
 // worklet plays it, and the clock of the music heard.
 struct Page : BufferDisplay, QuietMusic, Clock {
-    int64_t heard = 0;   // the sample heard, counted from where the music last started
+    int64_t heard = -1;  // the sample heard, counted from where the music last started
     int64_t rate = 1000; // sample frames per second
     int64_t base_ms = 0; // the music heard before it last started again (ms)
     bool song_over_now = false;
@@ -113,7 +113,7 @@ struct Page : BufferDisplay, QuietMusic, Clock {
     void pause(bool on) override { status.music_paused = on ? 1 : 0; }
     bool seek(SongPosition at) override {
         base_ms = now_ms();
-        heard = 0;
+        heard = -1;
         song_over_now = false;
         queue.clear();
         ++status.music_seeks;
@@ -122,7 +122,7 @@ struct Page : BufferDisplay, QuietMusic, Clock {
         return true;
     }
     bool song_over() override { return song_over_now; }
-    int64_t now_ms() override { return base_ms + heard * 1000 / rate; }
+    int64_t now_ms() override { return base_ms + std::max<int64_t>(0, heard) * 1000 / rate; }
 } page;
 NoDialogs no_dialogs;
 std::unique_ptr<ShowPlatform> platform;
