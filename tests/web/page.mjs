@@ -5,8 +5,8 @@
 //   although the page is kept busy for a second in the middle;
 // - a key ends the show with an offer to play again, which plays again;
 // - the bar sits below the picture with a mark where each scene begins; Space
-//   pauses picture and music and plays on from the same moment; dragging the
-//   bar lands in the scene it points into;
+//   pauses picture and music and plays on from the same moment, also when the
+//   tab was hidden meanwhile; dragging the bar lands in the scene it points into;
 // - ?start=scene:1 shows scene 1 within 2 s of the click (played up to there
 //   first); sync values, also the first after a pause and after a jump, are
 //   applied within a frame or two of being heard;
@@ -150,6 +150,29 @@ try {
       .then(() => true, () => false);
     const after = await stats(page);
     check('a seek by dragging the bar lands in scene 4', landed, `scene ${after.scene}, show at ${(after.showMs / 1000).toFixed(1)} s, seek took ${after.seekMs?.toFixed(0)} ms`);
+    // Paused just before the tab is hidden: still paused, on the same frame
+    // and moment, when it comes back; then it plays on.
+    const hide = (hidden) =>
+      page.evaluate((h) => {
+        if (h) {
+          window.showRaf = window.requestAnimationFrame;
+          window.requestAnimationFrame = () => 0;
+        } else window.requestAnimationFrame = window.showRaf;
+        Object.defineProperty(document, 'hidden', { configurable: true, get: () => h });
+        document.dispatchEvent(new Event('visibilitychange'));
+      }, hidden);
+    await page.keyboard.press(' ');
+    await hide(true);
+    const before = await stats(page);
+    await page.waitForTimeout(1500);
+    await hide(false);
+    await page.waitForTimeout(500);
+    const back = await stats(page);
+    await page.keyboard.press(' ');
+    const onAgain = await page.waitForFunction((n) => window.vornStats.frames > n + 5, back.frames, { timeout: 3000 }).then(() => true, () => false);
+    check('paused just before the tab is hidden: still paused when it comes back, then plays on',
+      back.paused && back.frames === before.frames && back.showMs === before.showMs && onAgain,
+      `${before.frames} -> ${back.frames} frames, ${before.showMs} -> ${back.showMs} ms, playing on: ${onAgain}`);
     check('no console error with the bar', errors.length === 0, errors.join(' | '));
     await page.close();
   }
