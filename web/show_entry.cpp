@@ -7,11 +7,11 @@
 //
 // Time is the audio clock. `heard` is the sample frame of the music heard
 // now (output latency included), counted from where the music last started
-// playing, or -1 before its first sample is heard; the player's clock is the music heard in all, in whole ms, so it
-// stands still while the music is paused and, after a seek, until the
-// music from the new row is heard. Sync values arrive from the audio
-// worklet with the sample where their row starts and wait in a SyncQueue
-// until that sample is heard.
+// playing, or -1 before its first sample is heard; the player's clock is
+// the music heard in all, in whole ms, so it stands still while the music
+// is paused and, after a seek, until the music from the new row is heard.
+// Sync values arrive from the audio worklet with the sample where their row
+// starts and wait in a SyncQueue until that sample is heard.
 //
 //   web_setup(loop)           as the program starts: screen size, tables,
 //                             the scenes' set-ups in order, sync reset; the
