@@ -141,7 +141,7 @@ bool ShowPlayer::run_once() {
     const bool music_end = sync_scene() == kSceneEnd || p_.music.song_over();
     if (looping_ && music_end && !p_.display.stop_asked()) {
         ++loops_;
-        if (go_to({})) p_.music.seek({});
+        seek({});
         return true;
     }
     return step != ShowLoop::Step::Ended;
