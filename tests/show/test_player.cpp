@@ -69,6 +69,20 @@ struct RealScenes : ::testing::Test {
         music = read_module_file("vorn.xm");
         set_up_tables_and_scenes(scene_table());
     }
+    // The show on a recorder (shown through `display`), able to seek and loop.
+    ShowPlatform on(Display& display, Recorder& recorder, PlayerSettings settings = {}) {
+        return {display,
+                recorder,
+                no_dialogs,
+                recorder,
+                scene_table(),
+                {},
+                {},
+                music,
+                nullptr,
+                std::move(settings),
+                {remember_start_state, restore_start_state}};
+    }
     void TearDown() override {
         for (const SceneOps& s : scene_table())
             s.release();
@@ -120,17 +134,7 @@ TEST_F(RealScenes, SeekLandsOnTheFirstFrameOfARecordingFromThere) {
     Recorder recorder(nowhere, whole);
     Steered display(recorder);
     display.press[40] = Control::Forward; // at 0.67 s, in order 1
-    ShowPlatform p{display,
-                   recorder,
-                   no_dialogs,
-                   recorder,
-                   scene_table(),
-                   {},
-                   {},
-                   music,
-                   nullptr,
-                   {},
-                   {remember_start_state, restore_start_state}};
+    ShowPlatform p = on(display, recorder);
     ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
     ShowPlayer player(p);
     ASSERT_TRUE(player.begin({}));
@@ -159,17 +163,7 @@ TEST_F(RealScenes, LoopingAHundredTimesKeepsMemoryFlat) {
     settings.module_file = music;
     settings.stop = &enough;
     Recorder recorder(nowhere, settings);
-    ShowPlatform p{recorder,
-                   recorder,
-                   no_dialogs,
-                   recorder,
-                   scene_table(),
-                   {},
-                   {},
-                   music,
-                   nullptr,
-                   {true, "."},
-                   {remember_start_state, restore_start_state}};
+    ShowPlatform p = on(recorder, recorder, {true, "."});
     ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
     ShowPlayer player(p);
     ASSERT_TRUE(player.begin({}));
