@@ -4,34 +4,23 @@
 
 SyncState sync_state{};
 
-namespace {
-// The byte a sync value writes (0: the scene number, k: flag k) and what it
-// writes there; false for values that change nothing.
-bool sync_write(uint32_t value, int& index, uint8_t& byte) {
-    if (value <= 31) {
-        index = 0;
-        byte = static_cast<uint8_t>(value);
-    } else if (value <= 40) {
-        index = static_cast<int>(value - 31);
-        byte = 1;
-    } else {
-        return false;
+std::optional<SyncWrite> sync_write(uint8_t scene_now, uint32_t value) {
+    if (value <= kSceneEnd) {
+        if (scene_now == kSceneEnd) return std::nullopt; // the end is final
+        return SyncWrite{0, static_cast<uint8_t>(value)};
     }
-    return true;
+    if (value <= kSceneEnd + kSyncFlagCount)
+        return SyncWrite{static_cast<int>(value - kSceneEnd), 1};
+    return std::nullopt;
 }
-} // namespace
 
 void sync_callback(uint32_t value) {
-    int index;
-    uint8_t byte;
-    if (sync_write(value, index, byte))
-        sync_state.bytes[index].store(byte, std::memory_order_relaxed);
+    if (const auto w = sync_write(sync_scene(), value))
+        sync_state.bytes[w->index].store(w->byte, std::memory_order_relaxed);
 }
 
 void apply_sync_value(SyncSnapshot& s, uint32_t value) {
-    int index;
-    uint8_t byte;
-    if (sync_write(value, index, byte)) s.bytes[index] = byte;
+    if (const auto w = sync_write(s.bytes[0], value)) s.bytes[w->index] = w->byte;
 }
 
 void sync_restore(const SyncSnapshot& s) {

@@ -12,16 +12,15 @@
 // No value is lost. When the ring is full (the consumer stalled: at 4096
 // entries that takes minutes of ordinary sync values, or seconds of a module
 // with dozens of W commands per row), push() folds the value into a summary
-// of the state the values imply instead: the last scene number (except that
-// a folded 31, the end of the show, stays), the set of flags raised, and
-// nothing for values 41 and up, which change nothing. Once folding has begun
-// every later value is folded too, so none overtakes the folded ones, until
-// the summary goes into the ring as ordinary entries: the raised flags'
-// values (32..40) in order, then the scene number, all with the sample of the
-// latest folded value. The consumer therefore ends in the state that
-// applying every value gives (but a folded end stays the end), and a folded
-// value comes due at the sample of the latest value folded with it, never
-// earlier than its own.
+// of the state the values imply instead: the last scene number (by the rule
+// of core/sync.h, so a folded 31, the end of the show, stays), the set of
+// flags raised, and nothing for values 41 and up, which change nothing. Once
+// folding has begun every later value is folded too, so none overtakes the
+// folded ones, until the summary goes into the ring as ordinary entries: the
+// raised flags' values (32..40) in order, then the scene number, all with
+// the sample of the latest folded value. The consumer therefore ends in the
+// state that applying every value gives, and a folded value comes due at the
+// sample of the latest value folded with it, never earlier than its own.
 //
 //   push(e)               producer: queues e; true when e went into the ring
 //                         as it is, false when it was folded into the summary
@@ -128,11 +127,14 @@ class SyncQueue {
     void fold(const TimedSync& e) {
         folding_ = true;
         fold_sample_ = e.sample;
-        if (e.value <= kSceneEnd) {
-            if (fold_scene_ != kSceneEnd) fold_scene_ = e.value;
-        } else if (e.value <= kSceneEnd + kSyncFlagCount) {
-            fold_flags_ |= 1u << (e.value - kSceneEnd);
-        }
+        // Before any scene number is folded, 0 stands for "not the end".
+        const uint8_t scene_now = fold_scene_ >= 0 ? static_cast<uint8_t>(fold_scene_) : 0;
+        const auto w = sync_write(scene_now, e.value);
+        if (!w) return;
+        if (w->index == 0)
+            fold_scene_ = w->byte;
+        else
+            fold_flags_ |= 1u << w->index;
     }
     void forget_summary() {
         folding_ = false;

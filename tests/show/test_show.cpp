@@ -11,9 +11,11 @@
 
 #include "core/screen.h"
 #include "core/sync.h"
+#include "music/xmp_player.h"
 #include "show/show.h"
 #include "show/show_clock.h"
 #include "show/show_player.h"
+#include "xm_builder.h"
 
 namespace {
 
@@ -342,4 +344,81 @@ TEST_F(ShowFixture, PauseHoldsTicksAndMusicAndPlaysOnWithoutAJump) {
     EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "music pause"), 1);
     EXPECT_EQ(std::count(g_log.begin(), g_log.end(), "music play on"), 1);
     EXPECT_FALSE(player.paused());
+}
+
+namespace {
+// The module played through libxmp into a sync queue, heard as far as a fake
+// clock says: a quarter of a row passes between two deliveries, and
+// `stall_rows` rows at the delivery numbered `stall_at`.
+class StallingMusic : public QuietMusic {
+  public:
+    StallingMusic(const std::vector<uint8_t>& module, int stall_at, int stall_rows)
+        : stall_at_(stall_at), stall_rows_(stall_rows) {
+        player_.set_sync_queue(&queue_);
+        ok = player_.load(module) && player_.start(kRate);
+    }
+    void deliver_sync() override {
+        heard_ += deliveries_++ == stall_at_ ? kRowFrames * stall_rows_ : kRowFrames / 4;
+        while (player_.tick_start() <= heard_ && player_.play_tick()) {
+        }
+        queue_.deliver_due(heard_, sync_callback);
+    }
+    bool ok = false;
+    static constexpr int64_t kRowFrames = 960; // speed 6 at 125 BPM, 8 kHz
+    int64_t heard() const { return heard_; }
+
+  private:
+    static constexpr int kRate = 8000;
+    XmpPlayer player_;
+    SyncQueue queue_;
+    int64_t heard_ = 0;
+    int deliveries_ = 0;
+    const int stall_at_, stall_rows_;
+};
+} // namespace
+
+// The show's end is never lost: a main loop that stalls across the music's
+// end and its wrap to a first row with W 0 still ends, and so does a row
+// that carries W 31 and W 0 together.
+TEST_F(ShowFixture, TheEndIsNotLostToAStallOrToValuesAfterItOnItsRow) {
+    constexpr uint8_t W = 0x20;
+    struct Case {
+        const char* name;
+        bool zero_beside_the_end; // W 0 after W 31 on the last row
+        int stall_rows;           // rows that pass at once from half a row before the end
+    };
+    const Case cases[] = {
+        {"unhindered", false, 0},
+        {"stalled across the end and the wrap's W 0", false, 3},
+        {"stalled across the end, the wrap's W 0 and W 3", false, 5},
+        {"W 31 and W 0 on one row", true, 0},
+        {"W 31 and W 0 on one row, stalled", true, 3},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SetUp();
+        XmTestModule m; // order 0: scene 0, then scene 3; order 1: scene 5, then the end
+        m.orders = {0, 1};
+        m.add_pattern(4);
+        m.add_pattern(4);
+        m.cell(0, 0, 0) = {0, 0, 0, W, 0};
+        m.cell(0, 2, 0) = {0, 0, 0, W, 3};
+        m.cell(1, 0, 0) = {0, 0, 0, W, 5};
+        m.cell(1, 3, 0) = {0, 0, 0, W, kSceneEnd};
+        if (c.zero_beside_the_end) m.cell(1, 3, 3) = {0, 0, 0, W, 0};
+        // The last row starts 7 rows in; delivery 26 hears 6.5 rows.
+        StallingMusic music_here(m.bytes(), c.stall_rows ? 26 : -1, c.stall_rows);
+        ASSERT_TRUE(music_here.ok);
+        ShowPlatform p{display, music_here, dialogs, clock, kFakeScenes, {}};
+        ShowLoop loop;
+        int steps = 0;
+        while (loop.step(p) != ShowLoop::Step::Ended && steps < 1000)
+            ++steps;
+        EXPECT_TRUE(loop.ended()) << steps << " steps, scene " << int(sync_scene());
+        EXPECT_EQ(sync_scene(), kSceneEnd);
+        // At the first end, not at the next pass's: before the music's eighth
+        // row, or as soon as the stall is over.
+        EXPECT_LT(music_here.heard(), (8 + c.stall_rows) * StallingMusic::kRowFrames);
+        EXPECT_FALSE(g_ticks[0].empty());
+    }
 }
