@@ -13,8 +13,11 @@
 //       delivered; the music that plays on from `at` delivers them.
 //       Copies the frame buffer as the last frame left it into `frame` and
 //       returns the show time of the next frame in ms (what the live clock
-//       goes on from), or -1 when the show ends first or the module cannot
-//       be played. on_frame(n), if set, is called after each frame drawn.
+//       goes on from), -1 when the show ends first or the module cannot be
+//       played, or kReplayGivenUp when on_frame asked to stop. on_frame(n),
+//       if set, is called after each frame drawn; it returns false to give
+//       the replay up there (a viewer ending the show in the middle of a
+//       jump), which leaves the show's state half way.
 #pragma once
 #include <array>
 #include <cstdint>
@@ -27,7 +30,8 @@
 #include "show/show_loop.h"
 
 constexpr FrameRate kReplayRate{60, 1};
+constexpr int64_t kReplayGivenUp = -2;
 
 int64_t replay_to(ShowLoop& loop, const std::array<SceneOps, kSceneCount>& scenes,
                   std::shared_ptr<const FileRead> module, SongPosition at, uint32_t* frame,
-                  const std::function<void(int64_t frames)>& on_frame = nullptr);
+                  const std::function<bool(int64_t frames)>& on_frame = nullptr);

@@ -53,15 +53,17 @@ int run_show(ShowPlatform& p) {
         p.display.open("Vorn", fullscreen);
         if (p.pacer) p.pacer->begin(p.display.refresh_hz(), p.display.vsync_granted());
         ShowPlayer player(p);
-        if (!player.begin(p.start)) {
+        // Ended by the viewer on the way to the start position: nothing plays.
+        const bool there = player.begin(p.start);
+        if (!there && !player.stopped()) {
             p.display.close();
             return music_failure();
         }
-        if (!p.music.start()) {
+        if (there && !p.music.start()) {
             p.display.close();
             return music_failure();
         }
-        while (player.run_once()) {
+        while (there && player.run_once()) {
         }
 
         for (const SceneOps& s : p.scenes)

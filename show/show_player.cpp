@@ -2,7 +2,9 @@
 #include "show/show_player.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cstdio>
+#include <optional>
 
 #include "core/clock.h"
 #include "core/screen.h"
@@ -23,23 +25,27 @@ ShowPlayer::ShowPlayer(ShowPlatform& p)
 }
 
 // The show from the state it has now (as set-up left it) played without
-// output up to `order`, with a word on the display while that takes long.
+// output up to `order`, with a word on the display while that takes long,
+// and given up as soon as the viewer ends the show.
 bool ShowPlayer::replay_to(SongPosition to) {
     uint32_t* frame = p_.display.lock();
     int64_t at = 0;
     if (!to.at_start()) {
         const int64_t started = clock_ms();
         const auto progress = [&](int64_t frames) {
-            if (frames % 30 != 0 || clock_ms() - started < 500) return;
+            if (p_.display.key_waiting()) return false;
+            if (frames % 30 != 0 || clock_ms() - started < 500) return true;
             char text[80];
             std::snprintf(text, sizeof text, "going to order position %d, row %d: %lld frames",
                           to.order, to.row, static_cast<long long>(frames));
             p_.display.note(text);
+            return true;
         };
         at = ::replay_to(loop_, p_.scenes, p_.module_file, to, frame, progress);
         p_.display.note("");
     }
     p_.display.unlock();
+    stopped_ = at == kReplayGivenUp;
     if (at < 0) return false;
     clock_.set(at);
     return true;
@@ -69,10 +75,19 @@ int ShowPlayer::current_order() {
     return found;
 }
 
+size_t ShowPlayer::jump_index(Control c, size_t i, int64_t since_ms) const {
+    if (c == Control::Restart) return 0;
+    if (c == Control::Forward) return std::min(i + 1, positions_.size() - 1);
+    return i > 0 && since_ms < 2000 ? i - 1 : i; // Back
+}
+
 void ShowPlayer::handle(Control c) {
     switch (c) {
     case Control::None:
-        return;
+    case Control::Back:
+    case Control::Forward:
+    case Control::Restart:
+        return; // jumps are run_once's
     case Control::Pause:
         paused_ = !paused_;
         if (paused_)
@@ -94,23 +109,6 @@ void ShowPlayer::handle(Control c) {
         looping_ = !looping_;
         std::fprintf(stderr, "vorn: looping %s\n", looping_ ? "on" : "off");
         return;
-    case Control::Back:
-    case Control::Forward:
-    case Control::Restart: {
-        int target = 0;
-        if (c != Control::Restart && !positions_.empty()) {
-            const int now = current_order();
-            const auto at = std::find(positions_.begin(), positions_.end(), now);
-            size_t i = static_cast<size_t>(at - positions_.begin());
-            if (c == Control::Forward)
-                i = std::min(i + 1, positions_.size() - 1);
-            else if (i > 0 && clock_.now_ms() - starts_ms_[i] < 2000)
-                --i;
-            target = positions_[i];
-        }
-        seek({target, 0});
-        return;
-    }
     }
 }
 
@@ -126,8 +124,30 @@ bool ShowPlayer::seek(SongPosition at) {
 }
 
 bool ShowPlayer::run_once() {
-    for (Control c; (c = p_.display.take_control()) != Control::None;)
-        handle(c);
+    // Every control waiting is taken now; the jumps among them fold into one,
+    // each going on from where the one before it leads (which began just now).
+    std::optional<size_t> jump;
+    for (Control c; (c = p_.display.take_control()) != Control::None;) {
+        if (c != Control::Back && c != Control::Forward && c != Control::Restart) {
+            handle(c);
+            continue;
+        }
+        if (positions_.empty()) {
+            jump = 0;
+        } else if (jump) {
+            jump = jump_index(c, *jump, 0);
+        } else {
+            const auto at = std::find(positions_.begin(), positions_.end(), current_order());
+            const size_t i = static_cast<size_t>(at - positions_.begin());
+            assert(i < positions_.size()); // current_order() is one of them
+            jump = jump_index(c, i, clock_.now_ms() - starts_ms_[i]);
+        }
+    }
+    if (jump) {
+        if (p_.display.key_waiting()) return false;
+        seek(positions_.empty() ? SongPosition{} : SongPosition{positions_[*jump], 0});
+        if (stopped_) return false;
+    }
     if (paused_) {
         last_step_ = ShowLoop::Step::Held;
         if (p_.display.key_waiting()) return false;
@@ -142,7 +162,7 @@ bool ShowPlayer::run_once() {
     if (looping_ && music_end && !p_.display.stop_asked()) {
         ++loops_;
         seek({});
-        return true;
+        return !stopped_;
     }
     return step != ShowLoop::Step::Ended;
 }

@@ -20,8 +20,14 @@
 //                   makes the next frame unless paused; false once the show
 //                   has ended (a key, the music's end without looping)
 //   seek(at)        goes to the row `at` now, as Back, Forward and Restart
-//                   do (a seek bar); false when the player cannot seek or the
-//                   show ends before `at`
+//                   do (a seek bar); false when the player cannot seek, the
+//                   show ends before `at`, or the viewer ends the show on
+//                   the way (stopped())
+//
+// A stop never waits: the jumps among the controls waiting are folded into
+// one, to where the last of them leads (Right, Right, Left from order 5: 6),
+// and a key that ends the show (or a signal) is looked for after every frame
+// a jump plays on its way, so it ends the show in the middle of a jump too.
 //
 // Controls: Pause stops the clock, the music and the frames together and
 // starts them again where they stopped. Back goes to the start of the order
@@ -51,6 +57,8 @@ class ShowPlayer {
     bool seek(SongPosition at);
 
     bool paused() const { return paused_; }
+    // Whether the viewer ended the show while a jump was on its way.
+    bool stopped() const { return stopped_; }
     bool looping() const { return looping_; }
     // How many times the show started again at its end.
     int loops() const { return loops_; }
@@ -67,6 +75,9 @@ class ShowPlayer {
     bool replay_to(SongPosition at);
     bool go_to(SongPosition at);
     void handle(Control c);
+    // Where a jump control leads from the order position positions_[i],
+    // which began `since_ms` ago: an index into positions_.
+    size_t jump_index(Control c, size_t i, int64_t since_ms) const;
 
     ShowClock clock_;
     ShowPlatform p_; // the platform given, on clock_
@@ -75,6 +86,7 @@ class ShowPlayer {
     std::vector<int> positions_;     // the order positions in playing order,
     std::vector<int64_t> starts_ms_; // and when each begins
     bool paused_ = false;
+    bool stopped_ = false;
     bool looping_;
     int loops_ = 0;
     int idle_passes_ = 0;

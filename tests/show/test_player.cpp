@@ -32,14 +32,21 @@ namespace {
 NoDialogs no_dialogs;
 
 // A display that hands out controls at given frames and keeps each frame's
-// checksum; everything else goes to the display underneath.
+// checksum; everything else goes to the display underneath. With
+// `stop_after` set, the key test reports a key from that many tests after
+// the first control is taken on.
 struct Steered : Display {
     Display& under;
-    std::map<size_t, Control> press; // before the frame with this index is made
+    std::map<size_t, std::vector<Control>> press; // before the frame with this index is made
     std::vector<uint32_t> sums;
+    int stop_after = -1;
+    int key_tests = -1; // since the first control was taken
     explicit Steered(Display& d) : under(d) {}
     void open(const char* t, bool f) override { under.open(t, f); }
-    bool key_waiting() override { return under.key_waiting(); }
+    bool key_waiting() override {
+        if (key_tests >= 0 && ++key_tests > stop_after && stop_after >= 0) return true;
+        return under.key_waiting();
+    }
     bool stop_asked() override { return under.stop_asked(); }
     uint32_t* lock() override { return under.lock(); }
     void present() override {
@@ -53,8 +60,10 @@ struct Steered : Display {
     Control take_control() override {
         const auto it = press.find(sums.size());
         if (it == press.end()) return Control::None;
-        const Control c = it->second;
-        press.erase(it);
+        const Control c = it->second.front();
+        it->second.erase(it->second.begin());
+        if (it->second.empty()) press.erase(it);
+        if (key_tests < 0) key_tests = 0;
         return c;
     }
 };
@@ -133,7 +142,7 @@ TEST_F(RealScenes, SeekLandsOnTheFirstFrameOfARecordingFromThere) {
     whole.module_file = music;
     Recorder recorder(nowhere, whole);
     Steered display(recorder);
-    display.press[40] = Control::Forward; // at 0.67 s, in order 1
+    display.press[40] = {Control::Forward}; // at 0.67 s, in order 1
     ShowPlatform p = on(display, recorder);
     ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
     ShowPlayer player(p);
@@ -143,6 +152,67 @@ TEST_F(RealScenes, SeekLandsOnTheFirstFrameOfARecordingFromThere) {
     EXPECT_EQ(player.current_order(), 2);
     EXPECT_EQ(display.sums[40], first.sum);
     EXPECT_NE(display.sums[39], first.sum);
+}
+
+// Jumps pressed together are played to once, to where the last of them
+// leads; a key that ends the show ends it in the middle of a jump, at the
+// next frame the jump plays on its way.
+TEST_F(RealScenes, JumpsPressedTogetherFoldIntoOneAndAStopNeverWaits) {
+    use(module(8), "player-jumps");
+    remember_start_state();
+    static int restores = 0;
+    using C = Control;
+    struct Case {
+        const char* name;
+        std::vector<Control> keys; // pressed at once in order 0, 0.33 s in
+        int stop_after;            // key tests until a key ends the show; -1: none
+        int order;                 // where the show then plays
+    };
+    std::vector<Control> storm;
+    for (int i = 0; i < 1000; ++i)
+        storm.push_back(i % 3 == 0 ? C::Back : i % 3 == 1 ? C::Forward : C::Restart);
+    storm.push_back(C::Forward);
+    const Case cases[] = {
+        {"Right, Right, Right, Left", {C::Forward, C::Forward, C::Forward, C::Back}, -1, 2},
+        {"a thousand jumps, Home, Right", storm, -1, 1},
+        {"past the last order", std::vector<Control>(20, C::Forward), -1, 7},
+        {"Right x5, a key while on the way", std::vector<Control>(5, C::Forward), 10, -1},
+        {"Right, a key before the jump starts", {C::Forward}, 0, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        restore_start_state();
+        restores = 0;
+        NullSink nowhere;
+        RecordSettings whole;
+        whole.module_file = music;
+        Recorder recorder(nowhere, whole);
+        Steered display(recorder);
+        display.press[20] = c.keys;
+        display.stop_after = c.stop_after;
+        ShowPlatform p = on(display, recorder);
+        p.start_state.restore = [] {
+            ++restores;
+            restore_start_state();
+        };
+        ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
+        ShowPlayer player(p);
+        ASSERT_TRUE(player.begin({}));
+        while (display.sums.size() < 20)
+            ASSERT_TRUE(player.run_once());
+        const bool going_on = player.run_once();
+        if (c.order < 0) {
+            EXPECT_FALSE(going_on);
+            EXPECT_EQ(player.stopped(), c.stop_after > 0); // a key before it: no jump at all
+            EXPECT_EQ(restores, c.stop_after > 0 ? 1 : 0);
+            // The key that ended it was the last thing looked at: no frame after it.
+            EXPECT_EQ(display.key_tests, c.stop_after + 1);
+            continue;
+        }
+        ASSERT_TRUE(going_on);
+        EXPECT_EQ(restores, 1);
+        EXPECT_EQ(player.current_order(), c.order);
+    }
 }
 
 // A hundred loops of a short show with the metaballs and scene 1: what the
