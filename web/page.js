@@ -40,6 +40,10 @@ const stats = {
   syncLateMs: [], // for each sync value: how long after its row was heard it was applied
   syncLateAfterResumeMs: [], // the same for the first value after each play-on from a pause
   syncLateAfterSeekMs: [], // and after each seek
+  // Passes of the player that left a sync value it had received and heard
+  // unapplied: judged by the music's own clock, so load cannot change it.
+  syncHeldOver: 0,
+  maxPassGapMs: 0, // the most music heard between two passes since the last seek (ms)
   starved: 0, // audio blocks the worklet padded with silence
   deviceUnderruns: null, // from the browser's playout statistics, where it has them
   outputLatency: 0, // seconds, as the audio context reports it
@@ -313,6 +317,8 @@ class Show {
     this.sample = -1; // the music's sample heard at the last pass (-1: none yet)
     this.songOver = false; // the worklet has played the song to its end
     this.pending = []; // sample positions of queued sync values, for the sync statistics
+    this.due = 0; // of those, the values heard since the music last started from a row
+    this.passSample = -1; // the sample heard at the last pass
     this.firstAfter = null; // the list the next value's lateness also goes to (a pause, a seek)
     this.ended = false;
     this.raf = 0;
@@ -393,9 +399,9 @@ class Show {
 
   // The player's state (web_status in show_entry.cpp).
   status() {
-    const s = new Int32Array(this.vorn.HEAPU8.buffer, this.vorn._web_status(), 11);
-    const [ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused] = s;
-    return { ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused };
+    const s = new Int32Array(this.vorn.HEAPU8.buffer, this.vorn._web_status(), 12);
+    const [ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused, delivered] = s;
+    return { ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused, delivered };
   }
 
   // After every pass of the player: the music follows what it asked (play on
@@ -409,6 +415,9 @@ class Show {
       this.sample = -1;
       this.songOver = false;
       this.pending = [];
+      this.due = 0;
+      this.passSample = -1;
+      stats.maxPassGapMs = 0;
       this.firstAfter = stats.syncLateAfterSeekMs;
       this.node.port.postMessage({ type: 'seek', order: s.musicOrder, row: s.musicRow, gen: this.gen });
     }
@@ -451,14 +460,22 @@ class Show {
   run(picture) {
     if (this.ended || !this.clock) return;
     const sample = this.heard();
+    if (this.passSample >= 0 && sample > this.passSample)
+      stats.maxPassGapMs = Math.max(stats.maxPassGapMs, ((sample - this.passSample) * 1000) / this.rate);
+    this.passSample = sample;
     while (this.pending.length && this.pending[0] <= sample) {
       const late = ((sample - this.pending.shift()) * 1000) / this.rate;
+      this.due++;
       stats.syncLateMs.push(late);
       if (stats.syncLateMs.length > 2000) stats.syncLateMs.shift();
       if (this.firstAfter) this.firstAfter.push(late);
       this.firstAfter = null;
     }
     const ptr = this.vorn._web_run(sample, this.rate, this.songOver ? 1 : 0, picture ? 1 : 0);
+    const after = this.status();
+    // A pass that plays (not paused, not starting the music again from a row)
+    // applies every value heard by then.
+    if (!after.paused && !after.ended && after.musicSeeks === this.gen && after.delivered < this.due) stats.syncHeldOver++;
     const s = this.follow();
     if (!ptr || this.ended) return;
     const rgba = new Uint8ClampedArray(this.vorn.HEAPU8.buffer, ptr, 320 * 240 * 4);
@@ -560,6 +577,8 @@ async function play() {
   stats.syncLateMs = [];
   stats.syncLateAfterResumeMs = [];
   stats.syncLateAfterSeekMs = [];
+  stats.syncHeldOver = 0;
+  stats.maxPassGapMs = 0;
   stats.error = '';
   try {
     const music = await Music.create(musicModule);

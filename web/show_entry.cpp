@@ -37,7 +37,7 @@
 //                             the music has played to its end. Returns the
 //                             frame's RGBA bytes for the canvas when it made
 //                             one and `picture` asks for it, else null
-//   web_status()              the player's state now, 11 int32 (below)
+//   web_status()              the player's state now, 12 int32 (below)
 //   web_release()             the scenes' releases in order
 //   web_probe_*               frame_probe.h, for the build comparison and timings
 //
@@ -75,8 +75,9 @@ struct Status {
     int32_t music_order = 0;
     int32_t music_row = 0;
     int32_t music_paused = 0;
+    int32_t delivered = 0; // sync values handed over since the music last started from a row
 };
-static_assert(sizeof(Status) == 11 * sizeof(int32_t));
+static_assert(sizeof(Status) == 12 * sizeof(int32_t));
 // page.js names the controls by these numbers.
 static_assert(static_cast<int>(Control::Pause) == 1 && static_cast<int>(Control::Back) == 2 &&
               static_cast<int>(Control::Forward) == 3 && static_cast<int>(Control::Restart) == 4 &&
@@ -105,10 +106,11 @@ struct Page : BufferDisplay, QuietMusic, Clock {
         return c;
     }
     void deliver_sync() override {
-        queue.deliver_due(heard, sync_callback);
+        size_t n = queue.deliver_due(heard, sync_callback);
         // The page pushes and runs on one thread: what the queue folded
         // while it was full goes in now that there is room.
-        if (queue.flush()) queue.deliver_due(heard, sync_callback);
+        if (queue.flush()) n += queue.deliver_due(heard, sync_callback);
+        status.delivered += static_cast<int32_t>(n);
     }
     void pause(bool on) override { status.music_paused = on ? 1 : 0; }
     bool seek(SongPosition at) override {
@@ -116,6 +118,7 @@ struct Page : BufferDisplay, QuietMusic, Clock {
         heard = -1;
         song_over_now = false;
         queue.clear();
+        status.delivered = 0;
         ++status.music_seeks;
         status.music_order = at.order;
         status.music_row = at.row;

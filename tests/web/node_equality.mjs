@@ -94,7 +94,7 @@ check('sync state at every order position', states, native('states'));
 // second of music heard from the moment the scene's loop began; a pause
 // holds the ticks and the music, and playing on goes on without a jump.
 // The music is heard at 1000 samples per second here, so samples are ms.
-const status = () => [...new Int32Array(show.HEAPU8.buffer, show._web_status(), 11)];
+const status = () => [...new Int32Array(show.HEAPU8.buffer, show._web_status(), 12)];
 const PAUSE = 1;
 show._web_setup(0);
 show._web_begin(0, 0);
