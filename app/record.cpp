@@ -5,8 +5,10 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -124,7 +126,8 @@ int run_recording(const RecordRequest& request) {
 
     // The output's place is settled before any work: a frames folder is
     // claimed (created, or empty, and locked); a video file's folder must
-    // exist, and the file is written under a working name of this run's own.
+    // exist and take new files, its name must not be a folder, and the file
+    // is written under a working name of this run's own.
     FrameFolder folder;
     std::string working;
     std::string error;
@@ -139,6 +142,23 @@ int run_recording(const RecordRequest& request) {
         if (!std::filesystem::is_directory(parent, ec)) {
             std::fprintf(stderr, "vorn: cannot write %s: the folder %s does not exist\n",
                          request.path.c_str(), parent.string().c_str());
+            return 1;
+        }
+        // What would only fail when the finished file is moved to its name,
+        // or when the working file is made, is refused before any frame.
+        if (std::filesystem::is_directory(request.path, ec)) {
+            std::fprintf(stderr,
+                         "vorn: cannot write %s: it is a folder. Name a file for the recording, "
+                         "e.g. %s/show%s\n",
+                         request.path.c_str(), request.path.c_str(),
+                         std::filesystem::path(request.path).extension().string().c_str());
+            return 1;
+        }
+        if (::access(parent.c_str(), W_OK | X_OK) != 0) {
+            std::fprintf(stderr,
+                         "vorn: cannot write %s: the folder %s cannot be written to (%s). Record "
+                         "into a folder of your own\n",
+                         request.path.c_str(), parent.string().c_str(), std::strerror(errno));
             return 1;
         }
         report_leftovers(request.path);

@@ -64,6 +64,13 @@ void install_stop_signals() {
     struct sigaction action {};
     action.sa_handler = on_signal;
     sigemptyset(&action.sa_mask);
+    // Once the show has started, a call the signal interrupts goes on
+    // (SA_RESTART) instead of failing with EINTR: the C library and libpng
+    // would take an interrupted write of a recording's frame for a failed
+    // one, and the stopped recording would be thrown away instead of kept.
+    // Nothing the show loads or records can wait for ever meanwhile: the
+    // loaders read only regular files (file_bytes.h), and reading or writing
+    // a regular file is not interrupted by a caught signal anyway.
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);

@@ -50,6 +50,13 @@ std::string open_failure_reason(int error_number) {
     }
 }
 
+std::string read_failure_reason(const FileRead& file) {
+    if (file.not_a_file)
+        return std::string("it is ") + file.not_a_file +
+               ", not a regular file. Put the data file of that name in its place";
+    return open_failure_reason(file.error_number);
+}
+
 std::string too_large_reason(uint64_t size, size_t limit, const char* kind) {
     char text[200];
     if (size == 0)

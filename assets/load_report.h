@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <string>
 
+#include "assets/file_bytes.h"
+
 // printf into a string, for the messages (at most 511 bytes).
 template <class... Values> std::string format_message(const char* pattern, Values... values) {
     char text[512];
@@ -35,6 +37,9 @@ struct LoadReport {
 // The English reason for a file that cannot be opened or read (errno value),
 // with what to do about it.
 std::string open_failure_reason(int error_number);
+// The same for a failed read_file_bytes() that is not too large: also for a
+// name that stands for a named pipe, a device or a socket.
+std::string read_failure_reason(const FileRead& file);
 
 // The English reason for a file larger than any file of its kind the show
 // reads: "it is SIZE bytes, more than any KIND (at most LIMIT MiB)", or for

@@ -51,7 +51,7 @@ Object load_object(const char* file_name, double scale, ObjectParts parts) {
                                      ": it is damaged or far more detailed than the show can "
                                      "draw. " +
                                      kExportHint + ", with at most 65536 points");
-    if (!file.read()) report.fail(cannot_open, open_failure_reason(file.error_number));
+    if (!file.read()) report.fail(cannot_open, read_failure_reason(file));
     const std::vector<uint8_t>& bytes = file.bytes;
     report.out += format_message("filstorlek %zu\n", bytes.size());
     LwoResult r =

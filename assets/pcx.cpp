@@ -97,7 +97,7 @@ Image read_picture(LoadReport& report, const WantedSize* wanted = nullptr) {
                     too_large_reason(file.size, kMaxPictureFileBytes, "picture the show uses") +
                         ": it is not a picture of the show's size, or it is damaged. " +
                         kPcxConvertHint);
-    if (!file.read()) report.fail(cannot_open(file_name), open_failure_reason(file.error_number));
+    if (!file.read()) report.fail(cannot_open(file_name), read_failure_reason(file));
     const std::vector<uint8_t>& bytes = file.bytes;
     if (wanted && bytes.size() >= kPcxHeaderSize + kPcxPaletteSize) {
         const PcxHeader h = read_pcx_header(bytes.data(), bytes.size());

@@ -68,8 +68,7 @@ bool XmpPlayer::load_file(const char* path, std::shared_ptr<const FileRead> modu
         return false;
     }
     if (!module->read()) {
-        error_ =
-            "cannot read " + full_path(path) + ": " + open_failure_reason(module->error_number);
+        error_ = "cannot read " + full_path(path) + ": " + read_failure_reason(*module);
         return false;
     }
     if (load(module->bytes)) {

@@ -48,6 +48,13 @@ bool FrameFolder::claim(const std::string& dir, bool overwrite, std::string& err
         return false;
     }
 #if !defined(_WIN32)
+    // An existing folder that takes no new files would fail only at the
+    // first file written.
+    if (!created_ && ::access(dir.c_str(), W_OK | X_OK) != 0) {
+        error = "cannot write frames into " + dir + ": the folder cannot be written to (" +
+                std::strerror(errno) + "). Record into a folder of your own";
+        return false;
+    }
     lock_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (lock_ < 0) {
         error = "cannot write " + dir + ": " + std::strerror(errno);

@@ -2,7 +2,8 @@
 //
 //   claim(dir, overwrite, error)  creates `dir` (only its last component: a
 //                                 missing parent is refused) or takes an
-//                                 existing empty folder. A folder that holds
+//                                 existing empty folder it may write into
+//                                 (one it may not is refused). A folder that holds
 //                                 anything is refused with the reason, unless
 //                                 `overwrite`: then the files of an earlier
 //                                 recording (frame_NNNNNN.png, its .part

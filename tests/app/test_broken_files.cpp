@@ -1,15 +1,19 @@
 // Broken data files as a user meets them: vorn --still over a copy of the
 // generated data with one file replaced (a short recording for the music,
-// which stills never read). Every case ends with status 255, the show's own
-// message on standard output, and one English line on standard error that
-// names the file's full path and the reason.
+// which stills never read), also by a named pipe, a device or a socket. Every case ends with status
+// 255, the show's own message on standard output, and one English line on standard error that names
+// the file's full path and the reason.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -81,6 +85,18 @@ std::function<void(const fs::path&)> padded(const std::string& name, size_t size
         b.insert(b.end() - static_cast<long>(at), size - b.size(), 0);
         bytes(b)(p);
     };
+}
+
+// A Unix socket's name, left behind by a server that has ended.
+void unix_socket(const fs::path& p) {
+    const int s = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(s, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(p.string().size(), sizeof address.sun_path);
+    std::strcpy(address.sun_path, p.c_str());
+    EXPECT_EQ(bind(s, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    close(s);
 }
 
 // The largest resident size of any child process waited for so far, in bytes.
@@ -196,10 +212,20 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
         // Refused by their size, before a byte is read.
         {"huge picture", "a1light1.pcx", sparse(kHuge), pcx_line,
          "it is 2147483648 bytes, more than any picture the show uses (at most 16 MiB)"},
+        // Not files: refused by what they are, before a read that could wait
+        // for ever (a pipe nobody writes to) or never end (/dev/zero).
         {"endless picture", "a1light1.pcx",
          [](const fs::path& p) { fs::create_symlink("/dev/zero", p); }, pcx_line,
-         "it holds more than any picture the show uses (at most 16 MiB): it went on past that "
-         "while it was read"},
+         "it is a device, not a regular file. Put the data file of that name in its place"},
+        {"named pipe as picture", "a1light1.pcx",
+         [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); }, pcx_line,
+         "it is a named pipe (FIFO), not a regular file. Put the data file of that name in its "
+         "place"},
+        {"socket as object", "env3.lwo", unix_socket, lwo_line,
+         "it is a socket, not a regular file"},
+        {"named pipe as module", "vorn.xm",
+         [](const fs::path& p) { ASSERT_EQ(mkfifo(p.c_str(), 0644), 0); }, kMusicFailure,
+         "it is a named pipe (FIFO), not a regular file", true, "cannot read"},
         {"object one byte too large", "env3.lwo", sparse(kMaxObjectFileBytes + 1), lwo_line,
          "it is 16777217 bytes, more than any LightWave object the show draws (at most 16 MiB)"},
         {"huge module", "vorn.xm", sparse(kHuge), "Midas my ass!, somethings smelly..\n",
@@ -230,9 +256,11 @@ TEST(BrokenFiles, EachIsRefusedWithTheShowsMessageAndAnEnglishReason) {
         const std::string action = c.records
                                        ? "--frames '" + (dir / "frames").string() + "' --to 1"
                                        : "--still 3:100 --out '" + (dir / "a.png").string() + "'";
+        // Under a timeout: a file that keeps the program waiting fails the
+        // case (status 124) instead of the whole test run.
         const CommandResult r =
-            run_command(std::string("'") + VORN_BINARY + "' " + action + " --data '" +
-                        dir.string() + "' 2>'" + err.string() + "'");
+            run_command(std::string("timeout -k 10 120 '") + VORN_BINARY + "' " + action +
+                        " --data '" + dir.string() + "' 2>'" + err.string() + "'");
         std::ifstream in(err);
         const std::string error_text{std::istreambuf_iterator<char>(in),
                                      std::istreambuf_iterator<char>()};

@@ -1,9 +1,10 @@
 // Faults a recording must survive, as a user meets them: Ctrl+C over an
 // earlier recording, a stop before the first frame, music that ends the show
 // at once or has no song, two runs writing one name or one folder, kill -9,
-// a full disk. One table: each case prepares a folder, runs a shell script
-// with the program, and states the exit status, a piece of the message and
-// the files left; some look into the files as well.
+// a full disk, outputs refused before any work. One table: each case
+// prepares a folder, runs a shell script with the program, and states the
+// exit status, a piece of the message and the files left; some look into the
+// files as well.
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
@@ -120,6 +121,10 @@ struct FaultCase {
     std::string files;   // files_left() afterwards
     std::function<void(const fs::path& d, const std::string& out)> check;
     bool needs_mount = false;
+    // The folder "ro" takes no new files: made read-only, or for root, who
+    // may write into it anyway, a read-only tmpfs. The output says DENIED
+    // for the system's reason.
+    bool read_only = false;
 };
 
 } // namespace
@@ -142,12 +147,45 @@ TEST(RecordFaults, EachLeavesNothingTheUsersFileOrAWholeRecording) {
              EXPECT_GT(cut.frames, 0);
              EXPECT_EQ(cut.frames, frames_said(out));
          }},
-        {"a stop before the first frame leaves nothing", module(2),
-         // Loading waits on a pipe (only scene 0 reads mulptext.pcx) while
-         // the signal comes.
-         "mv mulptext.pcx real.pcx && mkfifo mulptext.pcx && { $V --record s.mkv & p=$!; "
-         "sleep 0.5; kill -INT $p; cat real.pcx > mulptext.pcx; wait $p; }",
-         130, "nothing recorded: stopped before the first frame", "", nullptr},
+        {"a stop while it waits before the first frame leaves nothing", module(2),
+         // Standard error is a pipe that is full and read by nobody yet: the
+         // note that an earlier run's empty working file is removed waits on
+         // it when the signal comes; the pipe is read from then on.
+         ": > s.99999999.part.mkv && mkfifo err.pipe && exec 3<>err.pipe && "
+         "{ dd if=/dev/zero of=err.pipe bs=4096 count=1024 oflag=nonblock 2>/dev/null; "
+         "$V --record s.mkv 2>&3 & p=$!; "
+         "for i in $(seq 600); do [ -e s.99999999.part.mkv ] || break; sleep 0.05; done; "
+         "kill -TERM $p; tr -d '\\000' <err.pipe >&2 3>&- & t=$!; wait $p; s=$?; exec 3>&-; "
+         "wait $t; exit $s; }",
+         143, "nothing recorded: stopped before the first frame", "", nullptr},
+        // Refused in one line before any work (status 1, nothing made):
+        // a folder under the name asked for, a folder that takes no files.
+        {"a recording to a folder's name is refused before any frame", module(2),
+         "mkdir s.mp4 && $V --record s.mp4", 1, "it is a folder. Name a file for the recording", "",
+         [](const fs::path& d, const std::string& out) {
+             EXPECT_EQ(out, "vorn: cannot write " + (d / "s.mp4").string() +
+                                ": it is a folder. Name a file for the recording, e.g. " +
+                                (d / "s.mp4/show.mp4").string() + "\n");
+             EXPECT_TRUE(fs::is_empty(d / "s.mp4"));
+         }},
+        {"a recording into a folder that takes no files is refused before any frame", module(2),
+         "$V --record ro/s.mkv; a=$?; $V --frames ro; b=$?; $V --frames ro/f; c=$?; "
+         "exit $((a * 100 + b * 10 + c))",
+         111, "the folder cannot be written to (DENIED)", "",
+         [](const fs::path& d, const std::string& out) {
+             EXPECT_EQ(out, "vorn: cannot write " + (d / "ro/s.mkv").string() + ": the folder " +
+                                (d / "ro").string() +
+                                " cannot be written to (DENIED). Record into a "
+                                "folder of your own\n"
+                                "vorn: cannot write frames into " +
+                                (d / "ro").string() +
+                                ": the folder cannot be written to (DENIED). Record "
+                                "into a folder of your own\n"
+                                "vorn: cannot write " +
+                                (d / "ro/f").string() + ": DENIED\n");
+             EXPECT_TRUE(fs::is_empty(d / "ro"));
+         },
+         false, true},
         {"music that ends the show on its first row leaves nothing", first_row_ends_the_show(),
          "$V --record s.mp4 && exit 9; s=$?; $V --frames f; [ $? = $s ] && exit $s; exit 8", 1,
          "nothing recorded: the music ends the show before its first frame", "", nullptr},
@@ -238,6 +276,20 @@ TEST(RecordFaults, EachLeavesNothingTheUsersFileOrAWholeRecording) {
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.name);
         const fs::path d = show_dir("record-faults", c.music);
+        std::string denied = "Permission denied";
+        if (c.read_only) {
+            fs::create_directories(d / "ro");
+            if (geteuid() != 0) {
+                fs::permissions(d / "ro", fs::perms::all, fs::perm_options::remove);
+                fs::permissions(d / "ro", fs::perms::owner_read | fs::perms::owner_exec,
+                                fs::perm_options::add);
+            } else if (mount("tmpfs", (d / "ro").c_str(), "tmpfs", MS_RDONLY, "size=64k") == 0) {
+                denied = "Read-only file system";
+            } else {
+                std::printf("[ SKIPPED  ] %s: a read-only tmpfs cannot be mounted here\n", c.name);
+                continue;
+            }
+        }
         if (c.needs_mount) {
             fs::create_directories(d / "full");
             if (!can_mount() || mount("tmpfs", (d / "full").c_str(), "tmpfs", 0, "size=256k")) {
@@ -247,8 +299,16 @@ TEST(RecordFaults, EachLeavesNothingTheUsersFileOrAWholeRecording) {
             }
         }
         std::ofstream(d / "run.sh") << kPreamble << c.script << "\n";
-        const CommandResult r =
+        CommandResult r =
             run_command("cd '" + d.string() + "' && VORN=" + vorn() + " sh run.sh 2>&1 >/dev/null");
+        if (c.read_only) {
+            for (size_t at; (at = r.out.find(denied)) != std::string::npos;)
+                r.out.replace(at, denied.size(), "DENIED");
+            if (geteuid() == 0)
+                umount((d / "ro").c_str());
+            else
+                fs::permissions(d / "ro", fs::perms::owner_all, fs::perm_options::add);
+        }
         std::string message = c.message;
         const size_t at = message.find("MISSING");
         if (at != std::string::npos) message.replace(at, 7, (d / "missing").string());
