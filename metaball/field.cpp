@@ -19,18 +19,25 @@ float grid_coordinate(int n, float lo, float hi) {
     return static_cast<float>((1.0 - t) * lo + t * hi);
 }
 
+// Each blob's speed is kSpeedRange x (kRandMax + 1 - r) / kRandMax, just
+// above 0 to just above 3 (the product rounded to float, the quotient in
+// double); its three phase factors are r / kRandMax, 0 to 1.
+constexpr int kSpeedRange = 3;
+
 void draw_blob_parameters(Field& field) {
+    constexpr double kRandMax = vorn::kRandMax;
     vorn::srand(kBlobSeed);
     for (int k = 0; k < kBlobCount; ++k) {
         const int r1 = vorn::rand();
         const int r2 = vorn::rand();
         const int r3 = vorn::rand();
         const int r4 = vorn::rand();
+        const int above_r1 = vorn::kRandMax + 1 - r1; // 1 .. kRandMax + 1
         field.speeds[k] =
-            static_cast<float>(double(static_cast<float>((32768 - r1) * 3)) / 32767.0);
-        field.blobs[k].a = static_cast<float>(r2 / 32767.0);
-        field.blobs[k].b = static_cast<float>(r3 / 32767.0);
-        field.blobs[k].c = static_cast<float>(r4 / 32767.0);
+            static_cast<float>(double(static_cast<float>(above_r1 * kSpeedRange)) / kRandMax);
+        field.blobs[k].a = static_cast<float>(r2 / kRandMax);
+        field.blobs[k].b = static_cast<float>(r3 / kRandMax);
+        field.blobs[k].c = static_cast<float>(r4 / kRandMax);
     }
 }
 
@@ -196,8 +203,8 @@ struct NearSurfaceSampler {
         int near_total = 0;
         GridPoint* points = &field.grid[grid_index(i, j, 0)];
         for (int k = 0; k < kGridSize; ++k) {
-            const bool surely_below = bound[k] < 1 - kBoundMargin;
-            const bool surely_above = bound[k] / 2 > 1 + kBoundMargin;
+            const bool surely_below = bound[k] < kSurfaceLevel * (1 - kBoundMargin);
+            const bool surely_above = bound[k] / 2 > kSurfaceLevel * (1 + kBoundMargin);
             points[k].value = static_cast<float>(surely_below ? bound[k] : bound[k] / 2);
             // Appends k when the point is near the level, without a branch
             // on the data that the processor would often guess wrong: k
@@ -261,8 +268,9 @@ struct NearSurfaceSampler {
 // xy + zz lies between max(xy, zz) and twice that; so the sum of those
 // minimums, `bound`, puts the value between bound / 2 and bound. The
 // roundings of the sums move the value and the bound by less than
-// kBoundMargin of themselves. A point with bound < 1 - kBoundMargin lies
-// below the surface level, one with bound / 2 > 1 + kBoundMargin above it;
+// kBoundMargin of themselves. A point with bound below the surface level by
+// more than that margin lies below it, one with bound / 2 above it by more
+// than the margin lies above it;
 // the others, close to the level, get their exact values (a column's two
 // depths at a time, as in sample_field), and so do both ends of every grid
 // edge that crosses the level, which extraction interpolates along.

@@ -26,6 +26,15 @@ uint32_t le32(const uint8_t* p) {
            (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
+// A pattern cell: a first byte with bit 7 set is a packing head whose bits
+// 0..4 say which of the five fields follow; any other first byte is the
+// note, and all five fields follow.
+constexpr uint8_t kPackedCell = 0x80;
+constexpr uint8_t kAllFields = 0x1f; // note, instrument, volume, effect type, parameter
+constexpr int kFieldCount = 5;
+constexpr int kEffectTypeField = 3; // bit (and order) of the effect type
+constexpr int kParameterField = 4;  // and of its parameter
+
 // Decodes one pattern's packed cells; `cells` points at the first packed byte
 // (inside `out`'s copy, so W cells can be blanked in place).
 bool read_pattern(const uint8_t* cells, size_t packed_size, int rows, int channels,
@@ -37,20 +46,20 @@ bool read_pattern(const uint8_t* cells, size_t packed_size, int rows, int channe
         for (int ch = 0; ch < channels; ++ch) {
             if (pos >= packed_size) return false;
             uint8_t head = cells[pos];
-            uint8_t fields = 0x1f; // note, instrument, volume, effect, parameter
-            if (head & 0x80) {
-                fields = head & 0x1f;
+            uint8_t fields = kAllFields;
+            if (head & kPackedCell) {
+                fields = head & kAllFields;
                 ++pos;
             }
             size_t type_at = 0, param_at = 0;
             bool has_type = false, has_param = false;
-            for (int bit = 0; bit < 5; ++bit) {
+            for (int bit = 0; bit < kFieldCount; ++bit) {
                 if (!(fields & (1u << bit))) continue;
                 if (pos >= packed_size) return false;
-                if (bit == 3) {
+                if (bit == kEffectTypeField) {
                     has_type = true;
                     type_at = pos;
-                } else if (bit == 4) {
+                } else if (bit == kParameterField) {
                     has_param = true;
                     param_at = pos;
                 }

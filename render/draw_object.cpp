@@ -65,7 +65,7 @@ struct Amounts {
 ScreenCorner project(const Vec3& p, int32_t centre_x, int32_t centre_y) {
     ScreenCorner c;
     if (!(p.z > 0.0)) return c;
-    const double k = 256.0 / p.z;
+    const double k = perspective_scale(p.z);
     c.in_front = true;
     c.x = trunc_to_int32(p.x * k + centre_x);
     c.y = trunc_to_int32(p.y * k + centre_y);

@@ -10,7 +10,7 @@
 
 Vec3 transform_point(double x, double y, double z, const double m[3][3]) {
     return {x * m[0][0] + y * m[1][0] + z * m[2][0], x * m[0][1] + y * m[1][1] + z * m[2][1],
-            x * m[0][2] + y * m[1][2] + z * m[2][2] + 256.0};
+            x * m[0][2] + y * m[1][2] + z * m[2][2] + kViewDistance};
 }
 
 void compute_normals(Object& object) {

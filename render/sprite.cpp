@@ -218,7 +218,7 @@ void draw_vertex_sprites(uint32_t* frame, Object& object, SpriteBatch& batch, in
         const Vec3 p = transform_point(m.x, m.y, m.z, object.orientation);
         object.view_vertices[i] = p;
         if (!(p.z > 0.0)) continue; // behind the eye: no sprite
-        const double k = 256.0 / p.z;
+        const double k = perspective_scale(p.z);
         const int32_t size = trunc_to_int32(sprite_size * k);
         const int32_t y = trunc_to_int32(k * p.y * zoom + centre_y);
         const int32_t x = trunc_to_int32(k * zoom * p.x + centre_x);

@@ -1,6 +1,6 @@
 // Double-precision vector operations on vertex triples, and the two
 // operations that prepare an Object for drawing: transform_point (rotation
-// plus the +256 depth offset) and compute_normals (face and vertex normals
+// plus the view distance on depth) and compute_normals (face and vertex normals
 // from the current view vertices).
 //
 // Units: view-space units throughout (the loader's scaled model units); normals
@@ -33,9 +33,21 @@ inline Vec3 vec_normalise(Vec3 a) {
     return {a.x / length, a.y / length, a.z / length};
 }
 
-// The point as a row vector times the row-major matrix, then +256 on z:
-// x' = x*m00 + y*m10 + z*m20, y' = x*m01 + y*m11 + z*m21,
-// z' = x*m02 + y*m12 + z*m22 + 256.
+// The object renderer's perspective: transform_point puts an object's
+// centre kViewDistance units in front of the eye, and a point at depth z > 0
+// lands kFocalLength / z pixels per unit from the screen's centre.
+constexpr double kViewDistance = 256.0;
+constexpr double kFocalLength = 256.0;
+
+// Pixels per view unit at depth z (z > 0): what every projection of the
+// object renderer scales x, y and sizes by.
+inline double perspective_scale(double z) {
+    return kFocalLength / z;
+}
+
+// The point as a row vector times the row-major matrix, then kViewDistance
+// on z: x' = x*m00 + y*m10 + z*m20, y' = x*m01 + y*m11 + z*m21,
+// z' = x*m02 + y*m12 + z*m22 + kViewDistance.
 Vec3 transform_point(double x, double y, double z, const double matrix[3][3]);
 
 // Fills every face normal (unit normal of (p2 - p1) x (p2 - p0)) and every

@@ -24,9 +24,15 @@ namespace {
 // on the values 8n + k: eight single steps make one step with multiplier A^8
 // and increment C (A^7 + ... + A + 1), mod 2^32. A state is kept as two
 // 16-bit halves, so eight of them fit one register pair and a step is a few
-// 16-bit products (see step_states). For values below 32768,
-// v % 40 = v - 40 * ((v * 52429) >> 21) exactly.
+// 16-bit products (see step_states). The remainder by 40 is a multiply:
+// for values below 32768, v / 40 = (v * kFortiethReciprocal) >> 21 exactly.
 constexpr int kGenerators = 8;
+constexpr uint32_t kNoiseGreys = 40; // g = rand() % 40
+// ceil(2^21 / 40): 2^21 / 40 = 52428.8, so the error per unit of v is 0.2 /
+// 2^21 and stays below 1/40 of a step for every v < 2^15 (the rand's range).
+constexpr uint32_t kFortiethShift = 21;
+constexpr uint32_t kFortiethReciprocal = ((1u << kFortiethShift) + kNoiseGreys - 1) / kNoiseGreys;
+static_assert(kFortiethReciprocal == 52429u);
 
 // Multiplier and increment of n single steps of the shared generator.
 struct Steps {
@@ -64,8 +70,10 @@ States8 step_states(States8 s, Steps by) {
 void store_noise(uint32_t* out, States8 s) {
     using namespace px4;
     const Channels8 value = s.high & splat16(0x7FFFu);
-    const Channels8 fortieths = shift_right16<5>(mul16_high(value, splat16(52429u)));
-    const Channels8 g = value - fortieths * splat16(40u);
+    // The high half of the product is (v * r) >> 16; five more bits make 21.
+    const Channels8 fortieths = shift_right16<kFortiethShift - 16>(
+        mul16_high(value, splat16(static_cast<uint16_t>(kFortiethReciprocal))));
+    const Channels8 g = value - fortieths * splat16(kNoiseGreys);
     const Channels8 gg = g * splat16(0x0101u); // grey in both bytes
     store(out, interleave_low(gg, g));
     store(out + 4, interleave_high(gg, g));

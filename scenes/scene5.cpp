@@ -64,7 +64,7 @@ const std::vector<Projected>& project_grid(const Object& grid) {
     for_each_part(grid.vertex_count, [&grid](int32_t first, int32_t end) {
         for (int32_t i = first; i < end; ++i) {
             const Vec3& p = grid.view_vertices[i];
-            const double k = 256.0 / p.z;
+            const double k = perspective_scale(p.z);
             points[static_cast<size_t>(i)] = {p.z > 0.0, trunc_to_int32(k * p.x + kCentreX),
                                               trunc_to_int32(k * p.y + kCentreY),
                                               trunc_to_int32(kSpriteSize * k)};
