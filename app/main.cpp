@@ -8,6 +8,7 @@
 #include <iterator>
 
 #include "app/data_dir.h"
+#include "app/exit_status.h"
 #include "app/options.h"
 #include "app/record.h"
 #include "app/stop_signals.h"
@@ -58,32 +59,26 @@ class SleepingPaceClock : public PaceClock {
     void sleep_until_us(int64_t t) override { ::sleep_until_us(t); }
 };
 
-} // namespace
+// Says the reason and returns `status`.
+int refuse(const std::string& reason, int status) {
+    std::fprintf(stderr, "vorn: %s\n", reason.c_str());
+    return status;
+}
 
-int main(int argc, char** argv) {
-    Options o;
-    std::string error;
-    if (!parse_options(argc, argv, o, error)) {
-        std::fprintf(stderr, "vorn: %s (try vorn --help)\n", error.c_str());
-        return 2;
-    }
-    // From the first moment a signal ends the program with a word (see
-    // stop_signals.h), not silently.
-    install_stop_signals();
-    set_show_text_utf8(is_terminal(stdout) && locale_reads_utf8());
-    if (o.help) {
-        std::fputs(usage_text(), stdout);
-        return 0;
-    }
-    if (o.version) {
-        std::printf("vorn %s\n", VORN_VERSION);
-        return 0;
-    }
-    // Saved frames go where the program was started, not into the data folder.
-    std::error_code cwd_error;
-    const std::filesystem::path started_in = std::filesystem::current_path(cwd_error);
-    // The still is written where the user asked, not inside the data folder.
-    if (!o.out.empty()) o.out = std::filesystem::absolute(o.out).string();
+// --timeline: the module's order positions, times, scenes and flags.
+int print_timeline() {
+    const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
+    XmpPlayer player;
+    if (!player.load_file("vorn.xm", module_file) || !player.start(8000))
+        return refuse(player.error(), kExitBadData); // as for every data file the show cannot use
+    std::fputs(timeline_table(order_timeline(module_file->bytes)).c_str(), stdout);
+    return kExitDone;
+}
+
+// What --record, --frames and --or-record ask for (an empty path: play live).
+// --or-record records only where no display can be opened.
+RecordRequest recording_asked(const Options& o) {
+    std::string record = o.record;
     if (!o.or_record.empty() && o.record.empty() && o.frames.empty() && o.still.empty()) {
         std::string why;
         if (!display_available(why)) {
@@ -91,50 +86,28 @@ int main(int argc, char** argv) {
                          "vorn: %s, so the show is recorded to %s instead (about 2 to 5 minutes, "
                          "about 140 MB; play it with any video player)\n",
                          why.c_str(), o.or_record.c_str());
-            o.record = o.or_record;
+            record = o.or_record;
         }
     }
-    RecordRequest recording{o.frames.empty() ? o.record : o.frames,
-                            !o.frames.empty(),
-                            FrameRate{o.fps_num, o.fps_den},
-                            o.scale ? o.scale : 4,
-                            o.from,
-                            o.to,
-                            o.overwrite};
-    if (!recording.path.empty()) {
-        if (!recording.frames && !check_record_target(recording.path, error)) {
-            std::fprintf(stderr, "vorn: %s\n", error.c_str());
-            return 2;
-        }
-        recording.path = std::filesystem::absolute(recording.path).string();
-    }
-    const bool live = o.still.empty() && recording.path.empty();
-    set_load_progress(live || o.verbose);
-    if (!enter_data_dir(choose_data_dir(o.data_dir, program_dir()), error)) {
-        std::fprintf(stderr, "vorn: %s\n", error.c_str());
-        return 2;
-    }
-    if (o.timeline) {
-        const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
-        XmpPlayer player;
-        if (!player.load_file("vorn.xm", module_file) || !player.start(8000)) {
-            std::fprintf(stderr, "vorn: %s\n", player.error().c_str());
-            return 255; // as for every data file the show cannot use
-        }
-        std::fputs(timeline_table(order_timeline(module_file->bytes)).c_str(), stdout);
-        return 0;
-    }
-    if (!o.still.empty()) return run_still(o.still, o.out);
-    if (!recording.path.empty()) return run_recording(recording);
+    return {o.frames.empty() ? record : o.frames,
+            !o.frames.empty(),
+            FrameRate{o.fps_num, o.fps_den},
+            record_scale(o),
+            o.from,
+            o.to,
+            o.overwrite};
+}
+
+// The live show in a window or full screen, with sound; `started_in` is
+// where saved frames go.
+int play_live(const Options& o, const std::filesystem::path& started_in) {
+    std::string error;
     // Read once: --start's state comes from it and the player is given it.
     const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");
     SongPosition start;
     if (o.start) {
         const auto found = find_position(module_file->bytes, *o.start, "--start", error);
-        if (!found) {
-            std::fprintf(stderr, "vorn: %s\n", error.c_str());
-            return 2;
-        }
+        if (!found) return refuse(error, kExitBadRequest);
         start = found->at;
     }
     // Paced by the display, a frame takes a small part of its period on one
@@ -142,49 +115,85 @@ int main(int argc, char** argv) {
     // unpaced, frames come as fast as two bands can draw them.
     if (o.vsync) set_band_count(1);
     std::string why;
-    if (!display_available(why)) {
-        std::fprintf(stderr,
-                     "vorn: cannot open a display: %s. Start the show from a desktop session, "
-                     "or record it with --record FILE.mp4\n",
-                     why.c_str());
-        return 1;
-    }
+    if (!display_available(why))
+        return refuse("cannot open a display: " + why +
+                          ". Start the show from a desktop session, or record it with --record "
+                          "FILE.mp4",
+                      kExitFailed);
 
     const SdlLibrary sdl;
-    int code;
-    {
-        SdlDialogs dialogs;
-        LiveDisplay display(
-            {o.vsync, o.integer_scale, o.scale ? o.scale : 3, o.display, o.controls});
-        SdlMusic music(dialogs, o.no_sound, sync_callback);
-        music.set_audio_offset_ms(o.audio_offset_ms);
-        music.set_start(start);
-        music.set_module_file(module_file);
-        SteadyClock clock;
-        SleepingPaceClock pace_clock;
-        FramePacer pacer(pace_clock, o.vsync);
-        ShowAnswers answers{o.auto_sound, o.fullscreen};
-        if (o.no_sound && !answers.auto_sound) answers.auto_sound = true; // nothing to configure
-        ShowPlatform p{display,
-                       music,
-                       dialogs,
-                       clock,
-                       scene_table(),
-                       answers,
-                       start,
-                       module_file,
-                       &pacer,
-                       {o.loop, started_in.string(), save_numbered_frame},
-                       {remember_start_state, restore_start_state}};
-        const std::clock_t cpu_start = std::clock();
-        code = run_show(p);
-        if (o.stats && code == 0) {
-            const double cpu_s = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
-            std::printf("%supload ms:  mean %.2f (part of present)\nprocess CPU: %.1f s\n%s",
-                        pacer.report().c_str(), display.mean_upload_ms(), cpu_s,
-                        music.latency_report().c_str());
-            std::fflush(stdout);
-        }
+    SdlDialogs dialogs;
+    LiveDisplay display({o.vsync, o.integer_scale, window_scale(o), o.display, o.controls});
+    SdlMusic music(dialogs, o.no_sound, sync_callback);
+    music.set_audio_offset_ms(o.audio_offset_ms);
+    music.set_start(start);
+    music.set_module_file(module_file);
+    SteadyClock clock;
+    SleepingPaceClock pace_clock;
+    FramePacer pacer(pace_clock, o.vsync);
+    ShowAnswers answers{o.auto_sound, o.fullscreen};
+    if (o.no_sound && !answers.auto_sound) answers.auto_sound = true; // nothing to configure
+    ShowPlatform p{display,
+                   music,
+                   dialogs,
+                   clock,
+                   scene_table(),
+                   answers,
+                   start,
+                   module_file,
+                   &pacer,
+                   {o.loop, started_in.string(), save_numbered_frame},
+                   {remember_start_state, restore_start_state}};
+    const std::clock_t cpu_start = std::clock();
+    const int code = run_show(p);
+    if (o.stats && code == 0) {
+        const double cpu_s = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
+        std::printf("%supload ms:  mean %.2f (part of present)\nprocess CPU: %.1f s\n%s",
+                    pacer.report().c_str(), display.mean_upload_ms(), cpu_s,
+                    music.latency_report().c_str());
+        std::fflush(stdout);
     }
     return code;
+}
+
+} // namespace
+
+// The program's modes: help, version, the timeline, a still, a recording, or
+// the live show.
+int main(int argc, char** argv) {
+    Options o;
+    std::string error;
+    if (!parse_options(argc, argv, o, error))
+        return refuse(error + " (try vorn --help)", kExitBadRequest);
+    // From the first moment a signal ends the program with a word (see
+    // stop_signals.h), not silently.
+    install_stop_signals();
+    set_show_text_utf8(is_terminal(stdout) && locale_reads_utf8());
+    if (o.help) {
+        std::fputs(usage_text(), stdout);
+        return kExitDone;
+    }
+    if (o.version) {
+        std::printf("vorn %s\n", VORN_VERSION);
+        return kExitDone;
+    }
+    // Saved frames go where the program was started, and a still or a
+    // recording where the user asked, not into the data folder.
+    std::error_code cwd_error;
+    const std::filesystem::path started_in = std::filesystem::current_path(cwd_error);
+    if (!o.out.empty()) o.out = std::filesystem::absolute(o.out).string();
+    RecordRequest recording = recording_asked(o);
+    if (!recording.path.empty()) {
+        if (!recording.frames && !check_record_target(recording.path, error))
+            return refuse(error, kExitBadRequest);
+        recording.path = std::filesystem::absolute(recording.path).string();
+    }
+    set_load_progress((o.still.empty() && recording.path.empty()) || o.verbose);
+    if (!enter_data_dir(choose_data_dir(o.data_dir, program_dir()), error))
+        return refuse(error, kExitBadRequest);
+
+    if (o.timeline) return print_timeline();
+    if (!o.still.empty()) return run_still(o.still, o.out);
+    if (!recording.path.empty()) return run_recording(recording);
+    return play_live(o, started_in);
 }

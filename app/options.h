@@ -5,6 +5,12 @@
 
 #include "music/song_position.h"
 
+// The scale of the window live, and of each pixel in a recording, unless
+// --scale gives one (1 to kMaxScale).
+constexpr int kWindowScale = 3;
+constexpr int kRecordScale = 4;
+constexpr int kMaxScale = 10;
+
 struct Options {
     std::optional<bool> auto_sound;    // --auto-sound / --sound-setup
     std::optional<bool> fullscreen;    // --fullscreen / --windowed
@@ -13,7 +19,7 @@ struct Options {
     int audio_offset_ms = 0;           // --audio-offset MS
     std::optional<PositionName> start; // --start POSITION
     bool integer_scale = false;        // --integer-scale
-    int scale = 0;                     // --scale K (0: not given; the window's default is 3)
+    int scale = 0;                     // --scale K (0: not given)
     int display = -1;                  // --display N (-1: the system's choice)
     bool stats = false;                // --stats
     std::string data_dir;              // --data DIR
@@ -33,6 +39,14 @@ struct Options {
     bool help = false;
     bool version = false;
 };
+
+// The scale to use live and when recording.
+inline int window_scale(const Options& o) {
+    return o.scale ? o.scale : kWindowScale;
+}
+inline int record_scale(const Options& o) {
+    return o.scale ? o.scale : kRecordScale;
+}
 
 // Parses argv. On a bad argument returns false with a one-line reason in `error`.
 bool parse_options(int argc, const char* const* argv, Options& o, std::string& error);
