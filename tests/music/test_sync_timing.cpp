@@ -6,7 +6,6 @@
 #include "music/music_timeline.h"
 #include "music/sync_queue.h"
 #include "music/xmp_player.h"
-#include "scenes/consumed_flags.h"
 #include "test_support.h"
 #include "xm_builder.h"
 
@@ -184,7 +183,9 @@ TEST(XmpPlayerSync, AStalledMainLoopLosesNoValue) {
 
 TEST(SyncStateAtOrder, IsWhatTheRowsBeforeLeaveSet) {
     const std::vector<uint8_t> bytes = three_patterns().bytes();
-    auto state = [&](int order) { return sync_state_at_order(bytes, order, scene_consumed_flags); };
+    // The module selects scenes 0 and 7: scene 0 clears flag 3, scene 7 no flag.
+    const ConsumedFlags consumed = [](int scene) -> uint16_t { return scene == 0 ? 1u << 3 : 0; };
+    auto state = [&](int order) { return sync_state_at_order(bytes, order, consumed); };
     using B = std::vector<uint8_t>;
     ASSERT_TRUE(state(0));
     EXPECT_EQ(bytes_of(*state(0)), (B{0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
@@ -193,7 +194,7 @@ TEST(SyncStateAtOrder, IsWhatTheRowsBeforeLeaveSet) {
     ASSERT_TRUE(state(2));
     EXPECT_EQ(bytes_of(*state(2)), (B{7, 1, 0, 0, 1, 0, 0, 0, 0, 0}));
     EXPECT_FALSE(state(3)); // past the end
-    EXPECT_FALSE(sync_state_at_order({1, 2, 3}, 0, scene_consumed_flags));
+    EXPECT_FALSE(sync_state_at_order({1, 2, 3}, 0, consumed));
 
     // The live state takes a snapshot as it is.
     sync_restore(*state(2));

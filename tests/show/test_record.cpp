@@ -13,7 +13,6 @@
 #include <iterator>
 #include <string>
 
-#include "app/options.h"
 #include "core/screen.h"
 #include "core/sync.h"
 #include "media_probe.h"
@@ -100,63 +99,6 @@ TEST(Recorder, EachFrameShowsTheRowsStartedByItsTime) {
         EXPECT_TRUE(std::all_of(first5, log.scenes.end(), [](uint32_t s) { return s == 5; }));
         EXPECT_EQ(log.samples, c.samples);
         EXPECT_GT(log.peak, 1000);
-    }
-}
-
-TEST(Record, OptionsTakeRatesScalesAndPositionsWithinBounds) {
-    using Kind = PositionName::Kind;
-    struct Case {
-        std::vector<const char*> args;
-        bool ok;
-        int num = 0, den = 0, scale = 0;
-        Kind from_kind = Kind::Order;
-        int64_t from = -1; // -1: none given
-    };
-    const Case cases[] = {
-        {{"--record", "a.mp4"}, true, 60, 1, 0},
-        {{"--record", "a.mkv", "--fps", "60000/1001", "--scale", "2"}, true, 60000, 1001, 2},
-        {{"--frames", "d", "--fps", "240", "--from", "3", "--to", "5"},
-         true,
-         240,
-         1,
-         0,
-         Kind::Order,
-         3},
-        {{"--fps", "1"}, true, 1, 1, 0},
-        {{"--from", "1:24"}, true, 60, 1, 0, Kind::Time, 84000},
-        {{"--from", "0:05.25"}, true, 60, 1, 0, Kind::Time, 5250},
-        {{"--from", "84.5"}, true, 60, 1, 0, Kind::Time, 84500},
-        {{"--from", "90s"}, true, 60, 1, 0, Kind::Time, 90000},
-        {{"--from", "scene:4"}, true, 60, 1, 0, Kind::Scene, 4},
-        {{"--from", "1:60"}, false},
-        {{"--from", "1:5"}, false},
-        {{"--from", "scene:x"}, false},
-        {{"--from", "999"}, true, 60, 1, 0, Kind::Order, 999}, // the module names its range
-        {{"--from", "1000"}, false},
-        {{"--from", "-1"}, false},
-        {{"--from"}, false},
-        {{"--fps", "241"}, false},
-        {{"--fps", "0"}, false},
-        {{"--fps", "1/2"}, false},
-        {{"--fps", "24x"}, false},
-        {{"--scale", "11"}, false},
-        {{"--record", "a.mp4", "--frames", "d"}, false},
-    };
-    for (const Case& c : cases) {
-        std::vector<const char*> argv = {"vorn"};
-        argv.insert(argv.end(), c.args.begin(), c.args.end());
-        Options o;
-        std::string error;
-        SCOPED_TRACE(c.args.back());
-        ASSERT_EQ(parse_options(static_cast<int>(argv.size()), argv.data(), o, error), c.ok);
-        if (!c.ok) continue;
-        EXPECT_EQ(o.fps_num, c.num);
-        EXPECT_EQ(o.fps_den, c.den);
-        EXPECT_EQ(o.scale, c.scale);
-        ASSERT_EQ(o.from.has_value(), c.from >= 0);
-        if (o.from) {
-            EXPECT_TRUE(o.from->kind == c.from_kind && o.from->value == c.from);
-        }
     }
 }
 
