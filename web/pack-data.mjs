@@ -2,7 +2,7 @@
 //   node pack-data.mjs DATA_DIR OUT_FILE
 // Layout: a 4-byte little-endian length n, n bytes of JSON
 // [{"name": ..., "size": ...}, ...] in name order, then the files' bytes one
-// after another in that order. page.js unpacks it (unpackData).
+// after another in that order. files.js unpacks it (unpackData).
 import { readdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 

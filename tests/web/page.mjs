@@ -17,7 +17,9 @@
 // - with no animation frames (a hidden tab) the sync values still come due,
 //   and the pictures catch up with the music afterwards;
 // - a broken picture or module replaced through "your files" gives the
-//   loader's or the player's message on the page; a bad ?start= explains itself.
+//   loader's or the player's message on the page, a file that cannot be read
+//   is named (and none of those given with it is taken); a bad ?start=
+//   explains itself.
 // Prints the figures it measured. Exits 77 (skipped) without site, chromium
 // or playwright-core.
 import { join, resolve } from 'node:path';
@@ -278,6 +280,18 @@ try {
     await page.click('#ours');
     await page.waitForFunction(() => window.vornStats.phase === 'playing', null, { timeout: 30000 });
     check('our files again play', true);
+    // A drop with one file that cannot be read: the show ends naming it, and
+    // none of the files dropped with it is taken.
+    await page.evaluate(() => {
+      const unreadable = { name: 'vorn.xm', arrayBuffer: () => Promise.reject(new Error('it changed on disk')) };
+      const drop = new Event('drop', { cancelable: true });
+      Object.defineProperty(drop, 'dataTransfer', { value: { files: [new File(['x'], 'a1txt.pcx'), unreadable] } });
+      dispatchEvent(drop);
+    });
+    await page.waitForFunction(() => window.vornStats.phase === 'error', null, { timeout: 30000 });
+    const unread = await message(page);
+    check('a file that cannot be read is named, and none of its batch is taken',
+      /cannot be read.*vorn\.xm: it changed on disk/.test(unread) && (await page.isVisible('#again')) && !(await page.isVisible('#ours')), unread);
     await page.close();
   }
 } catch (e) {
