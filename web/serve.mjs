@@ -3,7 +3,7 @@
 // Prints the address, then serves until stopped. The tests start it too.
 import { createServer } from 'node:http';
 import { readFile } from 'node:fs/promises';
-import { extname, join, normalize, resolve } from 'node:path';
+import { extname, join, normalize, resolve, sep } from 'node:path';
 
 const types = {
   '.html': 'text/html; charset=utf-8',
@@ -16,10 +16,18 @@ const types = {
 
 export function serve(dir, port = 0) {
   const root = resolve(dir);
+  const inside = root.endsWith(sep) ? root : root + sep;
   const server = createServer(async (req, res) => {
-    const path = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    let path;
+    try {
+      path = decodeURIComponent(new URL(req.url, 'http://x').pathname);
+    } catch {
+      res.writeHead(400).end(); // a malformed address
+      return;
+    }
     const file = normalize(join(root, path === '/' ? 'index.html' : path));
-    if (!file.startsWith(root)) {
+    // Inside the site folder only (not in a neighbour whose name begins with its name).
+    if (!file.startsWith(inside)) {
       res.writeHead(403).end();
       return;
     }
