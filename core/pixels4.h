@@ -12,9 +12,8 @@
 // over after the last whole group of four.
 //
 //   Pixels4       four 32-bit pixels (lane 0 is the lowest address)
-//   Channels8     eight 16-bit values: the red, green, blue and top bytes of
-//                 two pixels, widened (see widen_low / widen_high), or any
-//                 eight 16-bit numbers (load16, interleave_low / high)
+//   Channels8     eight 16-bit numbers (load16, splat16; back to pixels
+//                 with interleave_low / high)
 //   Doubles2      two doubles side by side (the metaball arithmetic of two
 //                 vertices at once); they are rounded to float only where
 //                 round_to_float says so, each lane exactly as a cast would
@@ -184,26 +183,6 @@ inline Pixels4 add32(Pixels4 a, Pixels4 b) {
     return {{a.v[0] + b.v[0], a.v[1] + b.v[1], a.v[2] + b.v[2], a.v[3] + b.v[3]}};
 #endif
 }
-inline Pixels4 sub32(Pixels4 a, Pixels4 b) {
-#if defined(VORN_SSE2_VECTORS)
-    return {_mm_sub_epi32(a.v, b.v)};
-#else
-    return {{a.v[0] - b.v[0], a.v[1] - b.v[1], a.v[2] - b.v[2], a.v[3] - b.v[3]}};
-#endif
-}
-// Low 32 bits of each lane's product.
-inline Pixels4 mul32(Pixels4 a, Pixels4 b) {
-#if defined(VORN_SSE2_VECTORS)
-    // SSE2 multiplies only lanes 0 and 2 (even) or, shifted down, 1 and 3
-    // (odd) into 64-bit products; their low halves are interleaved back.
-    const __m128i even = _mm_mul_epu32(a.v, b.v);
-    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a.v, 32), _mm_srli_epi64(b.v, 32));
-    return {_mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
-                               _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)))};
-#else
-    return {{a.v[0] * b.v[0], a.v[1] * b.v[1], a.v[2] * b.v[2], a.v[3] * b.v[3]}};
-#endif
-}
 inline Pixels4 operator&(Pixels4 a, Pixels4 b) {
 #if defined(VORN_SSE2_VECTORS)
     return {_mm_and_si128(a.v, b.v)};
@@ -230,13 +209,6 @@ template <int n> inline Pixels4 shift_right32(Pixels4 a) {
     return {_mm_srli_epi32(a.v, n)};
 #else
     return {{a.v[0] >> n, a.v[1] >> n, a.v[2] >> n, a.v[3] >> n}};
-#endif
-}
-template <int n> inline Pixels4 shift_left32(Pixels4 a) {
-#if defined(VORN_SSE2_VECTORS)
-    return {_mm_slli_epi32(a.v, n)};
-#else
-    return {{a.v[0] << n, a.v[1] << n, a.v[2] << n, a.v[3] << n}};
 #endif
 }
 // All ones in each lane that is zero, else zero.
@@ -316,44 +288,6 @@ template <int n> inline Pixels4 shift_right16(Pixels4 a) {
 
 // ---- Channels8: to and from pixels ----
 
-// The bytes of pixels 0 and 1 (widen_low) or 2 and 3 (widen_high) as eight
-// 16-bit values.
-inline Channels8 widen_low(Pixels4 a) {
-#if defined(VORN_SSE2_VECTORS)
-    return {_mm_unpacklo_epi8(a.v, _mm_setzero_si128())};
-#else
-    Channels8 r;
-    for (int i = 0; i < 8; ++i)
-        r.v[i] = static_cast<uint16_t>((a.v[i / 4] >> (8 * (i % 4))) & 0xFFu);
-    return r;
-#endif
-}
-inline Channels8 widen_high(Pixels4 a) {
-#if defined(VORN_SSE2_VECTORS)
-    return {_mm_unpackhi_epi8(a.v, _mm_setzero_si128())};
-#else
-    Channels8 r;
-    for (int i = 0; i < 8; ++i)
-        r.v[i] = static_cast<uint16_t>((a.v[2 + i / 4] >> (8 * (i % 4))) & 0xFFu);
-    return r;
-#endif
-}
-// Sixteen values packed into bytes, low's eight first. Values above 255
-// become 255, values below 0 as signed 16-bit numbers become 0 (the
-// processor's pack).
-inline Pixels4 narrow(Channels8 low, Channels8 high) {
-#if defined(VORN_SSE2_VECTORS)
-    return {_mm_packus_epi16(low.v, high.v)};
-#else
-    Pixels4 r{{0, 0, 0, 0}};
-    for (int i = 0; i < 16; ++i) {
-        const int16_t s = static_cast<int16_t>(i < 8 ? low.v[i] : high.v[i - 8]);
-        const uint32_t byte = s < 0 ? 0u : s > 255 ? 255u : static_cast<uint32_t>(s);
-        r.v[i / 4] |= byte << (8 * (i % 4));
-    }
-    return r;
-#endif
-}
 // Pixels from pairs of lanes: pixel k is low lane k | high lane k << 16, for
 // lanes 0..3 (interleave_low) or 4..7 (interleave_high).
 inline Pixels4 interleave_low(Channels8 low, Channels8 high) {
@@ -391,15 +325,6 @@ inline Channels8 splat16(uint16_t a) {
     return {_mm_set1_epi16(static_cast<short>(a))};
 #else
     return {{a, a, a, a, a, a, a, a}};
-#endif
-}
-inline uint16_t lane16(Channels8 a, int n) {
-#if defined(VORN_SSE2_VECTORS)
-    alignas(16) uint16_t out[8];
-    _mm_store_si128(reinterpret_cast<__m128i*>(out), a.v);
-    return out[n];
-#else
-    return a.v[n];
 #endif
 }
 

@@ -1,7 +1,8 @@
-# The frame checksums once more, with every portable library built on the
-# plain C++ path of core/pixels4.h instead of its SSE2 one: both paths must
-# give the same frames.
-set(plain_srcs ${CMAKE_CURRENT_SOURCE_DIR}/scenes/test_frame_checksums.cpp)
+# The frame checksums and the vector layer's pinned lanes once more, with
+# every portable library built on the plain C++ path of core/pixels4.h
+# instead of its SSE2 one: both paths must give the same frames and lanes.
+set(plain_srcs ${CMAKE_CURRENT_SOURCE_DIR}/scenes/test_frame_checksums.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/core/test_pixels4.cpp)
 foreach(lib core render assets metaball effects scenes)
   file(GLOB lib_srcs CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${lib}/*.cpp)
   list(APPEND plain_srcs ${lib_srcs})
