@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "app/data_dir.h"
+#include "app/exit_status.h"
 #include "app/stop_signals.h"
 #include "core/sync.h"
 #include "music/music_timeline.h"
@@ -115,122 +116,106 @@ std::string keep_stopped(const std::string& working, const std::string& final_pa
     return "";
 }
 
-} // namespace
+// Prints the reason and returns `status`.
+int refuse(const std::string& reason, int status) {
+    std::fprintf(stderr, "vorn: %s\n", reason.c_str());
+    return status;
+}
 
-int run_recording(const RecordRequest& request) {
-    // Nothing is asked: from here on Ctrl+C or SIGTERM stops the recording
-    // (before its first frame, if it comes while the show loads), and a
-    // second one ends the program at once.
-    install_stop_signals();
-    mark_show_started();
-
-    // The output's place is settled before any work: a frames folder is
-    // claimed (created, or empty, and locked); a video file's folder must
-    // exist and take new files, its name must not be a folder, and the file
-    // is written under a working name of this run's own.
-    FrameFolder folder;
-    std::string working;
+// The output's place, settled before any work: a frames folder is claimed
+// (created, or empty, and locked); a video file's folder must exist and take
+// new files, its name must not be a folder, and the file is written under a
+// working name of this run's own (`working`). Returns kExitDone, or the exit
+// status after saying why.
+int settle_output(const RecordRequest& request, FrameFolder& folder, std::string& working) {
     std::string error;
-    if (request.frames) {
-        if (!folder.claim(request.path, request.overwrite, error)) {
-            std::fprintf(stderr, "vorn: %s\n", error.c_str());
-            return 1;
-        }
-    } else {
-        const std::filesystem::path parent = std::filesystem::path(request.path).parent_path();
-        std::error_code ec;
-        if (!std::filesystem::is_directory(parent, ec)) {
-            std::fprintf(stderr, "vorn: cannot write %s: the folder %s does not exist\n",
-                         request.path.c_str(), parent.string().c_str());
-            return 1;
-        }
-        // What would only fail when the finished file is moved to its name,
-        // or when the working file is made, is refused before any frame.
-        if (std::filesystem::is_directory(request.path, ec)) {
-            std::fprintf(stderr,
-                         "vorn: cannot write %s: it is a folder. Name a file for the recording, "
-                         "e.g. %s/show%s\n",
-                         request.path.c_str(), request.path.c_str(),
-                         std::filesystem::path(request.path).extension().string().c_str());
-            return 1;
-        }
-        if (::access(parent.c_str(), W_OK | X_OK) != 0) {
-            std::fprintf(stderr,
-                         "vorn: cannot write %s: the folder %s cannot be written to (%s). Record "
-                         "into a folder of your own\n",
-                         request.path.c_str(), parent.string().c_str(), std::strerror(errno));
-            return 1;
-        }
-        report_leftovers(request.path);
-        working = working_name(request.path, this_process());
-    }
+    if (request.frames)
+        return folder.claim(request.path, request.overwrite, error) ? kExitDone
+                                                                    : refuse(error, kExitFailed);
+    const std::filesystem::path parent = std::filesystem::path(request.path).parent_path();
+    std::error_code ec;
+    if (!std::filesystem::is_directory(parent, ec))
+        return refuse("cannot write " + request.path + ": the folder " + parent.string() +
+                          " does not exist",
+                      kExitFailed);
+    // What would only fail when the finished file is moved to its name, or
+    // when the working file is made, is refused before any frame.
+    if (std::filesystem::is_directory(request.path, ec))
+        return refuse("cannot write " + request.path +
+                          ": it is a folder. Name a file for the recording, e.g. " + request.path +
+                          "/show" + std::filesystem::path(request.path).extension().string(),
+                      kExitFailed);
+    if (::access(parent.c_str(), W_OK | X_OK) != 0)
+        return refuse("cannot write " + request.path + ": the folder " + parent.string() +
+                          " cannot be written to (" + std::strerror(errno) +
+                          "). Record into a folder of your own",
+                      kExitFailed);
+    report_leftovers(request.path);
+    working = working_name(request.path, this_process());
+    return kExitDone;
+}
 
-    RecordSettings settings;
-    settings.rate = request.rate;
-    settings.stop = stop_flag();
+// How long the recording is and how much of the show is played before it.
+struct Stretch {
+    int64_t from_ms = 0;   // where it starts in the show
+    int64_t length_ms = 0; // how long it runs (0 when the module cannot be read)
+};
 
-    // The module as the show will load it (read once: the player gets these
-    // bytes); if it cannot be read, the show itself reports that as it
-    // always does.
-    settings.module_file = read_module_file("vorn.xm");
+// The rows the stretch runs between, into `settings`: the recorder plays the
+// show from its start and keeps what follows `from` (so the stretch starts in
+// the state the whole show has there). --to may name the position just past
+// the last order: the end. False with the reason in `error` for a position
+// the module lacks or --to not after --from. A module that cannot be read
+// gives the whole show: the show itself reports it as it always does.
+bool find_stretch(const RecordRequest& request, RecordSettings& settings, Stretch& stretch,
+                  std::string& error) {
     const std::vector<uint8_t>& module = settings.module_file->bytes;
     XmSync sync;
-    const bool readable = read_xm_sync(module.data(), module.size(), sync, nullptr);
-    // The rows the stretch runs between: the recorder plays the show from its
-    // start and keeps what follows `from` (so the stretch starts in the state
-    // the whole show has there). --to may name the position just past the
-    // last order: the end.
-    int64_t from_ms = 0;
-    if (readable && request.from) {
+    if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return true;
+    if (request.from) {
         const auto found = find_position(module, *request.from, "--from", error);
-        if (found) settings.from = found->at, from_ms = found->start_ms;
+        if (!found) return false;
+        settings.from = found->at;
+        stretch.from_ms = found->start_ms;
     }
-    if (readable && error.empty() && request.to &&
-        !(request.to->kind == PositionName::Kind::Order &&
-          request.to->value == static_cast<int64_t>(sync.orders.size()))) {
+    const bool to_the_end = request.to && request.to->kind == PositionName::Kind::Order &&
+                            request.to->value == static_cast<int64_t>(sync.orders.size());
+    if (request.to && !to_the_end) {
         const auto found = find_position(module, *request.to, "--to", error);
-        if (found && found->start_ms <= from_ms)
+        if (!found) return false;
+        if (found->start_ms <= stretch.from_ms) {
             error = "--to " + request.to->text + " must come after --from" +
                     (request.from ? " " + request.from->text : std::string(" (the start)"));
-        if (found) settings.to = found->at;
-    }
-    if (!error.empty()) {
-        folder.release(true);
-        std::fprintf(stderr, "vorn: %s\n", error.c_str());
-        return 2;
-    }
-    const int64_t length_ms = readable ? show_length_ms(module, settings.from, settings.to) : 0;
-    const int64_t total = request.rate.frames_until(length_ms * kRecordRate / 1000);
-    const int64_t lead_in = request.rate.frames_until(from_ms * kRecordRate / 1000);
-
-    std::unique_ptr<FrameSink> sink;
-    if (request.frames) {
-        sink = std::make_unique<FrameFiles>(request.path, request.scale);
-    } else {
-        try {
-            sink = load_video_encoder(video_module_path(program_dir()), working, request.path,
-                                      *container_for(request.path), request.scale, request.rate);
-        } catch (const RecordError& e) {
-            std::fprintf(stderr, "vorn: %s\n", e.what());
-            return 1;
+            return false;
         }
+        settings.to = found->at;
     }
-    Recorder recorder(*sink, settings);
-    Progress progress(total, request.rate, isatty(STDERR_FILENO) != 0);
-    recorder.on_frame = [&](int64_t frames) { progress.update(frames); };
-    recorder.on_skip = [&](int64_t skipped) { progress.lead_in(skipped, lead_in); };
-    recorder.before_error = [&] { progress.finish(""); };
+    stretch.length_ms = show_length_ms(module, settings.from, settings.to);
+    return true;
+}
 
-    NoDialogs dialogs;
-    ShowPlatform platform{recorder, recorder, dialogs, recorder, scene_table(), {true, false}};
-    const int code = run_show(platform);
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+// Where the frames and the sound go: PNG files and a WAV file, or the video
+// encoder writing `working`; null after saying why it cannot be loaded.
+std::unique_ptr<FrameSink> open_sink(const RecordRequest& request, const std::string& working) {
+    if (request.frames) return std::make_unique<FrameFiles>(request.path, request.scale);
+    try {
+        return load_video_encoder(video_module_path(program_dir()), working, request.path,
+                                  *container_for(request.path), request.scale, request.rate);
+    } catch (const RecordError& e) {
+        refuse(e.what(), kExitFailed);
+        return nullptr;
+    }
+}
+
+// After the show ended with `code`: what was recorded goes to its name (or,
+// when stopped, beside it), or nothing is left under any name when the show
+// failed or recorded no frame. Ends the progress line with the summary and
+// returns the exit status.
+int hand_over(const RecordRequest& request, const Recorder& recorder, FrameSink& sink,
+              FrameFolder& folder, const std::string& working, Progress& progress, int code) {
     const int stopped = 128 + stop_signal_number();
-
-    // Nothing that failed or holds no frame is left under any name.
     if (code != 0 || recorder.frames() == 0) {
-        sink->discard();
+        sink.discard();
         folder.release(true);
         if (code != 0) {
             progress.finish("");
@@ -243,12 +228,13 @@ int run_recording(const RecordRequest& request) {
                                         ? "stopped before the first frame"
                                         : "the music ends the show before its first frame") +
                         "; " + what);
-        return recorder.interrupted() ? stopped : 1;
+        return recorder.interrupted() ? stopped : kExitFailed;
     }
 
     std::string place = request.path;
     std::string replaced;
     if (!request.frames) {
+        std::string error;
         std::error_code ec;
         if (recorder.interrupted()) {
             place = keep_stopped(working, request.path, error);
@@ -258,9 +244,9 @@ int run_recording(const RecordRequest& request) {
             if (existed) replaced = " (it replaces the earlier file of that name)";
         }
         if (place.empty()) {
-            sink->discard();
+            sink.discard();
             progress.finish("vorn: " + error);
-            return 1;
+            return kExitFailed;
         }
     }
 
@@ -276,5 +262,49 @@ int run_recording(const RecordRequest& request) {
         return stopped;
     }
     progress.finish("vorn: recorded " + place + replaced + ": " + line);
-    return 0;
+    return kExitDone;
+}
+
+} // namespace
+
+int run_recording(const RecordRequest& request) {
+    // Nothing is asked: from here on Ctrl+C or SIGTERM stops the recording
+    // (before its first frame, if it comes while the show loads), and a
+    // second one ends the program at once.
+    install_stop_signals();
+    mark_show_started();
+
+    FrameFolder folder;
+    std::string working;
+    if (const int status = settle_output(request, folder, working); status != kExitDone)
+        return status;
+
+    RecordSettings settings;
+    settings.rate = request.rate;
+    settings.stop = stop_flag();
+    // The module as the show will load it (read once: the player gets these bytes).
+    settings.module_file = read_module_file("vorn.xm");
+    Stretch stretch;
+    std::string error;
+    if (!find_stretch(request, settings, stretch, error)) {
+        folder.release(true);
+        return refuse(error, kExitBadRequest);
+    }
+
+    const std::unique_ptr<FrameSink> sink = open_sink(request, working);
+    if (!sink) return kExitFailed;
+    Recorder recorder(*sink, settings);
+    Progress progress(request.rate.frames_until(stretch.length_ms * kRecordRate / 1000),
+                      request.rate, isatty(STDERR_FILENO) != 0);
+    const int64_t lead_in = request.rate.frames_until(stretch.from_ms * kRecordRate / 1000);
+    recorder.on_frame = [&](int64_t frames) { progress.update(frames); };
+    recorder.on_skip = [&](int64_t skipped) { progress.lead_in(skipped, lead_in); };
+    recorder.before_error = [&] { progress.finish(""); };
+
+    NoDialogs dialogs;
+    ShowPlatform platform{recorder, recorder, dialogs, recorder, scene_table(), {true, false}};
+    const int code = run_show(platform);
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    return hand_over(request, recorder, *sink, folder, working, progress, code);
 }
