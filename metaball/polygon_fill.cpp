@@ -141,7 +141,7 @@ template <typename Edge> class PolygonEdgeWalk {
             row_end_ = first_whole(b.screen_y);
             if (y >= row_end_) continue;
             edge_ = Edge(a, b);
-            edge_.skip(y - first_whole(a.screen_y)); // rows above the frame
+            edge_.skip(y - first_whole(a.screen_y)); // rows above the band
         }
         return edge_;
     }

@@ -37,8 +37,8 @@ void set_orientation(Object& object, const Matrix3& rotation);
 void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                  int32_t centre_y);
 
-// How draw_object_distorted moves each corner in view space (the values are
-// the mode numbers of the drawing operation; any other number is `none`):
+// How draw_object_distorted moves each corner in view space (the enum's
+// values are the drawing operation's mode numbers 0, 1 and 2):
 //   jitter:  three vorn::rand() calls per corner (x, y, z); each coordinate
 //            grows by a random fraction in (0, 1] of amount * itself (z
 //            includes the +256)

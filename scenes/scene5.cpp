@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -180,6 +181,13 @@ void scene5_render(uint32_t* frame) {
     flash_on_cue(s.flash, frame, t);
 }
 
-// Frees nothing: the pictures and the grid stay until the process ends,
-// which follows at once.
-void scene5_release() {}
+// Frees the pictures, as the other scenes' releases do (the web page sets
+// the scenes up again for other files, and would otherwise keep every earlier
+// set of them); the grid stays, as every scene's objects do.
+void scene5_release() {
+    for (Image* picture : {&scene5.texture, &scene5.sprite, &scene5.scroller}) {
+        std::free(picture->pixels);
+        *picture = Image{};
+    }
+    scene5.sprites = SpriteBatch{};
+}

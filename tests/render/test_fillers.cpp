@@ -14,7 +14,7 @@
 
 namespace {
 
-// A face with stored texture coordinates (mapping_mode 1) and its object.
+// A face with stored texture coordinates (MappingMode::stored) and its object.
 struct StoredFace {
     Face face{};
     Object object;

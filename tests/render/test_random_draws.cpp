@@ -1,7 +1,7 @@
 // Thousands of random triangles, sprites and objects, many with coordinates
 // far outside the frame or behind the eye: nothing may be written outside the
 // 320 x 240 frame or the depth buffer, and no texel may be read from outside
-// the texture. DrawnRun under AddressSanitizer (VORN_SANITIZE) this also catches
+// the texture. Run under AddressSanitizer (VORN_SANITIZE), this also catches
 // stray reads and undefined arithmetic; without it the guard bands still see
 // stray writes, and guard texels with a marked top byte show stray reads in
 // the opaque fillers' output.
