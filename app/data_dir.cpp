@@ -35,7 +35,12 @@ bool enter_data_dir(const std::string& dir, std::string& error) {
     std::error_code ec;
     fs::current_path(dir, ec);
     if (ec) {
-        error = "cannot use the data folder " + dir + ": " + ec.message();
+        std::error_code abs_error;
+        const fs::path full = fs::absolute(dir, abs_error);
+        error = "cannot use the data folder " + (abs_error ? dir : full.string()) + ": " +
+                ec.message() +
+                ". Give --data a folder that holds the show's files (a copy of the build's "
+                "data folder, with your own files in it)";
         return false;
     }
     return true;

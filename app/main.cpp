@@ -181,7 +181,14 @@ int main(int argc, char** argv) {
     // recording where the user asked, not into the data folder.
     std::error_code cwd_error;
     const std::filesystem::path started_in = std::filesystem::current_path(cwd_error);
-    if (!o.out.empty()) o.out = std::filesystem::absolute(o.out).string();
+    if (!o.out.empty()) {
+        // One rule for every file the program writes: its name says its kind.
+        if (std::filesystem::path(o.out).extension() != ".png" &&
+            std::filesystem::path(o.out).extension() != ".PNG")
+            return refuse("cannot write \"" + o.out + "\": the file name must end in .png",
+                          kExitBadRequest);
+        o.out = std::filesystem::absolute(o.out).string();
+    }
     RecordRequest recording = recording_asked(o);
     if (!recording.path.empty()) {
         if (!recording.frames && !check_record_target(recording.path, error))

@@ -147,6 +147,10 @@ TEST_F(StillTest, ProgramWritesStillsAndReportsFailures) {
 
     r = run_vorn("--still 9:500 --out '" + out + "' --data '" + empty.string() + "'");
     EXPECT_EQ(r.status, 2) << r.output;
+    // A name that does not say PNG is refused, as --record's names are.
+    r = run_vorn("--still 7:500 --out '" + (work / "s5").string() + "'");
+    EXPECT_EQ(r.status, 2) << r.output;
+    EXPECT_FALSE(fs::exists(work / "s5"));
 
     if (!fs::exists(fs::path(VORN_TEST_DATA_DIR) / "a1txt.pcx"))
         GTEST_SKIP() << "no generated data in " << VORN_TEST_DATA_DIR;
