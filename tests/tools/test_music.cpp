@@ -5,6 +5,7 @@
 #include "generator.h"
 #include "music/composition.h"
 #include "music/music_timeline.h"
+#include "music/pattern_builder.h"
 #include "music/xm_sync.h"
 #include "music/xmp_player.h"
 
@@ -19,6 +20,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include <unistd.h>
@@ -280,6 +282,23 @@ TEST(Soundtrack, RenderedLoudnessStaysInBounds) {
     EXPECT_LT(peak, -0.1);
     EXPECT_GT(rms, -20.0);
     EXPECT_LT(rms, -10.0);
+}
+
+TEST(MelodyNotation, ReadsEachSignAndRefusesWhatIsNoTrackerNote) {
+    auto first_of = [](const std::string& token) { // the token, then holds to fill the pattern
+        std::string text = token;
+        for (int i = 1; i < 32; ++i)
+            text += " -";
+        return music::parse_melody(text.c_str())[0];
+    };
+    music::Token t = first_of("~Bb4!");
+    EXPECT_EQ(t.note, 59);
+    EXPECT_TRUE(t.slide && t.accent);
+    EXPECT_EQ(first_of("^").note, -1);
+    EXPECT_EQ(first_of("B7").note, 96);
+    for (const char* bad : {"~", "!", "~!", "H4", "C", "C10", "C4x", "Cb0", "B8"})
+        EXPECT_THROW(first_of(bad), std::invalid_argument) << bad;
+    EXPECT_THROW(music::parse_melody("C4 - -"), std::invalid_argument);
 }
 
 } // namespace

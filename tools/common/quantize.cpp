@@ -3,6 +3,7 @@
 #include "common/quantize.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 
@@ -83,21 +84,25 @@ size_t best_split(std::vector<Entry>& e, const Box& b) {
     return at;
 }
 
-} // namespace
+// Entries 1..255 of the palette; entry 0 is kept for pure black.
+constexpr size_t kMaxColours = 255;
+// k-means passes over the median cut's colours.
+constexpr int kRefinePasses = 6;
+// How much a difference in red, green and blue counts when a pixel looks
+// for its nearest colour: green most, blue least, as the eye sees.
+constexpr float kEyeWeight[3] = {1.0f, 1.2f, 0.8f};
 
-Indexed quantize(const Canvas& c, const QuantizeOptions& opt) {
-    Indexed out;
-    out.w = c.w;
-    out.h = c.h;
-    out.index.assign(size_t(c.w) * c.h, 0);
-    std::vector<uint8_t> rgb = to_rgb8(c);
-    size_t n = size_t(c.w) * c.h;
+uint32_t pack(uint8_t r, uint8_t g, uint8_t b) {
+    return uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+}
 
-    // Histogram of the non-black colours.
+// The distinct non-black colours of the picture with their pixel counts,
+// in increasing 0xRRGGBB order.
+std::vector<Entry> histogram(const std::vector<uint8_t>& rgb, size_t n) {
     std::vector<uint32_t> keys;
     keys.reserve(n);
     for (size_t i = 0; i < n; ++i) {
-        uint32_t k = uint32_t(rgb[i * 3]) << 16 | uint32_t(rgb[i * 3 + 1]) << 8 | rgb[i * 3 + 2];
+        uint32_t k = pack(rgb[i * 3], rgb[i * 3 + 1], rgb[i * 3 + 2]);
         if (k) keys.push_back(k);
     }
     std::sort(keys.begin(), keys.end());
@@ -109,71 +114,91 @@ Indexed quantize(const Canvas& c, const QuantizeOptions& opt) {
         entries.push_back({keys[i], uint32_t(j - i)});
         i = j;
     }
+    return entries;
+}
 
-    // Median cut into at most 255 boxes.
-    std::vector<float> pal; // r, g, b floats of entries 1..
-    if (!entries.empty()) {
-        std::vector<Box> boxes{{0, entries.size(), 0, 0}};
-        measure(entries, boxes[0]);
-        while (boxes.size() < 255) {
-            size_t pick = boxes.size();
-            double worst = 0;
-            for (size_t i = 0; i < boxes.size(); ++i)
-                if (boxes[i].error > worst) {
-                    worst = boxes[i].error;
-                    pick = i;
-                }
-            if (pick == boxes.size()) break;
-            Box b = boxes[pick];
-            size_t at = best_split(entries, b);
-            Box lo{b.begin, at, 0, 0}, hi{at, b.end, 0, 0};
-            measure(entries, lo);
-            measure(entries, hi);
-            boxes[pick] = lo;
-            boxes.push_back(hi);
-        }
-        for (const Box& b : boxes) {
-            double s[3] = {0, 0, 0}, cnt = 0;
-            for (size_t i = b.begin; i < b.end; ++i) {
-                for (int k = 0; k < 3; ++k)
-                    s[k] += double(ch(entries[i].rgb, k)) * entries[i].count;
-                cnt += entries[i].count;
+// Median cut: the box of largest error is split at its best point until
+// there are kMaxColours boxes or none has any error left. Reorders the
+// entries so that each box is a range of them.
+std::vector<Box> median_cut(std::vector<Entry>& entries) {
+    std::vector<Box> boxes{{0, entries.size(), 0, 0}};
+    measure(entries, boxes[0]);
+    while (boxes.size() < kMaxColours) {
+        size_t pick = boxes.size();
+        double worst = 0;
+        for (size_t i = 0; i < boxes.size(); ++i)
+            if (boxes[i].error > worst) {
+                worst = boxes[i].error;
+                pick = i;
             }
-            for (int k = 0; k < 3; ++k)
-                pal.push_back(float(s[k] / cnt));
-        }
-        // k-means refinement over the distinct colours.
-        size_t m = pal.size() / 3;
-        std::vector<uint32_t> owner(entries.size());
-        for (int iter = 0; iter < 6; ++iter) {
-            std::vector<double> sum(m * 3, 0.0), cnt(m, 0.0);
-            for (size_t i = 0; i < entries.size(); ++i) {
-                float r = float(ch(entries[i].rgb, 0)), g = float(ch(entries[i].rgb, 1)),
-                      b = float(ch(entries[i].rgb, 2));
-                float best = std::numeric_limits<float>::max();
-                uint32_t bi = 0;
-                for (size_t p = 0; p < m; ++p) {
-                    float dr = r - pal[p * 3], dg = g - pal[p * 3 + 1], db = b - pal[p * 3 + 2];
-                    float d = dr * dr + dg * dg + db * db;
-                    if (d < best) {
-                        best = d;
-                        bi = uint32_t(p);
-                    }
-                }
-                owner[i] = bi;
-                sum[bi * 3] += double(r) * entries[i].count;
-                sum[bi * 3 + 1] += double(g) * entries[i].count;
-                sum[bi * 3 + 2] += double(b) * entries[i].count;
-                cnt[bi] += entries[i].count;
-            }
-            for (size_t p = 0; p < m; ++p)
-                if (cnt[p] > 0)
-                    for (int k = 0; k < 3; ++k)
-                        pal[p * 3 + size_t(k)] = float(sum[p * 3 + size_t(k)] / cnt[p]);
-        }
+        if (pick == boxes.size()) break;
+        Box b = boxes[pick];
+        size_t at = best_split(entries, b);
+        Box lo{b.begin, at, 0, 0}, hi{at, b.end, 0, 0};
+        measure(entries, lo);
+        measure(entries, hi);
+        boxes[pick] = lo;
+        boxes.push_back(hi);
     }
+    return boxes;
+}
 
-    // Final palette: entry 0 black, the rest sorted by brightness, never black.
+// The mean colour of each box, weighted by pixel count: r, g, b floats.
+std::vector<float> box_means(const std::vector<Entry>& entries, const std::vector<Box>& boxes) {
+    std::vector<float> pal;
+    for (const Box& b : boxes) {
+        double s[3] = {0, 0, 0}, cnt = 0;
+        for (size_t i = b.begin; i < b.end; ++i) {
+            for (int k = 0; k < 3; ++k)
+                s[k] += double(ch(entries[i].rgb, k)) * entries[i].count;
+            cnt += entries[i].count;
+        }
+        for (int k = 0; k < 3; ++k)
+            pal.push_back(float(s[k] / cnt));
+    }
+    return pal;
+}
+
+// k-means refinement over the distinct colours: each colour goes to its
+// nearest palette colour, which moves to the mean of those it was given.
+void refine(const std::vector<Entry>& entries, std::vector<float>& pal) {
+    size_t m = pal.size() / 3;
+    for (int iter = 0; iter < kRefinePasses; ++iter) {
+        std::vector<double> sum(m * 3, 0.0), cnt(m, 0.0);
+        for (size_t i = 0; i < entries.size(); ++i) {
+            float r = float(ch(entries[i].rgb, 0)), g = float(ch(entries[i].rgb, 1)),
+                  b = float(ch(entries[i].rgb, 2));
+            float best = std::numeric_limits<float>::max();
+            uint32_t bi = 0;
+            for (size_t p = 0; p < m; ++p) {
+                float dr = r - pal[p * 3], dg = g - pal[p * 3 + 1], db = b - pal[p * 3 + 2];
+                float d = dr * dr + dg * dg + db * db;
+                if (d < best) {
+                    best = d;
+                    bi = uint32_t(p);
+                }
+            }
+            sum[bi * 3] += double(r) * entries[i].count;
+            sum[bi * 3 + 1] += double(g) * entries[i].count;
+            sum[bi * 3 + 2] += double(b) * entries[i].count;
+            cnt[bi] += entries[i].count;
+        }
+        for (size_t p = 0; p < m; ++p)
+            if (cnt[p] > 0)
+                for (int k = 0; k < 3; ++k)
+                    pal[p * 3 + size_t(k)] = float(sum[p * 3 + size_t(k)] / cnt[p]);
+    }
+}
+
+// Brightness in thousandths of a step: the luma weights of Rec. 601.
+int brightness(uint32_t k) {
+    return 299 * ch(k, 0) + 587 * ch(k, 1) + 114 * ch(k, 2);
+}
+
+// The palette's entries from 1 on: the colours rounded to 8 bits, sorted by
+// brightness, duplicates dropped, none black (one that rounds to black gets
+// a 1 in one of its channels). Returns how many entries were filled.
+size_t fill_palette(const std::vector<float>& pal, std::array<uint8_t, 768>& palette) {
     size_t m = pal.size() / 3;
     std::vector<uint32_t> cols;
     for (size_t p = 0; p < m; ++p) {
@@ -187,32 +212,35 @@ Indexed quantize(const Canvas& c, const QuantizeOptions& opt) {
         }
         cols.push_back(uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b));
     }
-    auto lum = [](uint32_t k) { return 299 * ch(k, 0) + 587 * ch(k, 1) + 114 * ch(k, 2); };
-    std::sort(cols.begin(), cols.end(),
-              [&](uint32_t a, uint32_t b) { return lum(a) != lum(b) ? lum(a) < lum(b) : a < b; });
+    std::sort(cols.begin(), cols.end(), [](uint32_t a, uint32_t b) {
+        return brightness(a) != brightness(b) ? brightness(a) < brightness(b) : a < b;
+    });
     cols.erase(std::unique(cols.begin(), cols.end()), cols.end());
     for (size_t p = 0; p < cols.size(); ++p)
         for (int k = 0; k < 3; ++k)
-            out.palette[(p + 1) * 3 + size_t(k)] = uint8_t(ch(cols[p], k));
-    size_t used = cols.size();
+            palette[(p + 1) * 3 + size_t(k)] = uint8_t(ch(cols[p], k));
+    return cols.size();
+}
 
-    auto nearest = [&](float r, float g, float b) {
-        float best = std::numeric_limits<float>::max();
-        size_t bi = 1;
-        for (size_t p = 1; p <= used; ++p) {
-            float dr = r - out.palette[p * 3], dg = g - out.palette[p * 3 + 1],
-                  db = b - out.palette[p * 3 + 2];
-            float d = dr * dr * 1.0f + dg * dg * 1.2f + db * db * 0.8f;
-            if (d < best) {
-                best = d;
-                bi = p;
-            }
+// The entry of 1..used closest to (r, g, b), by the eye's weights.
+uint8_t nearest(const std::array<uint8_t, 768>& palette, size_t used, float r, float g, float b) {
+    float best = std::numeric_limits<float>::max();
+    size_t bi = 1;
+    for (size_t p = 1; p <= used; ++p) {
+        float dr = r - palette[p * 3], dg = g - palette[p * 3 + 1], db = b - palette[p * 3 + 2];
+        float d = dr * dr * kEyeWeight[0] + dg * dg * kEyeWeight[1] + db * db * kEyeWeight[2];
+        if (d < best) {
+            best = d;
+            bi = p;
         }
-        return uint8_t(bi);
-    };
+    }
+    return uint8_t(bi);
+}
 
-    if (used == 0) return out;
-    // Map, with serpentine error diffusion when asked.
+// Each pixel's index: 0 for black, else the nearest of entries 1..used,
+// with serpentine Floyd-Steinberg error diffusion when asked.
+void map_pixels(const Canvas& c, const std::vector<uint8_t>& rgb, const QuantizeOptions& opt,
+                size_t used, Indexed& out) {
     std::vector<float> err(size_t(c.w + 2) * 2 * 3, 0.f);
     auto row_err = [&](int which, int x) -> float* {
         return &err[(size_t(which) * size_t(c.w + 2) + size_t(x + 1)) * 3];
@@ -240,7 +268,7 @@ Indexed quantize(const Canvas& c, const QuantizeOptions& opt) {
                 v[1] = g8;
                 v[2] = b8;
             }
-            uint8_t idx = nearest(v[0], v[1], v[2]);
+            uint8_t idx = nearest(out.palette, used, v[0], v[1], v[2]);
             out.index[i] = idx;
             if (!opt.dither) continue;
             int dir = rtl ? -1 : 1;
@@ -261,6 +289,25 @@ Indexed quantize(const Canvas& c, const QuantizeOptions& opt) {
             }
         }
     }
+}
+
+} // namespace
+
+Indexed quantize(const Canvas& c, const QuantizeOptions& opt) {
+    Indexed out;
+    out.w = c.w;
+    out.h = c.h;
+    out.index.assign(size_t(c.w) * c.h, 0);
+    std::vector<uint8_t> rgb = to_rgb8(c);
+    std::vector<Entry> entries = histogram(rgb, size_t(c.w) * c.h);
+    std::vector<float> pal; // r, g, b floats of entries 1..
+    if (!entries.empty()) {
+        pal = box_means(entries, median_cut(entries));
+        refine(entries, pal);
+    }
+    size_t used = fill_palette(pal, out.palette);
+    if (used == 0) return out;
+    map_pixels(c, rgb, opt, used, out);
     return out;
 }
 

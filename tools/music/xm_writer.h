@@ -25,6 +25,7 @@ enum Effect : uint8_t {
     kPortaDown = 0x2,
     kTonePorta = 0x3,
     kVibrato = 0x4,
+    kSetPanning = 0x8,
     kVolSlide = 0xA,
     kPatternBreak = 0xD,
     kSetVolume = 0xC,
@@ -46,6 +47,9 @@ constexpr uint8_t vol_slide_down(int s) {
 }
 constexpr uint8_t vol_slide_up(int s) {
     return uint8_t(0x70 + (s & 15));
+}
+constexpr uint8_t vol_fine_up(int s) {
+    return uint8_t(0x90 + (s & 15));
 }
 constexpr uint8_t vol_vibrato_depth(int d) {
     return uint8_t(0xB0 + (d & 15));
