@@ -75,7 +75,7 @@ void scene1_render(uint32_t* frame) {
 }
 
 // Frees the sprite, the overlay and the texture; the background and the two
-// objects stay until the process ends, which follows at once.
+// objects stay until the process ends.
 void scene1_release() {
     std::free(scene1.sprite.pixels);
     scene1.sprite = Image{};

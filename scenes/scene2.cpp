@@ -176,7 +176,7 @@ void scene2_render(uint32_t* frame) {
 }
 
 // Frees the overlay and the background; the two pictures, the greetings and
-// the rest stay until the process ends, which follows at once.
+// the rest stay until the process ends.
 void scene2_release() {
     std::free(scene2.overlay.pixels);
     scene2.overlay = Image{};

@@ -142,8 +142,7 @@ void scene3_render(uint32_t* frame) {
     draw_vertex_sprites(frame, s.object, s.sprites, 160, 120, 1.0, 32);
 }
 
-// Frees the sprite; the object stays until the process ends, which follows
-// at once.
+// Frees the sprite; the object stays until the process ends.
 void scene3_release() {
     std::free(scene3.sprite.pixels);
     scene3.sprite = Image{};

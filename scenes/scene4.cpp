@@ -58,7 +58,7 @@ void scene4_render(uint32_t* frame) {
 }
 
 // Frees the depth buffer and the texture; the object stays until the
-// process ends, which follows at once.
+// process ends.
 void scene4_release() {
     std::free(depth_buffer);
     depth_buffer = nullptr;

@@ -58,7 +58,7 @@ void scene6_render(uint32_t* frame) {
 }
 
 // Frees the metaball renderer's buffers; the two pictures stay until the
-// process ends, which follows at once.
+// process ends.
 void scene6_release() {
     metaball_release();
 }
