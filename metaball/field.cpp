@@ -151,19 +151,6 @@ void sample_field(Field& field) {
 
 namespace {
 
-// The working arrays of sample_field_near_surface, about 64 KiB: more than
-// some stacks hold (the web build's is 64 KiB), so they live in one static
-// object for the whole run. Each call writes every entry it reads before
-// reading it, so nothing passes from one call to the next; calls must not
-// overlap, which holds as the renderer samples its one field from one thread
-// (the two parts inside a call write entries of their own).
-struct NearSurfaceScratch {
-    double xy[kGridSize][kGridSize][kBlobCount]; // d.x^2 + d.y^2 per column and blob
-    bool exact[kGridPoints];                     // value and position set by this call
-    int32_t pending[kGridPoints];                // points whose exact values are due
-};
-NearSurfaceScratch near_surface_scratch;
-
 // How far the roundings can move a point's value and its bound, as a
 // fraction of themselves (see sample_field_near_surface).
 constexpr double kBoundMargin = 1e-5;
@@ -280,7 +267,7 @@ void sample_field_near_surface(Field& field) {
     for (int b = 0; b < kBlobCount; ++b)
         for (int k = 0; k < kGridSize; ++k)
             z_share[b][k] = kFieldStrength / s.zz[b][k];
-    NearSurfaceScratch& scratch = near_surface_scratch;
+    NearSurfaceScratch& scratch = field.near_surface.get();
     const NearSurfaceSampler sampler{field, s, z_share, scratch};
 
     // Bit i of below_level[j][k] is set when point (i, j, k) lies below the

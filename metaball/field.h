@@ -6,6 +6,7 @@
 // units in front of the eye; a single blob's field 62500 / distance^2 reaches
 // the surface level 1.0 at distance 250. Ticks are 1/70 s.
 #pragma once
+#include "core/scratch.h"
 #include <cstdint>
 
 #include "metaball/vector.h"
@@ -28,10 +29,23 @@ struct GridPoint {
     float value = 0;
 };
 
+// The working arrays of sample_field_near_surface, about 64 KiB: more than
+// some stacks hold (the web build's is 64 KiB), so the field owns them. Each
+// call writes every entry it reads before reading it, so nothing passes from
+// one call to the next; calls on one field must not overlap, which holds as
+// the renderer samples its field from one thread (the two parts inside a call
+// write entries of their own).
+struct NearSurfaceScratch {
+    double xy[kGridSize][kGridSize][kBlobCount]; // d.x^2 + d.y^2 per column and blob
+    bool exact[kGridPoints];                     // value and position set by this call
+    int32_t pending[kGridPoints];                // points whose exact values are due
+};
+
 struct Field {
     Blob blobs[kBlobCount];
     float speeds[kBlobCount] = {};
     GridPoint grid[kGridPoints]; // point (i, j, k) at i * 400 + j * 20 + k
+    Scratch<NearSurfaceScratch> near_surface;
 };
 
 inline int grid_index(int i, int j, int k) {

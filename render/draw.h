@@ -15,6 +15,7 @@
 
 #include "core/image.h"
 #include "core/mesh.h"
+#include "core/scratch.h"
 #include "render/fill.h"
 
 // A 3 x 3 rotation, row-major, for row vectors (a point p maps to p x M).
@@ -100,6 +101,9 @@ class SpriteBatch {
         int32_t width, height, centre_x, centre_y;
     };
     void draw_all(uint32_t* frame, const std::vector<Place>& places);
+    // Room for the places of a frame's draw_all, kept so that a frame
+    // allocates nothing; nothing in it lasts from one frame to the next.
+    Scratch<std::vector<Place>> places;
 
   private:
     static constexpr int32_t kLargest = 128;

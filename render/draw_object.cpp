@@ -39,7 +39,7 @@ struct ScreenCorner {
 // holds nothing a later call reads. There is one, so draw calls must not run
 // at the same time (the show draws from one thread, core/bands.h); inside a
 // call, the parts and bands write only their own entries.
-struct Scratch {
+struct DrawScratch {
     std::vector<ScreenCorner> corners;        // per vertex: its projected corner
     std::vector<uint8_t> used;                // per vertex: 1 when some face uses it
     std::vector<Vec3> jittered;               // per face corner (3 per face): its view point
@@ -47,8 +47,8 @@ struct Scratch {
     DepthSeam seam;                           // the two bands' shared depth entry
 };
 
-Scratch& scratch() {
-    static Scratch s;
+DrawScratch& scratch() {
+    static DrawScratch s;
     return s;
 }
 
@@ -131,7 +131,7 @@ void project_every_vertex(Object& object, std::vector<ScreenCorner>& corners, in
 // Distortion::stretch) and projected; unused vertices stay untouched. The
 // object's list of each vertex's faces tells which are used, where it has
 // one; otherwise `used` is filled from the faces.
-void project_used_vertices(Object& object, Scratch& s, int32_t centre_x, int32_t centre_y,
+void project_used_vertices(Object& object, DrawScratch& s, int32_t centre_x, int32_t centre_y,
                            const Amounts& amount, Distortion mode) {
     const int32_t* uses = object.vertex_face_start;
     if (!uses) {
@@ -157,7 +157,7 @@ void project_used_vertices(Object& object, Scratch& s, int32_t centre_x, int32_t
 // face: a part of the faces starts the generator where the faces before it
 // leave it, and the generator is given back past all of them. The last face
 // to use a vertex leaves its view position.
-void project_jittered_corners(Object& object, Scratch& s, int32_t centre_x, int32_t centre_y,
+void project_jittered_corners(Object& object, DrawScratch& s, int32_t centre_x, int32_t centre_y,
                               const Amounts& amount) {
     constexpr uint64_t kPerFace = 9;
     const vorn::RandStream start = vorn::rand_take();
@@ -196,7 +196,7 @@ void set_texture_points(const Object& object, std::vector<TexturePoint>& points)
 
 // Fills every face with the filler its material asks for, in two bands at
 // once where there are two (core/bands.h).
-void fill_faces(uint32_t* frame, Object& object, const Image& texture, Scratch& s) {
+void fill_faces(uint32_t* frame, Object& object, const Image& texture, DrawScratch& s) {
     if (object.mapping_mode == MappingMode::from_normals)
         set_texture_points(object, s.texture_points);
     const TexturePoint* points = s.texture_points.data();
@@ -232,7 +232,7 @@ void fill_faces(uint32_t* frame, Object& object, const Image& texture, Scratch& 
 
 void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                  int32_t centre_y) {
-    Scratch& s = scratch();
+    DrawScratch& s = scratch();
     s.corners.resize(count_of(object.vertex_count));
     project_every_vertex(object, s.corners, centre_x, centre_y);
     set_screen_faces(object, s.corners);
@@ -244,7 +244,7 @@ void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t 
 void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                            int32_t centre_y, double amount_x, double amount_y, double amount_z,
                            Distortion mode) {
-    Scratch& s = scratch();
+    DrawScratch& s = scratch();
     const Amounts amount{amount_x, amount_y, amount_z};
     if (mode == Distortion::jitter) {
         project_jittered_corners(object, s, centre_x, centre_y, amount);

@@ -14,11 +14,7 @@ Vec3 transform_point(double x, double y, double z, const double m[3][3]) {
 }
 
 void compute_normals(Object& object) {
-    // Kept between calls so that a frame does not allocate; grows to the
-    // largest object seen.
-    static std::vector<int32_t> counters;
     const int32_t vertex_count = object.vertex_count > 0 ? object.vertex_count : 0;
-    counters.resize(static_cast<size_t>(vertex_count));
 
     for_each_part(object.face_count, [&object](int32_t first, int32_t end) {
         for (int32_t f = first; f < end; ++f) {
@@ -49,7 +45,10 @@ void compute_normals(Object& object) {
         });
         return;
     }
-    for_each_part(vertex_count, [&object](int32_t first, int32_t end) {
+    // Without the list (an object the loader did not index): each vertex's
+    // faces counted as they are met.
+    std::vector<int32_t> counters(static_cast<size_t>(vertex_count));
+    for_each_part(vertex_count, [&object, &counters](int32_t first, int32_t end) {
         for (int32_t v = first; v < end; ++v) {
             object.vertex_normals[v] = {0.0, 0.0, 0.0};
             counters[static_cast<size_t>(v)] = 0;

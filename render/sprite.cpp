@@ -211,7 +211,7 @@ void draw_additive_sprite(uint32_t* frame, const Image& sprite, int32_t width, i
 
 void draw_vertex_sprites(uint32_t* frame, Object& object, SpriteBatch& batch, int32_t centre_x,
                          int32_t centre_y, double zoom, int32_t sprite_size) {
-    static std::vector<SpriteBatch::Place> places;
+    std::vector<SpriteBatch::Place>& places = batch.places.get();
     places.clear();
     for (int32_t i = 0; i < object.vertex_count; ++i) {
         const Vec3& m = object.model_vertices[i];

@@ -86,10 +86,10 @@ void window_rows(uint32_t* frame, const uint32_t* picture, const Displacements& 
 }
 
 void draw_window(uint32_t* frame, const uint32_t* picture, int32_t s1, int32_t s2) {
-    static Displacements shifts; // read by both bands
+    Displacements shifts; // read by both bands
     tabulate_displacements(shifts, s1, s2);
     for_each_band(
-        [=](const Band& band) {
+        [&shifts, frame, picture, s1, s2](const Band& band) {
             window_rows(frame, picture, shifts, s1, s2, std::max(band.top, kWindowTop),
                         std::min(band.bottom, kWindowBottom + 1));
         },

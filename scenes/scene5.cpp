@@ -54,15 +54,9 @@ void ripple(Object& grid, int32_t t) {
 // Each vertex on the screen: k = 256 / z, then position and sprite size.
 // Nothing here guards against the eye: a point at z <= 0 (or NaN) is not
 // drawn (front false), and a face with such a corner is skipped.
-struct Projected {
-    bool front;
-    int32_t x, y, sprite_size;
-};
-
-const std::vector<Projected>& project_grid(const Object& grid) {
-    static std::vector<Projected> points;
+void project_grid(const Object& grid, std::vector<ProjectedVertex>& points) {
     points.resize(static_cast<size_t>(std::max(grid.vertex_count, 0)));
-    for_each_part(grid.vertex_count, [&grid](int32_t first, int32_t end) {
+    for_each_part(grid.vertex_count, [&grid, &points](int32_t first, int32_t end) {
         for (int32_t i = first; i < end; ++i) {
             const Vec3& p = grid.view_vertices[i];
             const double k = perspective_scale(p.z);
@@ -71,16 +65,15 @@ const std::vector<Projected>& project_grid(const Object& grid) {
                                               trunc_to_int32(kSpriteSize * k)};
         }
     });
-    return points;
 }
 
-void draw_faces(uint32_t* frame, Scene5& s, const std::vector<Projected>& points) {
+void draw_faces(uint32_t* frame, Scene5& s, const std::vector<ProjectedVertex>& points) {
     Object& grid = s.grid;
     for (int32_t f = 0; f < grid.face_count; ++f) {
         const int32_t* v = grid.faces[f].vertex_index;
-        const Projected& a = points[static_cast<size_t>(v[0])];
-        const Projected& b = points[static_cast<size_t>(v[1])];
-        const Projected& c = points[static_cast<size_t>(v[2])];
+        const ProjectedVertex& a = points[static_cast<size_t>(v[0])];
+        const ProjectedVertex& b = points[static_cast<size_t>(v[1])];
+        const ProjectedVertex& c = points[static_cast<size_t>(v[2])];
         ScreenFace& screen = grid.screen_faces[f];
         screen.x0 = a.x, screen.y0 = a.y;
         screen.x1 = b.x, screen.y1 = b.y;
@@ -105,12 +98,12 @@ void draw_faces(uint32_t* frame, Scene5& s, const std::vector<Projected>& points
         split);
 }
 
-void draw_sprites(uint32_t* frame, Scene5& s, const std::vector<Projected>& points) {
+void draw_sprites(uint32_t* frame, Scene5& s, const std::vector<ProjectedVertex>& points) {
     if (!s.sprites.draws(s.sprite)) s.sprites = SpriteBatch(s.sprite);
     SpriteBatch& batch = s.sprites;
-    static std::vector<SpriteBatch::Place> places;
+    std::vector<SpriteBatch::Place>& places = batch.places.get();
     places.clear();
-    for (const Projected& p : points)
+    for (const ProjectedVertex& p : points)
         if (p.front) places.push_back({p.sprite_size, p.sprite_size, p.x, p.y});
     batch.draw_all(frame, places);
 }
@@ -173,7 +166,8 @@ void scene5_render(uint32_t* frame) {
     s.previous_tick = t;
     ripple(s.grid, t);
 
-    const std::vector<Projected>& points = project_grid(s.grid);
+    std::vector<ProjectedVertex>& points = s.projected.get();
+    project_grid(s.grid, points);
     if (s.mesh_shown) draw_faces(frame, s, points);
     draw_sprites(frame, s, points);
     draw_scroller(frame, s.scroller, t);

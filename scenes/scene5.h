@@ -9,15 +9,24 @@
 // (they wrap at 256); the scroller moves in frame rows.
 #pragma once
 #include <cstdint>
+#include <vector>
 
 #include "core/colour.h"
 #include "core/image.h"
 #include "core/mesh.h"
+#include "core/scratch.h"
 #include "render/draw.h"
 
 constexpr int32_t kScrollerWidth = 100;
 constexpr int32_t kScrollerRows = 480;
 constexpr int32_t kScrollerLeft = 210; // frame columns 210..309
+
+// A grid vertex on the screen this frame: whether it is in front of the eye,
+// its position and its sprite's size in pixels.
+struct ProjectedVertex {
+    bool front;
+    int32_t x, y, sprite_size;
+};
 
 struct Scene5 {
     Image texture;             // 256 x 256: "brisel2.pcx", mapped onto the faces
@@ -28,6 +37,7 @@ struct Scene5 {
     int32_t previous_tick = 0; // tick of this scene's previous frame
     Flash flash{Fade::Quick};
     SpriteBatch sprites; // scaled copies of `sprite`, kept between frames
+    Scratch<std::vector<ProjectedVertex>> projected; // this frame's grid on the screen
 };
 
 extern Scene5 scene5;
