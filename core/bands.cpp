@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cassert>
 #include <chrono>
+#include <memory>
 
 #if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
 #define VORN_BANDS_THREADED 0
@@ -47,7 +48,8 @@ uint32_t wait_for_change(const std::atomic<uint32_t>& a, uint32_t old,
 // thread has taken it first. The caller takes it itself when it has drawn
 // its own band and the helper has not started, so a busy machine that keeps
 // the helper waiting for a core costs no more than drawing in one band. It
-// is never stopped; it sleeps between frames and ends with the process.
+// sleeps between frames; when the program ends, it is woken, told to stop,
+// and joined.
 //
 // Job t's lower band, from post to done (three counters, each only grows):
 //
@@ -59,14 +61,28 @@ uint32_t wait_for_change(const std::atomic<uint32_t>& a, uint32_t old,
 //           who draws band 1 and then stores done_ = t.
 class Helper {
   public:
+    Helper() = default;
+    Helper(const Helper&) = delete;
+    Helper& operator=(const Helper&) = delete;
+    ~Helper() { stop(); }
+
     // Starts the thread; false when the system gives none.
     bool start() {
         try {
-            std::thread(&Helper::loop, this).detach();
+            thread_ = std::thread(&Helper::loop, this);
             return true;
         } catch (const std::system_error&) {
             return false;
         }
+    }
+
+    // Ends the thread between jobs and waits for it.
+    void stop() {
+        if (!thread_.joinable()) return;
+        stopping_.store(true, std::memory_order_release);
+        posted_.fetch_add(1, std::memory_order_release); // wakes it
+        posted_.notify_one();
+        thread_.join();
     }
 
     void run(bands_detail::Job job, void* context, int32_t split) {
@@ -104,6 +120,7 @@ class Helper {
         uint32_t seen = 0;
         for (;;) {
             seen = wait_for_change(posted_, seen, std::chrono::microseconds(200));
+            if (stopping_.load(std::memory_order_acquire)) return;
             take(seen);
         }
     }
@@ -115,9 +132,12 @@ class Helper {
     // The last job posted, the last whose lower band a thread has taken,
     // and the last whose lower band is drawn.
     std::atomic<uint32_t> posted_{0}, taken_{0}, done_{0};
+    std::atomic<bool> stopping_{false};
+    std::thread thread_;
 };
 
-Helper* helper = nullptr; // started on the first two-band call, never freed
+// Started on the first two-band call; stopped and joined as the program ends.
+std::unique_ptr<Helper> helper;
 
 #else
 
@@ -181,10 +201,9 @@ void bands_detail::run(Job job, void* context, [[maybe_unused]] int32_t split) {
 #if VORN_BANDS_THREADED
     if (band_count() == 2 && split > 0 && split < kFrameHeight) {
         if (!helper) {
-            helper = new Helper;
+            helper = std::make_unique<Helper>();
             if (!helper->start()) {
-                delete helper;
-                helper = nullptr;
+                helper.reset();
                 count_setting = 1;
             }
         }
