@@ -16,6 +16,7 @@
 #include "core/image.h"
 #include "core/mesh.h"
 #include "core/scratch.h"
+#include "render/draw_scratch.h"
 #include "render/fill.h"
 
 // A 3 x 3 rotation, row-major, for row vectors (a point p maps to p x M).
@@ -35,6 +36,10 @@ void set_orientation(Object& object, const Matrix3& rotation);
 // same points projecting a face's corners anew would give). Then recomputes
 // the normals and fills each face: depth-tested when its material's fill kind
 // is FillKind::depth_tested, additive otherwise. No culling, no sorting.
+// `scratch` is the caller's working space (draw_scratch.h); without it, the
+// call makes its own.
+void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
+                 int32_t centre_y, DrawScratch& scratch);
 void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                  int32_t centre_y);
 
@@ -52,6 +57,9 @@ enum class Distortion : int32_t { jitter = 0, stretch = 1, none = 2 };
 // A vertex shared by several faces is distorted afresh for each of them;
 // view_vertices keep the last result. Vertices used by no face are not
 // transformed.
+void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
+                           int32_t centre_y, double amount_x, double amount_y, double amount_z,
+                           Distortion mode, DrawScratch& scratch);
 void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                            int32_t centre_y, double amount_x, double amount_y, double amount_z,
                            Distortion mode);

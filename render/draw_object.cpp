@@ -19,38 +19,13 @@
 #include "render/depth.h"
 #include "render/depth_seam.h"
 #include "render/draw.h"
+#include "render/draw_scratch.h"
 #include "render/face_bands.h"
 #include "render/face_corners.h"
 #include "render/truncate.h"
 #include "render/vector.h"
 
 namespace {
-
-// One view-space point projected to the screen: whole pixels and the depth
-// value; in_front false (and nothing else set) when the point is not in front
-// of the eye.
-struct ScreenCorner {
-    bool in_front = false;
-    int32_t x = 0, y = 0, depth = 0;
-};
-
-// Working space of the draw calls. It lives for the whole program so that a
-// frame allocates nothing: each buffer grows to the largest object seen and
-// holds nothing a later call reads. There is one, so draw calls must not run
-// at the same time (the show draws from one thread, core/bands.h); inside a
-// call, the parts and bands write only their own entries.
-struct DrawScratch {
-    std::vector<ScreenCorner> corners;        // per vertex: its projected corner
-    std::vector<uint8_t> used;                // per vertex: 1 when some face uses it
-    std::vector<Vec3> jittered;               // per face corner (3 per face): its view point
-    std::vector<TexturePoint> texture_points; // per vertex: its environment-mapped point
-    DepthSeam seam;                           // the two bands' shared depth entry
-};
-
-DrawScratch& scratch() {
-    static DrawScratch s;
-    return s;
-}
 
 // A count from the object as a buffer size; a negative count is none.
 size_t count_of(int32_t n) {
@@ -231,8 +206,7 @@ void fill_faces(uint32_t* frame, Object& object, const Image& texture, DrawScrat
 } // namespace
 
 void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
-                 int32_t centre_y) {
-    DrawScratch& s = scratch();
+                 int32_t centre_y, DrawScratch& s) {
     s.corners.resize(count_of(object.vertex_count));
     project_every_vertex(object, s.corners, centre_x, centre_y);
     set_screen_faces(object, s.corners);
@@ -243,8 +217,7 @@ void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t 
 
 void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
                            int32_t centre_y, double amount_x, double amount_y, double amount_z,
-                           Distortion mode) {
-    DrawScratch& s = scratch();
+                           Distortion mode, DrawScratch& s) {
     const Amounts amount{amount_x, amount_y, amount_z};
     if (mode == Distortion::jitter) {
         project_jittered_corners(object, s, centre_x, centre_y, amount);
@@ -256,4 +229,18 @@ void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture
 
     compute_normals(object);
     fill_faces(frame, object, texture, s);
+}
+
+void draw_object(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
+                 int32_t centre_y) {
+    DrawScratch s;
+    draw_object(frame, object, texture, centre_x, centre_y, s);
+}
+
+void draw_object_distorted(uint32_t* frame, Object& object, const Image& texture, int32_t centre_x,
+                           int32_t centre_y, double amount_x, double amount_y, double amount_z,
+                           Distortion mode) {
+    DrawScratch s;
+    draw_object_distorted(frame, object, texture, centre_x, centre_y, amount_x, amount_y, amount_z,
+                          mode, s);
 }

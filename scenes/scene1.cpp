@@ -68,10 +68,10 @@ void scene1_render(uint32_t* frame) {
     }
     if (ring_in_centre)
         draw_object_distorted(frame, s.mesh, s.texture, 280, 200, jitter, jitter, 0.0,
-                              Distortion::jitter);
+                              Distortion::jitter, s.mesh_scratch.get());
     else
         draw_object_distorted(frame, s.mesh, s.texture, 160, 120, 0.0, std::sin(4 * rx) + 1.0,
-                              0.5 * std::sin(rz), Distortion::stretch);
+                              0.5 * std::sin(rz), Distortion::stretch, s.mesh_scratch.get());
 }
 
 // Frees the sprite, the overlay and the texture; the background and the two

@@ -27,10 +27,11 @@ struct Scene1 {
     Object ring;      // "ringar2.lwo", vertices only, scale 50
     Object mesh;      // "env3.lwo", with polygons, scale 20, additive fill
     uint8_t layout = kMeshInCentre;
-    uint32_t overlay_start = 0; // tick the running overlay began; 0 = none
-    Flash flash{Fade::Quick};   // brightens the background, under the objects
-    double pulse = 2.0;         // this frame's zoom pulse, 1..2
-    SpriteBatch sprites;        // scaled copies of `sprite`, kept between frames
+    uint32_t overlay_start = 0;        // tick the running overlay began; 0 = none
+    Flash flash{Fade::Quick};          // brightens the background, under the objects
+    double pulse = 2.0;                // this frame's zoom pulse, 1..2
+    SpriteBatch sprites;               // scaled copies of `sprite`, kept between frames
+    Scratch<DrawScratch> mesh_scratch; // working space of drawing the mesh
 };
 
 extern Scene1 scene1;

@@ -51,7 +51,7 @@ void scene4_render(uint32_t* frame) {
     s.angles[1] = -1.1 * a;
     s.angles[2] = -4 * std::sin(0.01 * t);
     set_orientation(s.object, rotation_matrix(s.angles[0], s.angles[1], s.angles[2]));
-    draw_object(frame, s.object, s.texture, 160, 120);
+    draw_object(frame, s.object, s.texture, 160, 120, s.object_scratch.get());
     advance_depth_bias();
 
     flash_on_cue(s.flash, frame, t);

@@ -12,15 +12,18 @@
 #include "core/colour.h"
 #include "core/image.h"
 #include "core/mesh.h"
+#include "core/scratch.h"
+#include "render/draw_scratch.h"
 
 struct Scene4 {
-    Image texture;                // 256 x 256: "envmap.pcx"
-    Object object;                // "knas.lwo", with polygons, scale 50, depth-tested fill
-    Flash flash{Fade::Slow};      // brightens background and object alike
-    int32_t pivot_x = 160;        // this frame's fill pivot: 100..220
-    int32_t pivot_y = 120;        // 80..160
-    double fill_angle = 0;        // this frame's fill angle, -4..4
-    double angles[3] = {0, 0, 0}; // rx, ry, rz of the object this frame
+    Image texture;                       // 256 x 256: "envmap.pcx"
+    Object object;                       // "knas.lwo", with polygons, scale 50, depth-tested fill
+    Flash flash{Fade::Slow};             // brightens background and object alike
+    int32_t pivot_x = 160;               // this frame's fill pivot: 100..220
+    int32_t pivot_y = 120;               // 80..160
+    double fill_angle = 0;               // this frame's fill angle, -4..4
+    double angles[3] = {0, 0, 0};        // rx, ry, rz of the object this frame
+    Scratch<DrawScratch> object_scratch; // working space of drawing the object
 };
 
 extern Scene4 scene4;
