@@ -19,13 +19,15 @@ import { $, CONTROL, PageError, params, stats } from './shared.js';
 import { data, loadData, takeFiles, useOurs } from './files.js';
 import { loadScript } from './vorn-module.js';
 import { fail, overlay } from './screens.js';
-import { wireBar } from './player-bar.js';
+import { placesIn, showPlaces, wireBar } from './player-bar.js';
 import { current, play, startRow } from './show.js';
 import { bench } from './page-bench.js';
 
+let startRefused = false; // the address's ?start= is one the music lacks
+
 function fitCanvas() {
-  const stage = $('stage');
-  const scale = Math.min(stage.clientWidth / 320, stage.clientHeight / 240);
+  const stage = $('stage').getBoundingClientRect(); // fractions of a pixel too
+  const scale = Math.min(stage.width / 320, stage.height / 240);
   $('screen').style.width = `${Math.floor(320 * scale)}px`;
   $('screen').style.height = `${Math.floor(240 * scale)}px`;
 }
@@ -33,6 +35,12 @@ function fitCanvas() {
 function fullscreen() {
   if (document.fullscreenElement) document.exitFullscreen();
   else document.documentElement.requestFullscreen?.().catch(() => {});
+}
+
+// A click or a tap on the picture pauses the show and plays on.
+function pictureClicked() {
+  const run = current();
+  if (run && run.playing()) run.control(CONTROL.pause);
 }
 
 // Picked or dropped files: those with the show's file names start a show
@@ -55,13 +63,22 @@ async function yourFiles(list) {
   await play();
 }
 
-// Keys: Space, the arrows and Home steer the player, F switches to full
-// screen, and every other key ends the show.
+// Keys: Space, the arrows, Home and L steer the player, F switches to full
+// screen, Enter presses the button it is on, and every other key ends the
+// show.
 function onKey(e) {
   if (e.ctrlKey || e.altKey || e.metaKey) return;
   const run = current();
   const playing = run && run.playing();
-  const steer = { ' ': CONTROL.pause, ArrowLeft: CONTROL.back, ArrowRight: CONTROL.forward, Home: CONTROL.restart };
+  const steer = {
+    ' ': CONTROL.pause,
+    ArrowLeft: CONTROL.back,
+    ArrowRight: CONTROL.forward,
+    Home: CONTROL.restart,
+    l: CONTROL.loop,
+    L: CONTROL.loop,
+  };
+  if (e.key === 'Enter' && e.target.closest?.('button, a')) return;
   if (e.key === 'f' || e.key === 'F') {
     fullscreen();
     e.preventDefault();
@@ -74,17 +91,40 @@ function onKey(e) {
   }
 }
 
+// The address without ?start= (after one the music lacks, to play from the
+// beginning).
+function dropStart() {
+  const q = new URLSearchParams(location.search);
+  q.delete('start');
+  const rest = q.toString();
+  history.replaceState(null, '', `${location.pathname}${rest ? `?${rest}` : ''}`);
+  startRefused = false;
+}
+
 function wire() {
   addEventListener('resize', fitCanvas);
+  if (window.ResizeObserver) new ResizeObserver(fitCanvas).observe($('stage'));
   fitCanvas();
   $('start').onclick = () => play();
-  $('again').onclick = () => play();
+  $('again').onclick = () => {
+    if (startRefused) dropStart();
+    play();
+  };
   $('ours').onclick = () => {
     useOurs();
     play();
   };
-  $('fullscreen').onclick = fullscreen;
-  wireBar(current);
+  $('fullscreen').onclick = (e) => {
+    e.currentTarget.blur();
+    fullscreen();
+  };
+  document.addEventListener('fullscreenchange', () => {
+    const on = Boolean(document.fullscreenElement);
+    $('fullscreen').setAttribute('aria-pressed', String(on));
+    $('fullscreen').title = on ? 'Leave full screen (F)' : 'Full screen (F)';
+  });
+  $('screen').onclick = pictureClicked;
+  wireBar(current, play);
   $('files').onchange = (e) => {
     yourFiles([...e.target.files]);
     e.target.value = '';
@@ -113,14 +153,29 @@ async function boot() {
     await loadData();
     await loadScript('vorn.js');
     if (benching) return await bench();
-    // A ?start= the music does not have is said now, before the click.
+    // The bar shows the show's length and scenes, and where ?start= starts;
+    // a ?start= the music does not have is said now, before the click, and
+    // the screen offers the beginning instead.
     const { start } = params();
-    if (start !== null) {
-      const music = await Music.create(data.musicModule);
-      if (!music.load(data.files.get('vorn.xm'))) startRow(music, start);
+    const music = await Music.create(data.musicModule);
+    if (!music.load(data.files.get('vorn.xm'))) {
+      const places = placesIn(music);
+      try {
+        showPlaces(places, startRow(music, start).ms);
+      } catch (e) {
+        showPlaces(places);
+        startRefused = true;
+        fail(e.message, e.detail);
+        $('again').textContent = 'Play from the beginning';
+        return;
+      }
     }
     stats.phase = 'ready';
-    overlay('Vorn', 'Sound on. Space pauses, the arrows jump, F switches to full screen; Escape or any other key stops the show.', ['start']);
+    const touch = matchMedia('(pointer: coarse)').matches;
+    if (touch) $('start').textContent = 'Tap to start';
+    overlay('Vorn', touch
+      ? 'Sound on. A tap on the picture pauses and plays on; the marks under the bar jump to a scene.'
+      : 'Sound on. Space pauses, the arrows jump, Home goes back to the beginning, L loops, F switches to full screen; Escape or any other key stops the show.', ['start']);
   } catch (e) {
     if (e instanceof PageError) fail(e.message, e.detail);
     else fail('The page cannot start.', String(e.message || e));

@@ -8,7 +8,7 @@ import { $, CONTROL, PageError, RATE, params, stats } from './shared.js';
 import { HeardSample } from './audio-clock.js';
 import { data } from './files.js';
 import { createShow } from './vorn-module.js';
-import { controlsFor, placesIn, showPlayer } from './player-bar.js';
+import { controlsFor, placesIn, positionsTaken, showPlayer, withoutProgram } from './player-bar.js';
 import { fail, overlay } from './screens.js';
 
 const context2d = $('screen').getContext('2d', { alpha: false });
@@ -19,11 +19,12 @@ let run = null; // the show now playing
 export const current = () => run;
 
 // The row ?start= names in the music now chosen: {order, row, ms}; a
-// position the music lacks throws, naming what it has.
+// position the music lacks throws, naming what it has and the positions the
+// page takes.
 export function startRow(music, text) {
   if (text === null) return { order: 0, row: 0, ms: 0 };
   const found = music.find(text);
-  if (found.error) throw new PageError(found.error);
+  if (found.error) throw new PageError(withoutProgram(found.error), positionsTaken(placesIn(music)));
   return found;
 }
 
@@ -322,9 +323,10 @@ class Show {
   }
 }
 
-// Loads a show from the files chosen and starts it (the caller had a user
-// gesture).
-export async function play() {
+// Loads a show from the files chosen and starts it at `start` (a position
+// as ?start= names it; the address's by default). The caller had a user
+// gesture.
+export async function play(start = params().start) {
   if (run) run.stop('');
   $('overlay').hidden = false;
   stats.firstFrameAt = 0;
@@ -339,14 +341,14 @@ export async function play() {
     const music = await Music.create(data.musicModule);
     const why = music.load(data.files.get('vorn.xm'));
     if (why) throw new PageError('Midas my ass!, somethings smelly..', `vorn.xm: ${why}`);
-    const at = startRow(music, params().start);
+    const at = startRow(music, start);
     const places = placesIn(music);
     const vorn = await createShow($('loop').checked);
     if (at.order > 0 || at.row > 0) {
       overlay('Getting there…', 'The show plays up to that moment first, without picture or sound.');
       await new Promise((resolve) => setTimeout(resolve, 0)); // let the words show
     }
-    if (vorn._web_begin(at.order, at.row) < 0) throw new PageError(`?start=${params().start}: the show ends before it.`);
+    if (vorn._web_begin(at.order, at.row) < 0) throw new PageError(`?start=${start}: the show ends before it.`, positionsTaken(places));
     run = new Show(vorn, at, places, music);
     await run.start();
   } catch (e) {

@@ -16,10 +16,17 @@
 //   so a busy machine cannot fail it, and the delays in ms are printed;
 // - with no animation frames (a hidden tab) the sync values still come due,
 //   and the pictures catch up with the music afterwards;
+// - on a wide page the seek bar takes the width the buttons leave, the
+//   scenes' marks are labelled and named, the time gives the show's length
+//   before the start, a mark jumps to its scene, and Copy link gives an
+//   address with ?start= at the moment shown that the page takes;
+// - on a phone-sized page with touch the picture fills the width, the bar
+//   and its buttons are a finger's height, a tap on the picture pauses and
+//   plays on, and full screen works from its button;
 // - a broken picture or module replaced through "your files" gives the
 //   loader's or the player's message on the page, a file that cannot be read
 //   is named (and none of those given with it is taken); a bad ?start=
-//   explains itself.
+//   explains itself in the page's words and offers the beginning.
 // Prints the figures it measured. Exits 77 (skipped) without site, chromium
 // or playwright-core.
 import { join, resolve } from 'node:path';
@@ -40,8 +47,8 @@ function check(name, ok, detail = '') {
   console.log(`${ok ? 'ok  ' : 'FAIL'} ${name}${detail ? `: ${detail}` : ''}`);
 }
 
-async function open(query = '') {
-  const page = await env.browser.newPage({ viewport: { width: 800, height: 600 } });
+async function open(query = '', options = { viewport: { width: 800, height: 600 } }) {
+  const page = await env.browser.newPage(options);
   const errors = [];
   page.on('console', (m) => m.type() === 'error' && errors.push(m.text()));
   page.on('pageerror', (e) => errors.push(e.message));
@@ -186,6 +193,81 @@ try {
     await page.close();
   }
 
+  // ---- the bar on a wide page
+  {
+    const wide = { viewport: { width: 1280, height: 800 }, permissions: ['clipboard-read', 'clipboard-write'] };
+    const { page, errors } = await open('', wide);
+    const seek = await page.locator('#seek').boundingBox();
+    check('on a 1280-pixel page the seek bar takes the room the buttons leave', seek.width >= 0.6 * 1280, `${seek.width} px`);
+    const before = await page.evaluate(() => {
+      const s = Math.floor(window.vornPlaces.endMs / 1000);
+      return { time: document.getElementById('time').textContent, length: `${Math.floor(s / 60)}:${String(s % 60).padStart(2, '0')}` };
+    });
+    check('before the start the time gives the show\'s length', before.time === `0:00 / ${before.length}` && before.length > '0:59', before.time);
+    await page.hover('#marks .mark:nth-child(5)');
+    const marks = await page.evaluate(() =>
+      [...document.querySelectorAll('#marks .mark')].map((m) => ({
+        label: `${m.textContent} ${m.firstElementChild.dataset.what}`,
+        name: m.getAttribute('aria-label'),
+        shown: getComputedStyle(m, '::after').visibility === 'visible',
+      })));
+    check('each scene\'s mark says its number and what it shows, and names the scene on hover',
+      marks.length === 8 && marks.every((m, i) => new RegExp(`^${i} \\w`).test(m.label) && m.name.startsWith(`Scene ${i}, `)) &&
+        marks.map((m) => m.shown).join() === [0, 1, 2, 3, 4, 5, 6, 7].map((i) => i === 4).join(),
+      marks.map((m) => `${m.label} [${m.name}]${m.shown ? ' shown' : ''}`).join('; '));
+    await page.click('#start');
+    await page.waitForFunction(() => window.vornStats.frames > 10, null, { timeout: 30000 });
+    await page.click('#marks .mark:nth-child(4)');
+    await page.waitForFunction(() => window.vornStats.scene === 3, null, { timeout: 30000 });
+    await page.click('#copy');
+    await page.waitForFunction(() => document.getElementById('copied').textContent === 'Link copied', null, { timeout: 30000 });
+    const link = await page.evaluate(() => navigator.clipboard.readText());
+    const at = /\?start=(\d+:\d\d)(\.\d)?$/.exec(link);
+    await page.close();
+    let taken = 'not opened';
+    if (at) {
+      const again = await open(link.slice(link.indexOf('?')), wide);
+      taken = `${(await stats(again.page)).phase}, ${await again.page.textContent('#time')}`;
+      await again.page.close();
+    }
+    // The page starts at the first row from the link's moment: the same second or the next.
+    const seconds = (t) => t.split(':').reduce((m, x) => 60 * m + Number(x), 0);
+    const shown = /^ready, (\d+:\d\d) \//.exec(taken);
+    const ahead = at && shown ? seconds(shown[1]) - seconds(at[1]) : -1;
+    check('a mark jumps to its scene, and Copy link gives its moment as ?start=, which the page takes',
+      seconds(at?.[1] ?? '0:00') >= 84 && ahead >= 0 && ahead <= 1, `${link}: ${taken}`);
+    check('no console error on the wide page', errors.length === 0, errors.join(' | '));
+  }
+
+  // ---- a phone-sized page with touch
+  {
+    const { page, errors } = await open('', { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+    const picture = await page.locator('#screen').boundingBox();
+    check('on a phone the picture fills the width', Math.round(picture.width) === 390, `${picture.width} px`);
+    await page.tap('#start');
+    await page.waitForFunction(() => window.vornStats.frames > 10, null, { timeout: 30000 });
+    const heights = await page.evaluate(() =>
+      ['seek', 'pause', 'loop-label', 'copy', 'fullscreen'].map((id) => [id, document.getElementById(id).getBoundingClientRect().height])
+        .concat([['mark', document.querySelector('#marks .mark').getBoundingClientRect().height]]));
+    check('the bar and its buttons are at least 44 px tall', heights.every(([, h]) => h >= 44), heights.map(([id, h]) => `${id} ${h}`).join(', '));
+    await page.tap('#screen');
+    const paused = await page.waitForFunction(() => window.vornStats.paused, null, { timeout: 30000 }).then(() => true, () => false);
+    const frames = (await stats(page)).frames;
+    await page.tap('#screen');
+    const on = await page
+      .waitForFunction((n) => !window.vornStats.paused && window.vornStats.frames > n + 5, frames, { timeout: 30000 })
+      .then(() => true, () => false);
+    check('a tap on the picture pauses, and a second plays on', paused && on, `paused ${paused}, on ${on}`);
+    await page.tap('#fullscreen');
+    const full = await page.waitForFunction(() => document.fullscreenElement !== null, null, { timeout: 30000 }).then(() => true, () => false);
+    const inFull = await page.locator('#fullscreen').isVisible();
+    await page.tap('#fullscreen');
+    const left = await page.waitForFunction(() => document.fullscreenElement === null, null, { timeout: 30000 }).then(() => true, () => false);
+    check('its button switches to full screen, which keeps the button to leave it', full && inFull && left, `full ${full}, button ${inFull}, left ${left}`);
+    check('no console error on the phone', errors.length === 0, errors.join(' | '));
+    await page.close();
+  }
+
   // ---- ?start= at the first row of scene 1, played up to there first
   {
     const order = 'scene:1';
@@ -266,6 +348,15 @@ try {
     await page.waitForFunction(() => window.vornStats.phase === 'error', null, { timeout: 30000 });
     check('?start past the song explains itself before the click, with the positions there are',
       /start=999: .*0 to \d+/.test(await message(page)), await message(page));
+    const said = await message(page);
+    const offer = await page.textContent('#again');
+    await page.click('#again');
+    const begins = await page
+      .waitForFunction(() => window.vornStats.phase === 'playing' && window.vornStats.scene === 0 && !location.search, null, { timeout: 30000 })
+      .then(() => true, () => false);
+    check("a bad ?start= names the page's positions, not the program's, and offers the beginning",
+      !/vorn --/.test(said) && /scene:0 to scene:7/.test(said) && /1:24/.test(said) && offer === 'Play from the beginning' && begins,
+      `${said} [${offer}] plays from the beginning: ${begins}`);
     await page.close();
   }
   {
