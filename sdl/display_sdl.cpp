@@ -6,6 +6,16 @@
 #include <cstdio>
 #include <string>
 
+// SDL's window-system header brings Xlib, whose Display and None would hide
+// the show's Display and Control::None: Xlib's Display is renamed while it
+// is read, and None is dropped after it.
+#define Display XlibDisplay
+#include <SDL_syswm.h>
+#undef Display
+#ifdef None
+#undef None
+#endif
+
 #include "core/screen.h"
 #include "sdl/display_probe.h"
 #include "sdl/frame_layout.h"
@@ -13,6 +23,35 @@
 namespace {
 [[noreturn]] void fail(const char* what) {
     throw DisplayError(std::string(what) + ": " + SDL_GetError());
+}
+
+// Whether a window manager places the window: on X11 one client, the window
+// manager, asks the server to redirect the root window's substructure to it.
+// Without one nobody acts on SDL's full-screen request: the window keeps its
+// size and place while SDL takes it to be as large as the screen. Xlib is
+// not linked; it is already loaded with SDL's X11 driver. Elsewhere (Wayland,
+// Windows, macOS) the system always places the window.
+bool window_manager_places(SDL_Window* window) {
+#if defined(SDL_VIDEO_DRIVER_X11)
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return true;
+    void* xlib = SDL_LoadObject("libX11.so.6");
+    if (!xlib) return true;
+    using GetAttributes = int (*)(XlibDisplay*, Window, XWindowAttributes*);
+    const auto get_attributes =
+        reinterpret_cast<GetAttributes>(SDL_LoadFunction(xlib, "XGetWindowAttributes"));
+    XWindowAttributes ours, root;
+    bool places = true;
+    if (get_attributes && get_attributes(info.info.x11.display, info.info.x11.window, &ours) &&
+        get_attributes(info.info.x11.display, ours.root, &root))
+        places = (root.all_event_masks & SubstructureRedirectMask) != 0;
+    SDL_UnloadObject(xlib);
+    return places;
+#else
+    (void)window;
+    return true;
+#endif
 }
 } // namespace
 
@@ -36,9 +75,9 @@ void SdlDisplay::open(const char* title, bool fullscreen) {
     }
     int scale = settings_.scale;
     SDL_Rect usable;
-    if (!fullscreen && SDL_GetDisplayUsableBounds(d, &usable) == 0) {
+    if (SDL_GetDisplayUsableBounds(d, &usable) == 0) {
         scale = window_scale_that_fits(scale, usable.w, usable.h);
-        if (scale != settings_.scale)
+        if (!fullscreen && scale != settings_.scale)
             std::fprintf(stderr,
                          "vorn: a window of %d x %d (--scale %d) is larger than the screen's "
                          "usable %d x %d; opening it at %d x %d (--scale %d) instead\n",
@@ -47,6 +86,7 @@ void SdlDisplay::open(const char* title, bool fullscreen) {
                          kFrameHeight * scale, scale);
     }
     int width = kFrameWidth * scale, height = kFrameHeight * scale;
+    windowed_ = {at, at, width, height}; // where leaving full screen goes
     if (fullscreen) {
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
         // Without a window manager nobody resizes the window for full screen,
@@ -154,10 +194,36 @@ Control SdlDisplay::take_control() {
     return c;
 }
 
+// With a window manager, SDL's desktop full screen. Without one, the window
+// is moved and sized to cover its display, which SDL then knows to be its
+// real size. Back in a window, either way, it takes the size and place it
+// had before (at the start: the window --scale asks for, centred).
 void SdlDisplay::toggle_fullscreen() {
     if (!window_) return;
     fullscreen_ = !fullscreen_;
-    SDL_SetWindowFullscreen(window_, fullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (fullscreen_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_MAXIMIZED)) {
+        windowed_.w = 0; // the window manager brings the maximized window back
+    } else if (fullscreen_) {
+        SDL_GetWindowPosition(window_, &windowed_.x, &windowed_.y);
+        SDL_GetWindowSize(window_, &windowed_.w, &windowed_.h);
+    }
+    const bool managed = window_manager_places(window_);
+    SDL_Rect screen;
+    if (fullscreen_ && managed) {
+        SDL_SetWindowFullscreen(window_, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    } else if (fullscreen_) {
+        if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window_), &screen) == 0) {
+            SDL_SetWindowPosition(window_, screen.x, screen.y);
+            SDL_SetWindowSize(window_, screen.w, screen.h);
+            SDL_RaiseWindow(window_);
+        }
+    } else {
+        SDL_SetWindowFullscreen(window_, 0); // also where the show started full screen
+        if (windowed_.w > 0) {
+            SDL_SetWindowSize(window_, windowed_.w, windowed_.h);
+            SDL_SetWindowPosition(window_, windowed_.x, windowed_.y);
+        }
+    }
     SDL_ShowCursor(fullscreen_ ? SDL_DISABLE : SDL_ENABLE);
 }
 

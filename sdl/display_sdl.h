@@ -1,9 +1,10 @@
 // The display on SDL2: a resizable window of 320K x 240K points or desktop
 // full screen, on the chosen monitor, showing the 320 x 240 frame with
 // nearest-neighbour pixels, 4:3 kept (or whole multiples only) behind black
-// borders. The picture is laid out in the renderer's real output pixels on
-// every present, so it stays sharp on high-DPI screens and right after a
-// resize or a switch to full screen.
+// borders. On an X server without a window manager, full screen is the
+// window moved and sized to cover its monitor. The picture is laid out in
+// the renderer's real output pixels on every present, so it stays sharp on
+// high-DPI screens and right after a resize or a switch to full screen.
 //
 // Any key ends the show, or, with `controls`: Space or P pause, Left and
 // Right go back and forward, Home restarts, F, F11 or Alt+Enter switch
@@ -56,6 +57,7 @@ class SdlDisplay : public Display {
     bool video_ = false;
     bool key_ = false;
     bool fullscreen_ = false;
+    SDL_Rect windowed_{};          // the window's place and size to go back to from full screen
     std::deque<Control> controls_; // pressed, not yet taken
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
