@@ -23,14 +23,16 @@ using namespace record_test;
 namespace {
 
 // Shell functions the scripts use: $V runs the program on the folder's data;
-// `started GLOB` waits (up to 30 s) until a file matching GLOB exists;
-// `grown GLOB BYTES` until it is at least that large.
+// `started GLOB` waits until a file matching GLOB exists, `grown GLOB BYTES`
+// until it is at least that large, however long a busy machine takes (the
+// test's time limit guards against a hang); both give up when the run $p
+// they wait for has ended.
 const char* const kPreamble =
     "V=\"$VORN --data .\"\n"
-    "started() { for i in $(seq 600); do ls $1 >/dev/null 2>&1 && return 0; sleep 0.05; done; "
-    "return 1; }\n"
-    "grown() { for i in $(seq 600); do [ $(cat $1 2>/dev/null | wc -c) -ge $2 ] && return 0; "
-    "sleep 0.05; done; return 1; }\n";
+    "started() { until ls $1 >/dev/null 2>&1; do kill -0 $p 2>/dev/null || return 1; "
+    "sleep 0.05; done; }\n"
+    "grown() { until [ $(cat $1 2>/dev/null | wc -c) -ge $2 ]; do kill -0 $p 2>/dev/null || "
+    "return 1; sleep 0.05; done; }\n";
 
 // The files in `d` other than the show's data and the scripts' err*.txt,
 // sorted, with process numbers written as PID.
