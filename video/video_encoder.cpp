@@ -83,7 +83,11 @@ void VideoEncoder::open_video() {
     vctx_->framerate = {static_cast<int>(rate_.num), static_cast<int>(rate_.den)};
     vst_->time_base = vctx_->time_base;
     vst_->avg_frame_rate = vctx_->framerate;
-    vctx_->thread_count = 2; // frame threads: the two cores, within 200 MB at 1280 x 960
+    // H.264 on one thread: with the rate ceiling, libx264's frame threads
+    // (and, more rarely, its slice threads) plan each frame's bits from how
+    // far the other threads have got, so a busy machine would get other
+    // pictures. FFV1 keeps two slice threads: lossless, the same bits either way.
+    vctx_->thread_count = h264 ? 1 : 2;
     if (h264) {
         vctx_->pix_fmt = AV_PIX_FMT_YUV420P;
         vctx_->color_range = AVCOL_RANGE_MPEG;
@@ -181,10 +185,15 @@ void VideoEncoder::open() {
     open_audio();
     if ((r = avio_open(&fmt_->pb, path_.c_str(), AVIO_FLAG_WRITE)) < 0) fail("", r);
     file_open_ = created_ = true;
+    // Each write reaches the file at once, not when a 256 kB buffer fills: a
+    // killed recording keeps all it wrote, every whole fragment of an .mp4.
+    fmt_->flush_packets = 1;
     AVDictionary* options = nullptr;
     if (mp4) {
         // Fragments that play on their own: an empty index up front, then
-        // one fragment about every second (frag_duration is in microseconds).
+        // one fragment about every second, sooner at a key frame
+        // (frag_duration is in microseconds). A killed recording loses the
+        // fragment it was gathering and the frames in the encoder.
         av_dict_set(&options, "movflags", "+frag_keyframe+empty_moov+default_base_moof", 0);
         av_dict_set(&options, "frag_duration", "1000000", 0);
     }

@@ -3,10 +3,11 @@
 //
 //   .mp4  H.264 (libx264) in yuv420p, BT.709 limited range, with AAC sound.
 //         While recording the file is fragmented (a fragment about every
-//         second, each playable as soon as it is written, so a recording
-//         killed midway plays up to its last fragment); finish() rewrites it
-//         as a plain MP4 with its index at the front, so that browsers start
-//         playing at once
+//         second, each in the file and playable as soon as it is complete,
+//         so a recording killed midway plays up to about a second before it
+//         stopped); finish() rewrites it as a plain MP4 with its index at
+//         the front, so that browsers start playing at once. One encoder
+//         thread, so that the same frames always give the same file
 //   .mkv  FFV1 in 8-bit RGB, lossless: it decodes back to exactly the pixels
 //         given, scaled; FLAC sound
 //

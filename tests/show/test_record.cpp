@@ -44,6 +44,11 @@ const std::array<SceneOps, kSceneCount> kFakeScenes = {{
     {nothing, fake_render<7>, nothing},
 }};
 
+std::string file_text(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 struct SceneLog : FrameSink {
     std::vector<uint32_t> scenes; // pixel 0 of each frame
     int64_t samples = 0;
@@ -130,6 +135,16 @@ TEST(Record, EachContainerReadsBackWithItsStreamsAndRepeatsExactly) {
         EXPECT_EQ(b.video_sum, a.video_sum);
         EXPECT_EQ(b.audio_sum, a.audio_sum);
     }
+    // The H.264 stream names the settings it was coded with. Under the rate
+    // ceiling, libx264's frame threads (and its slice threads) plan each
+    // frame from how far the other threads have got, so a loaded machine
+    // codes other pictures: one thread only.
+    const std::string h264 = file_text(d / "a.mp4");
+    const size_t settings = h264.find("options: ");
+    ASSERT_NE(settings, std::string::npos);
+    const std::string named = h264.substr(settings, h264.find('\0', settings) - settings);
+    EXPECT_NE(named.find(" threads=1 "), std::string::npos) << named;
+    EXPECT_NE(named.find(" vbv_maxrate=8000 "), std::string::npos) << named;
     EXPECT_FALSE(fs::exists(d / "a.mp4.part"));
 
     // PNG frames hold exactly the pixels of the lossless file, at the scale.
@@ -154,10 +169,6 @@ TEST(Record, EachContainerReadsBackWithItsStreamsAndRepeatsExactly) {
 }
 
 namespace {
-std::string file_text(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 // The sample bytes of a WAV file written by --frames (16-bit stereo).
 std::string wav_samples(const fs::path& p) {
     const std::string wav = file_text(p);

@@ -92,6 +92,26 @@ bool png_whole(const fs::path& png) {
     return std::string(end, 4) == "IEND";
 }
 
+// Whether an MP4 file is whole boxes up to its end, the last not cut short.
+bool mp4_whole(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    const uint64_t size = fs::file_size(p);
+    uint64_t at = 0;
+    while (at + 8 <= size) {
+        uint8_t h[16] = {};
+        in.seekg(static_cast<std::streamoff>(at));
+        in.read(reinterpret_cast<char*>(h), sizeof h);
+        uint64_t box = 0;
+        for (int i = 0; i < 4; ++i)
+            box = box << 8 | h[i];
+        if (box == 1) // a 64-bit size follows the type
+            for (int i = 8; i < 16; ++i)
+                box = box << 8 | h[i];
+        if (box < 8) return false;
+        at += box;
+    }
+    return at == size;
+}
 bool wav_whole(const fs::path& wav) {
     return fs::file_size(wav) > 44 && le32(wav, 40) == fs::file_size(wav) - 44;
 }
@@ -246,6 +266,10 @@ TEST(RecordFaults, EachLeavesNothingTheUsersFileOrAWholeRecording) {
              for (const auto& e : fs::directory_iterator(d)) {
                  if (e.path().string().find(".part.mp4") != std::string::npos) {
                      EXPECT_GT(probe_media(e.path().string()).frames, 60) << e.path();
+                     // Every fragment written is in the file whole: none
+                     // waits in a write buffer, so only the one being
+                     // gathered and the frames in the encoder are lost.
+                     EXPECT_TRUE(mp4_whole(e.path())) << e.path();
                  }
              }
          }},
