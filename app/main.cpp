@@ -83,7 +83,7 @@ RecordRequest recording_asked(const Options& o) {
         std::string why;
         if (!display_available(why)) {
             std::fprintf(stderr,
-                         "vorn: %s, so the show is recorded to %s instead (about 2 to 5 minutes, "
+                         "vorn: %s, so the show is recorded to %s instead (about 4 to 6 minutes, "
                          "about 140 MB; play it with any video player)\n",
                          why.c_str(), o.or_record.c_str());
             record = o.or_record;

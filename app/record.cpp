@@ -82,12 +82,11 @@ void report_leftovers(const std::string& final_path) {
         }
         const double mb = static_cast<double>(l.bytes) / 1e6;
         if (container_for(l.path) == Container::Mp4)
-            std::fprintf(
-                stderr,
-                "vorn: note: %s is what an earlier run recorded before it was killed "
-                "(%.1f MB, %d whole fragments of a second or more that play); rename it to "
-                "keep it, or delete it\n",
-                l.path.c_str(), mb, fragments);
+            std::fprintf(stderr,
+                         "vorn: note: %s is what an earlier run recorded before it was killed "
+                         "(%.1f MB in %d whole fragments that play); rename it to "
+                         "keep it, or delete it\n",
+                         l.path.c_str(), mb, fragments);
         else
             std::fprintf(stderr,
                          "vorn: note: %s is what an earlier run recorded before it was killed "
