@@ -59,12 +59,6 @@ class SleepingPaceClock : public PaceClock {
     void sleep_until_us(int64_t t) override { ::sleep_until_us(t); }
 };
 
-// Says the reason and returns `status`.
-int refuse(const std::string& reason, int status) {
-    std::fprintf(stderr, "vorn: %s\n", reason.c_str());
-    return status;
-}
-
 // --timeline: the module's order positions, times, scenes and flags.
 int print_timeline() {
     const std::shared_ptr<const FileRead> module_file = read_module_file("vorn.xm");

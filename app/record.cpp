@@ -115,12 +115,6 @@ std::string keep_stopped(const std::string& working, const std::string& final_pa
     return "";
 }
 
-// Prints the reason and returns `status`.
-int refuse(const std::string& reason, int status) {
-    std::fprintf(stderr, "vorn: %s\n", reason.c_str());
-    return status;
-}
-
 // The output's place, settled before any work: a frames folder is claimed
 // (created, or empty, and locked); a video file's folder must exist and take
 // new files, its name must not be a folder, and the file is written under a
