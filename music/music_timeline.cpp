@@ -85,14 +85,30 @@ int64_t show_length_ms(const std::vector<uint8_t>& module, SongPosition from,
     return end_ms < 0 || start_ms < 0 ? -1 : end_ms - start_ms;
 }
 
+std::vector<RowVisit> row_timeline(const std::vector<uint8_t>& module) {
+    std::vector<RowVisit> rows;
+    walk_rows(module,
+              [&](const xmp_frame_info& fi, int64_t start_ms, const std::vector<uint8_t>& values) {
+                  rows.push_back({fi.pos, fi.row, start_ms, values});
+                  return true;
+              });
+    return rows;
+}
+
 std::optional<FoundPosition> find_position(const std::vector<uint8_t>& module,
                                            const PositionName& name, const char* option,
                                            std::string& error) {
     XmSync sync;
     if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return FoundPosition{};
+    return find_position(row_timeline(module), static_cast<int>(sync.orders.size()), name, option,
+                         error);
+}
+
+std::optional<FoundPosition> find_position(const std::vector<RowVisit>& rows, int length,
+                                           const PositionName& name, const char* option,
+                                           std::string& error) {
     const std::string label = option;
     const std::string named = label + (label.ends_with('=') ? "" : " ") + name.text + ": ";
-    const int length = static_cast<int>(sync.orders.size());
     if (name.kind == PositionName::Kind::Order && name.value >= length) {
         error = named + "the music's order positions run from 0 to " + std::to_string(length - 1) +
                 " (vorn --timeline lists them)";
@@ -101,25 +117,22 @@ std::optional<FoundPosition> find_position(const std::vector<uint8_t>& module,
     std::optional<FoundPosition> found;
     int64_t end_ms = 0;
     uint32_t scenes_seen = 0;
-    walk_rows(module,
-              [&](const xmp_frame_info& fi, int64_t start_ms, const std::vector<uint8_t>& values) {
-                  end_ms = start_ms;
-                  bool selects = false;
-                  for (uint8_t v : values) {
-                      if (v < kSceneEnd) scenes_seen |= 1u << v;
-                      selects = selects || v == name.value;
-                  }
-                  const bool here = name.kind == PositionName::Kind::Order  ? fi.pos == name.value
-                                    : name.kind == PositionName::Kind::Time ? start_ms >= name.value
-                                                                            : selects;
-                  if (here) {
-                      found = FoundPosition{{fi.pos, fi.row}, start_ms};
-                      return false;
-                  }
-                  for (uint8_t v : values)
-                      if (v == kSceneEnd) return false;
-                  return true;
-              });
+    for (const RowVisit& r : rows) {
+        end_ms = r.start_ms;
+        bool selects = false;
+        for (uint8_t v : r.values) {
+            if (v < kSceneEnd) scenes_seen |= 1u << v;
+            selects = selects || v == name.value;
+        }
+        const bool here = name.kind == PositionName::Kind::Order  ? r.position == name.value
+                          : name.kind == PositionName::Kind::Time ? r.start_ms >= name.value
+                                                                  : selects;
+        if (here) {
+            found = FoundPosition{{r.position, r.row}, r.start_ms};
+            break;
+        }
+        if (std::find(r.values.begin(), r.values.end(), kSceneEnd) != r.values.end()) break;
+    }
     if (found) return found;
     char show_end[32];
     std::snprintf(

@@ -25,7 +25,8 @@
 //   cannot be read or never plays `from`. A recording's length.
 //
 //   find_position(module_bytes, name, option, error) finds the row a
-//   position's name (song_position.h) means.
+//   position's name (song_position.h) means; row_timeline() and the other
+//   find_position() do the same with one walk for many positions.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -65,6 +66,22 @@ struct FoundPosition {
     int64_t start_ms = 0;
 };
 std::optional<FoundPosition> find_position(const std::vector<uint8_t>& module,
+                                           const PositionName& name, const char* option,
+                                           std::string& error);
+
+// Every row the song's first pass plays, in playing order, with its start
+// (ms from the start of the song) and sync values, also past a 31; empty
+// when the module cannot be read. One walk of the music, so that a caller
+// that finds many positions (the page's seek bar) walks it once. find_position over it, for a song
+// of `orders` order positions, finds what find_position over the module finds.
+struct RowVisit {
+    int position;
+    int row;
+    int64_t start_ms;
+    std::vector<uint8_t> values;
+};
+std::vector<RowVisit> row_timeline(const std::vector<uint8_t>& module);
+std::optional<FoundPosition> find_position(const std::vector<RowVisit>& rows, int orders,
                                            const PositionName& name, const char* option,
                                            std::string& error);
 

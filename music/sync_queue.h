@@ -34,6 +34,9 @@
 //                         whose sample is at or before s, oldest first, and
 //                         returns how many it delivered
 //   next_sample(out)      consumer: the sample of the oldest event, if any
+//   queued()              the events waiting, oldest first; only with both
+//                         ends on one thread and nothing folded (a snapshot
+//                         of a recording's queue, which push() rebuilds)
 //   clear()               forgets everything queued so far, the summary too;
 //                         only while nothing pushes (before playback starts,
 //                         or with both ends on one thread)
@@ -43,6 +46,7 @@
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "core/sync.h"
 
@@ -113,6 +117,14 @@ class SyncQueue {
         if (r == write_.load(std::memory_order_acquire)) return false;
         out = ring_[r & (kCapacity - 1)].sample;
         return true;
+    }
+
+    std::vector<TimedSync> queued() const {
+        assert(!folding_);
+        std::vector<TimedSync> out;
+        for (size_t r = read_.load(std::memory_order_relaxed); r != write_.load(); ++r)
+            out.push_back(ring_[r & (kCapacity - 1)]);
+        return out;
     }
 
     void clear() {

@@ -2,6 +2,7 @@
 #include "scenes/show_state.h"
 
 #include <algorithm>
+#include <cassert>
 
 #include "core/screen.h"
 #include "render/depth.h"
@@ -33,7 +34,7 @@ ShowState save_show_state() {
     ShowState s;
     s.s0 = scene0, s.s1 = scene1, s.s2 = scene2, s.s3 = scene3;
     s.s4 = scene4, s.s5 = scene5, s.s6 = scene6, s.s7 = scene7;
-    s.balls = metaballs;
+    s.balls = std::make_shared<const Metaballs>(metaballs);
     s.ring = arrays_of(scene1.ring), s.mesh = arrays_of(scene1.mesh);
     s.cloud = arrays_of(scene3.object), s.solid = arrays_of(scene4.object);
     s.grid = arrays_of(scene5.grid);
@@ -55,7 +56,8 @@ void restore_show_state(const ShowState& s) {
     scene5 = s.s5;
     scene6 = s.s6;
     scene7 = s.s7;
-    metaballs = s.balls;
+    assert(s.balls);
+    metaballs = *s.balls;
     put_back(s.ring, scene1.ring), put_back(s.mesh, scene1.mesh);
     put_back(s.cloud, scene3.object), put_back(s.solid, scene4.object);
     put_back(s.grid, scene5.grid);

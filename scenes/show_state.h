@@ -13,6 +13,7 @@
 // set-up, a state restarts the show as if it had just started.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "core/rand.h"
@@ -45,7 +46,7 @@ struct ShowState {
     Scene5 s5;
     Scene6 s6;
     Scene7 s7;
-    Metaballs balls;
+    std::shared_ptr<const Metaballs> balls;      // 220 kB: shared by copies of a state
     ObjectArrays ring, mesh, cloud, solid, grid; // scene 1's two, scenes 3, 4 and 5's
     std::vector<uint32_t> depth; // the depth buffer's entries; empty when none is allocated
     int32_t depth_bias = 0;

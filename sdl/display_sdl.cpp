@@ -16,9 +16,11 @@
 #undef None
 #endif
 
+#include "core/clock.h"
 #include "core/screen.h"
 #include "sdl/display_probe.h"
 #include "sdl/frame_layout.h"
+#include "show/sign_drawing.h"
 
 namespace {
 [[noreturn]] void fail(const char* what) {
@@ -109,6 +111,9 @@ void SdlDisplay::open(const char* title, bool fullscreen) {
                                  kFrameWidth, kFrameHeight);
     if (!texture_) fail("cannot create a texture");
     SDL_SetTextureScaleMode(texture_, SDL_ScaleModeNearest);
+    // The frame as it is (black) until the first present, for a redraw.
+    SDL_UpdateTexture(texture_, nullptr, frame_.data(), kFrameWidth * 4);
+    SDL_SetRenderDrawBlendMode(renderer_, SDL_BLENDMODE_BLEND); // the signs' boxes
     fullscreen_ = fullscreen;
     if (fullscreen) SDL_ShowCursor(SDL_DISABLE);
     SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
@@ -236,17 +241,41 @@ void SdlDisplay::note(const std::string& text) {
 void SdlDisplay::present() {
     if (!texture_) return;
     const uint64_t t0 = SDL_GetPerformanceCounter();
-    SDL_UpdateTexture(texture_, nullptr, frame_.data(), kFrameWidth * 4);
+    const uint32_t* shown = settings_.picture ? settings_.picture(frame_.data()) : frame_.data();
+    SDL_UpdateTexture(texture_, nullptr, shown, kFrameWidth * 4);
     upload_ticks_ += SDL_GetPerformanceCounter() - t0;
     ++uploads_;
+    draw();
+}
+
+void SdlDisplay::redraw() {
+    if (texture_) draw();
+}
+
+void SdlDisplay::draw() {
     // The output's real pixels, not the window's points: sharp on high-DPI
     // screens and right after a resize or a switch to full screen.
     int w = 0, h = 0;
     SDL_GetRendererOutputSize(renderer_, &w, &h);
     const FrameRect r = frame_layout(w, h, settings_.integer_scale);
     const SDL_Rect to{r.x, r.y, r.w, r.h};
+    SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
     SDL_RenderClear(renderer_);
     SDL_RenderCopy(renderer_, texture_, nullptr, &to);
+    // The signs, the rectangles of one colour drawn together.
+    const std::vector<SignRect> signs = sign_rects(signs_, {r.x, r.y, r.w, r.h}, clock_ms());
+    std::vector<SDL_Rect> run;
+    for (size_t i = 0; i < signs.size(); ++i) {
+        const SignRect& s = signs[i];
+        run.push_back({s.x, s.y, s.w, s.h});
+        const bool last = i + 1 == signs.size();
+        if (last || signs[i + 1].r != s.r || signs[i + 1].g != s.g || signs[i + 1].b != s.b ||
+            signs[i + 1].a != s.a) {
+            SDL_SetRenderDrawColor(renderer_, s.r, s.g, s.b, s.a);
+            SDL_RenderFillRects(renderer_, run.data(), static_cast<int>(run.size()));
+            run.clear();
+        }
+    }
     SDL_RenderPresent(renderer_);
 }
 

@@ -6,6 +6,9 @@
 // the renderer's real output pixels on every present, so it stays sharp on
 // high-DPI screens and right after a resize or a switch to full screen.
 //
+// The viewer's signs (show/viewer_signs.h) are drawn over the picture on
+// the output, after the frame and before the present, never into the frame.
+//
 // Any key ends the show, or, with `controls`: Space or P pause, Left and
 // Right go back and forward, Home restarts, F, F11 or Alt+Enter switch
 // between window and full screen, S saves the frame, L turns looping on or
@@ -14,6 +17,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +31,9 @@ struct DisplaySettings {
     int scale = 3;         // the window's size in multiples of 320 x 240
     int display = -1;      // the monitor's index; -1: the system's choice
     bool controls = false; // keys steer the show (take_control) instead of all ending it
+    // The picture to show for the frame as drawn (the gentle mode's copy);
+    // unset: the frame itself. The frame the scenes read back stays as drawn.
+    std::function<const uint32_t*(const uint32_t* frame)> picture = nullptr;
 };
 
 class SdlDisplay : public Display {
@@ -48,12 +55,20 @@ class SdlDisplay : public Display {
     Control take_control() override;
     void toggle_fullscreen() override;
     void note(const std::string& text) override;
+    void show_signs(const ViewerSigns& signs) override { signs_ = signs; }
+    void redraw() override;
 
     // Mean time of the frame's upload to the texture (part of present()), ms.
     double mean_upload_ms() const;
+    // The renderer, for reading back what is shown; null before open().
+    SDL_Renderer* renderer() const { return renderer_; }
 
   private:
+    // The texture as last uploaded, laid out on the output, with the signs.
+    void draw();
+
     DisplaySettings settings_;
+    ViewerSigns signs_;
     bool video_ = false;
     bool key_ = false;
     bool fullscreen_ = false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "music/song_position.h"
+#include "show/viewer_signs.h"
 
 // A failure of a platform layer that ends the show: the show catches it
 // once around everything, closes what was opened and reports it (status 1).
@@ -67,6 +68,14 @@ class Display {
     // A short word on what the show is doing (a seek's progress), shown
     // where the viewer looks; empty: none.
     virtual void note(const std::string&) {}
+    // The signs drawn over the picture from now on (viewer_signs.h), on the
+    // display's output only: never into the frame buffer, so what is
+    // recorded or saved stays the show's frame. Every present() draws them.
+    virtual void show_signs(const ViewerSigns&) {}
+    // Shows the picture last presented again, with the signs as they are
+    // now, without taking the frame buffer: for a sign to appear at once
+    // while no frame comes (paused, or a jump on its way).
+    virtual void redraw() {}
 };
 
 class Music {

@@ -64,6 +64,7 @@ void Recorder::idle() {
 }
 
 bool Recorder::startup(const char* file_name, uint8_t) {
+    if (settings_.ticks_from) return true;
     const std::string name = settings_.module_path.empty() ? file_name : settings_.module_path;
     player_ = std::make_unique<XmpPlayer>();
     if (player_->load_file(name.c_str(), settings_.module_file)) return true;
@@ -72,6 +73,7 @@ bool Recorder::startup(const char* file_name, uint8_t) {
 }
 
 bool Recorder::start() {
+    if (settings_.ticks_from) return playing_ = true;
     if (!player_) return false;
     player_->set_sync_queue(&queue_);
     if (!player_->start(static_cast<int>(kRecordRate))) {
@@ -83,7 +85,8 @@ bool Recorder::start() {
 }
 
 bool Recorder::seek(SongPosition at) {
-    if (!player_) return false;
+    if (!player_ || settings_.ticks_to) return false; // a log is of one playback
+
     if (!player_->restart(static_cast<int>(kRecordRate), at)) return false;
     queue_.clear();
     pending_.clear();
@@ -110,24 +113,64 @@ bool Recorder::shutdown() {
 // values are never delivered.
 void Recorder::render_tick() {
     if (song_over_) return;
-    if (!playing_ || !player_->play_tick()) {
+    const LoggedTick* t = playing_ ? play_tick() : nullptr;
+    if (!t || t->loops) {
         song_over_ = true;
-        if (end_sample_ < 0) end_sample_ = rendered_;
+        if (settings_.ticks_to) settings_.ticks_to->complete = true;
+        if (end_sample_ < 0) end_sample_ = t ? t->start : rendered_;
         return;
     }
+    if (end_sample_ < 0 && settings_.to && settings_.to->reached_by(t->pos, t->row))
+        end_sample_ = t->start;
+    if (from_sample_ < 0 && t->pos == settings_.from.order && t->row == settings_.from.row)
+        from_sample_ = t->start;
+    if (!settings_.ticks_from) {
+        const int16_t* s = player_->samples();
+        pending_.insert(pending_.end(), s, s + t->frames * 2);
+    }
+    rendered_ += t->frames;
+}
+
+// The next tick, from libxmp or from the log, its sync values queued (as
+// XmpPlayer::play_tick queues them); null once there is none.
+const LoggedTick* Recorder::play_tick() {
+    if (const TickLog* log = settings_.ticks_from) {
+        queue_.flush();
+        assert(next_tick_ < log->size() || log->complete); // the log covers the replay
+        if (next_tick_ >= log->size()) return nullptr;
+        const size_t i = next_tick_++;
+        for (uint8_t v : log->values_of(i))
+            queue_.push({(*log)[i].start, v});
+        return &(*log)[i];
+    }
+    if (!player_->play_tick()) return nullptr;
+    ++next_tick_;
     const xmp_frame_info& fi = player_->info();
-    if (fi.loop_count > 0) {
-        song_over_ = true;
-        if (end_sample_ < 0) end_sample_ = player_->tick_start();
-        return;
-    }
-    if (end_sample_ < 0 && settings_.to && settings_.to->reached_by(fi.pos, fi.row))
-        end_sample_ = player_->tick_start();
-    if (from_sample_ < 0 && fi.pos == settings_.from.order && fi.row == settings_.from.row)
-        from_sample_ = player_->tick_start();
-    const int16_t* s = player_->samples();
-    pending_.insert(pending_.end(), s, s + player_->sample_frames() * 2);
-    rendered_ += static_cast<int64_t>(player_->sample_frames());
+    tick_ = {player_->tick_start(), static_cast<int32_t>(player_->sample_frames()),
+             static_cast<int16_t>(fi.pos), static_cast<int16_t>(fi.row), fi.loop_count > 0};
+    if (settings_.ticks_to) settings_.ticks_to->add(tick_, player_->row_sync());
+    return &tick_;
+}
+
+RecorderMark Recorder::mark() const {
+    assert(first_frame_ == 0); // ticks count from the start of the show
+    return {frames_, rendered_, written_, next_tick_, end_sample_, song_over_, queue_.queued()};
+}
+
+void Recorder::resume(const RecorderMark& m) {
+    assert(settings_.ticks_from && m.next_tick <= settings_.ticks_from->size());
+    frames_ = skipped_ = m.frames;
+    first_frame_ = 0;
+    rendered_ = m.rendered;
+    written_ = m.written;
+    next_tick_ = m.next_tick;
+    end_sample_ = m.end_sample;
+    song_over_ = m.song_over;
+    queue_.clear();
+    for (const TimedSync& e : m.queued)
+        queue_.push(e);
+    pending_.clear();
+    playing_ = true;
 }
 
 void Recorder::deliver_sync() {

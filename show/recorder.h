@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "core/sync.h"
+#include "music/tick_log.h"
 #include "music/xmp_player.h"
 #include "show/frame_sink.h"
 #include "show/platform.h"
@@ -48,6 +49,25 @@ struct RecordSettings {
     std::string module_path;                     // read instead of the file start-up names, if set
     std::shared_ptr<const FileRead> module_file; // that file as already read, if set
     const volatile std::sig_atomic_t* stop = nullptr;
+    // Where the ticks come from: libxmp rendering the module (null), or the
+    // log of an earlier playback of it (a replay from a snapshot: the same
+    // rows at the same samples, without sound and without libxmp).
+    const TickLog* ticks_from = nullptr;
+    // Where every tick that libxmp plays is logged, in order (null: nowhere).
+    TickLog* ticks_to = nullptr;
+};
+
+// Where a recording is between two frames, as plain data: with the show's
+// state and the frame buffer, what a recording from a tick log needs to go
+// on from there (see Recorder::resume).
+struct RecorderMark {
+    int64_t frames = 0;   // frames drawn
+    int64_t rendered = 0; // sample frames of the ticks played
+    int64_t written = 0;  // sample frames handed on
+    size_t next_tick = 0; // ticks played
+    int64_t end_sample = -1;
+    bool song_over = false;
+    std::vector<TimedSync> queued; // sync values played, not yet delivered
 };
 
 class Recorder : public Display, public Music, public Clock {
@@ -80,6 +100,14 @@ class Recorder : public Display, public Music, public Clock {
     // Clock
     int64_t now_ms() override { return settings_.rate.time_ms(frames_); }
 
+    // Where it is now; only between frames of a recording that never seeks.
+    RecorderMark mark() const;
+    // Goes on from `m`, a mark of a recording of the same show at the same
+    // rate, in place of start(): only with ticks_from, which must hold every
+    // tick the mark has played. The frames before the mark count as dropped
+    // before `from`, which the mark has not yet met.
+    void resume(const RecorderMark& m);
+
     // True once the next frame is the first that shows `from`.
     bool at_from() const { return keeping(); }
     // Frames handed to the sink, and frames drawn before the first of them.
@@ -97,6 +125,7 @@ class Recorder : public Display, public Music, public Clock {
   private:
     template <class F> void guarded(F&& f);
     void render_tick();
+    const LoggedTick* play_tick();
     void write_frame();
 
     FrameSink& sink_;
@@ -119,4 +148,6 @@ class Recorder : public Display, public Music, public Clock {
     int64_t rendered_ = 0;         // sample frames rendered by the player
     int64_t written_ = 0;          // sample frames handed to the sink
     std::vector<int16_t> pending_; // rendered, not yet written (interleaved)
+    LoggedTick tick_;              // the tick libxmp played last
+    size_t next_tick_ = 0;         // ticks played (the next one's index in a log)
 };

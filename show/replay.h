@@ -18,20 +18,56 @@
 //       if set, is called after each frame drawn; it returns false to give
 //       the replay up there (a viewer ending the show in the middle of a
 //       jump), which leaves the show's state half way.
+//   With `from` (a snapshot of that playback, snapshots.h) and `log` (the
+//   ticks it played), the replay starts at the snapshot instead: the show's
+//   state, the loop's place and the frame buffer are put back as they were
+//   there, and the music's ticks come from the log, which must go on as far
+//   as `at`; the snapshot must be from before playback met `at`.
+//
+//   Replay(loop, scenes, module, at, from, log) and run(budget_ms, on_frame,
+//   frame) are the same replay in slices: run() plays on for about
+//   budget_ms of wall time (< 0: no limit) and returns nothing while the
+//   replay is not over, or replay_to's result once it is. Between slices
+//   nothing else may play the show. A replay that failed or ended returns
+//   -1 when run again.
 #pragma once
 #include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "music/xmp_player.h"
 #include "scenes/scenes.h"
 #include "show/record_timing.h"
+#include "show/recorder.h"
 #include "show/show_loop.h"
+#include "show/snapshots.h"
 
 constexpr FrameRate kReplayRate{60, 1};
 constexpr int64_t kReplayGivenUp = -2;
 
+class Replay {
+  public:
+    Replay(ShowLoop& loop, const std::array<SceneOps, kSceneCount>& scenes,
+           std::shared_ptr<const FileRead> module, SongPosition at,
+           const ShowSnapshot* from = nullptr, const TickLog* log = nullptr);
+    ~Replay();
+    Replay(const Replay&) = delete;
+    Replay& operator=(const Replay&) = delete;
+
+    std::optional<int64_t>
+    run(int64_t budget_ms, const std::function<bool(int64_t frames)>& on_frame, uint32_t* frame);
+
+  private:
+    ShowLoop& loop_;
+    const std::array<SceneOps, kSceneCount>& scenes_;
+    NullSink nowhere_;
+    std::unique_ptr<Recorder> recorder_;
+    bool failed_ = false;
+};
+
 int64_t replay_to(ShowLoop& loop, const std::array<SceneOps, kSceneCount>& scenes,
                   std::shared_ptr<const FileRead> module, SongPosition at, uint32_t* frame,
-                  const std::function<bool(int64_t frames)>& on_frame = nullptr);
+                  const std::function<bool(int64_t frames)>& on_frame = nullptr,
+                  const ShowSnapshot* from = nullptr, const TickLog* log = nullptr);

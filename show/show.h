@@ -30,6 +30,14 @@ struct PlayerSettings {
     std::string save_folder = "."; // where a saved frame goes
     // Saves the frame on screen (SaveFrame) into the folder; null: not offered.
     void (*save_frame)(const uint32_t* frame, const std::string& folder) = nullptr;
+    // Wall time (ms) given after each frame, and while paused, to making the
+    // snapshots that make jumps quick (snapshots.h); 0: they are made only
+    // as far as a jump needs them, when it needs them.
+    int snapshot_ms = 0;
+    // Wall time (ms) a jump plays for at a time, between which run_once()
+    // returns without a frame (the page, whose main thread must not stall);
+    // 0: a jump is played to its end at once.
+    int jump_slice_ms = 0;
 };
 
 // Saving the show's carried state as set-up leaves it, and putting it back

@@ -17,6 +17,8 @@ ShowPlayer::ShowPlayer(ShowPlatform& p)
                           p.start,   p.module_file, p.pacer,   p.player, p.start_state},
       looping_(p.player.loop) {
     if (p_.start_state.remember) p_.start_state.remember();
+    if (p_.start_state.restore && p_.module_file)
+        snapshots_ = std::make_unique<SnapshotBuilder>(p_.scenes, p_.module_file);
     if (p_.module_file)
         for (const OrderVisit& v : order_timeline(p_.module_file->bytes)) {
             positions_.push_back(v.position);
@@ -24,47 +26,144 @@ ShowPlayer::ShowPlayer(ShowPlatform& p)
         }
 }
 
-// The show from the state it has now (as set-up left it) played without
-// output up to `order`, with a word on the display while that takes long,
-// and given up as soon as the viewer ends the show.
-bool ShowPlayer::replay_to(SongPosition to) {
-    uint32_t* frame = p_.display.lock();
-    int64_t at = 0;
-    if (!to.at_start()) {
-        const int64_t started = clock_ms();
-        const auto progress = [&](int64_t frames) {
-            if (p_.display.key_waiting()) return false;
-            if (frames % 30 != 0 || clock_ms() - started < 500) return true;
-            char text[80];
-            std::snprintf(text, sizeof text, "going to order position %d, row %d: %lld frames",
-                          to.order, to.row, static_cast<long long>(frames));
-            p_.display.note(text);
-            return true;
-        };
-        at = ::replay_to(loop_, p_.scenes, p_.module_file, to, frame, progress);
-        p_.display.note("");
+// A jump starts: the music waits, and the show is the jump's until it lands.
+void ShowPlayer::start_jump(SongPosition to) {
+    if (music_started_) p_.music.pause(true);
+    jump_.reset(); // a jump on its way gives way to this one
+    jump_.emplace();
+    jump_->to = to;
+    jump_->started_ms = clock_ms();
+    // The frames to play, for the progress shown: up to the start of the
+    // order position (rows into it are a short way more).
+    for (size_t i = 0; i < positions_.size(); ++i)
+        if (positions_[i] == to.order) {
+            jump_->target_frames = kReplayRate.frames_until(starts_ms_[i] * kRecordRate / 1000);
+            break;
+        }
+    ++jumps_;
+}
+
+// The jump played on for about budget_ms of wall time (< 0: to its end):
+// playback is played as far as the row once (the snapshots), then the show
+// goes on from the last snapshot before it to the row. Without snapshots,
+// from the state saved after set-up.
+ShowPlayer::JumpState ShowPlayer::carry_jump(int64_t budget_ms) {
+    Jump& j = *jump_;
+    const int64_t until = budget_ms < 0 ? -1 : clock_ms() + budget_ms;
+    bool out_of_time = false;
+    const auto on_frame = [&](int64_t frames) {
+        if (p_.display.key_waiting()) return false;
+        j.frames = frames;
+        show_progress();
+        out_of_time = until >= 0 && clock_ms() >= until;
+        return !out_of_time;
+    };
+    if (!j.replay && snapshots_ && !j.to.at_start()) {
+        switch (snapshots_->reach(j.to, on_frame)) {
+        case SnapshotBuilder::Reach::GivenUp:
+            return out_of_time ? JumpState::Going : JumpState::GivenUp;
+        case SnapshotBuilder::Reach::Never:
+            return JumpState::Failed;
+        case SnapshotBuilder::Reach::There:
+            j.replay = std::make_unique<Replay>(loop_, p_.scenes, p_.module_file, j.to,
+                                                &snapshots_->before(j.to), &snapshots_->log());
+        }
     }
+    if (!j.replay) {
+        if (!p_.start_state.restore) return JumpState::Failed;
+        p_.start_state.restore();
+        loop_ = ShowLoop();
+        uint32_t* frame = p_.display.lock();
+        std::fill(frame, frame + kFramePixels, 0u);
+        p_.display.unlock();
+        if (j.to.at_start()) {
+            j.landed_ms = 0;
+            return JumpState::Landed;
+        }
+        j.replay = std::make_unique<Replay>(loop_, p_.scenes, p_.module_file, j.to);
+    }
+    const int64_t left = until < 0 ? -1 : std::max<int64_t>(0, until - clock_ms());
+    const std::optional<int64_t> at = j.replay->run(
+        left, [&](int64_t frames) { return on_frame(frames) || out_of_time; }, p_.display.lock());
     p_.display.unlock();
-    stopped_ = at == kReplayGivenUp;
-    if (at < 0) return false;
-    clock_.set(at);
-    return true;
+    if (!at) return JumpState::Going;
+    if (*at == kReplayGivenUp) return JumpState::GivenUp;
+    if (*at < 0) return JumpState::Failed;
+    j.landed_ms = *at;
+    return JumpState::Landed;
+}
+
+// A word on the display while a jump takes long: where to and how far.
+void ShowPlayer::show_progress() {
+    const Jump& j = *jump_;
+    if (j.frames % 30 != 0 || clock_ms() - j.started_ms < 500) return;
+    p_.display.note(jump_progress_text());
+    signs_.progress(jump_progress_text()); // over the picture too
+}
+
+int ShowPlayer::jump_percent() const {
+    if (!jump_ || jump_->target_frames <= 0) return 0;
+    return static_cast<int>(std::min<int64_t>(99, jump_->frames * 100 / jump_->target_frames));
+}
+
+std::string ShowPlayer::jump_progress_text() const {
+    if (!jump_) return "";
+    const int64_t ms = kReplayRate.time_ms(jump_->target_frames);
+    const int64_t percent = jump_percent();
+    char text[64];
+    std::snprintf(text, sizeof text, "getting to %lld:%02lld: %lld %%",
+                  static_cast<long long>(ms / 60000), static_cast<long long>(ms / 1000 % 60),
+                  static_cast<long long>(percent));
+    return text;
+}
+
+// The jump's end: landed, the clock reads the row's time and the music plays
+// on from there (unless paused); otherwise the show stays as the jump left
+// it and a viewer's stop ends it.
+bool ShowPlayer::end_jump(JumpState state) {
+    const SongPosition to = jump_->to;
+    const int64_t landed = jump_->landed_ms;
+    jump_.reset();
+    p_.display.note("");
+    signs_.arrived();
+    stopped_ = state == JumpState::GivenUp;
+    if (state == JumpState::Landed) {
+        clock_.set(landed);
+        if (music_started_) p_.music.seek(to);
+        if (paused_) clock_.pause();
+    }
+    if (music_started_) p_.music.pause(paused_);
+    return state == JumpState::Landed;
 }
 
 bool ShowPlayer::begin(SongPosition at) {
-    clock_.set(0);
-    return replay_to(at);
+    begin_in_slices(at);
+    return *begin_step(-1);
 }
 
-// Back to the state saved after set-up, then on to the row `at`.
-bool ShowPlayer::go_to(SongPosition at) {
-    if (!p_.start_state.restore) return false;
-    p_.start_state.restore();
-    loop_ = ShowLoop();
-    uint32_t* frame = p_.display.lock();
-    std::fill(frame, frame + kFramePixels, 0u);
-    p_.display.unlock();
-    return replay_to(at);
+void ShowPlayer::begin_in_slices(SongPosition at) {
+    clock_.set(0);
+    begin_there_ = true;
+    if (at.at_start())
+        music_started_ = true;
+    else
+        start_jump(at);
+}
+
+std::optional<bool> ShowPlayer::begin_step(int64_t budget_ms) {
+    if (jump_ && !music_started_) {
+        const JumpState state = carry_jump(budget_ms);
+        if (state == JumpState::Going) return std::nullopt;
+        begin_there_ = end_jump(state);
+        if (begin_there_) signs_.jumped(current_order(), clock_.now_ms()); // its caption
+        music_started_ = true;
+    }
+    return begin_there_;
+}
+
+void ShowPlayer::build_snapshots() {
+    if (snapshots_ && p_.player.snapshot_ms > 0 && !snapshots_->done())
+        snapshots_->work(p_.player.snapshot_ms);
 }
 
 int ShowPlayer::current_order() {
@@ -95,6 +194,7 @@ void ShowPlayer::handle(Control c) {
         else
             clock_.resume();
         p_.music.pause(paused_);
+        signs_.paused(paused_);
         return;
     case Control::Fullscreen:
         p_.display.toggle_fullscreen();
@@ -108,19 +208,20 @@ void ShowPlayer::handle(Control c) {
     case Control::Loop:
         looping_ = !looping_;
         std::fprintf(stderr, "vorn: looping %s\n", looping_ ? "on" : "off");
+        signs_.caption(looping_ ? "looping on" : "looping off", paused_);
         return;
     }
 }
 
 bool ShowPlayer::seek(SongPosition at) {
-    p_.music.pause(true);
-    const bool there = go_to(at);
-    if (there) {
-        p_.music.seek(at);
-        if (paused_) clock_.pause();
-    }
-    p_.music.pause(paused_);
-    return there;
+    music_started_ = true;
+    start_jump(at);
+    return end_jump(carry_jump(-1));
+}
+
+void ShowPlayer::jump(SongPosition at) {
+    music_started_ = true;
+    start_jump(at);
 }
 
 bool ShowPlayer::run_once() {
@@ -145,8 +246,26 @@ bool ShowPlayer::run_once() {
     }
     if (jump) {
         if (p_.display.key_waiting()) return false;
-        seek(positions_.empty() ? SongPosition{} : SongPosition{positions_[*jump], 0});
+        start_jump(positions_.empty() ? SongPosition{} : SongPosition{positions_[*jump], 0});
+    }
+    if (jump_) {
+        // In slices when the settings ask for them (the page's frames go on
+        // being painted meanwhile), else at once.
+        const JumpState state =
+            carry_jump(p_.player.jump_slice_ms > 0 ? p_.player.jump_slice_ms : -1);
+        if (state == JumpState::Going) {
+            last_step_ = ShowLoop::Step::Held;
+            return true;
+        }
+        end_jump(state);
         if (stopped_) return false;
+        if (state == JumpState::Landed) { // its caption over the picture
+            signs_.jumped(current_order(), clock_.now_ms());
+            if (paused_) {
+                signs_.caption_now(loop_.running_scene());
+                p_.display.present(); // the frame it landed on, at once
+            }
+        }
     }
     if (paused_) {
         last_step_ = ShowLoop::Step::Held;
@@ -154,10 +273,13 @@ bool ShowPlayer::run_once() {
         // The frame stays; shown again now and then (after the window was
         // covered or resized).
         if (++idle_passes_ % 30 == 0) p_.display.present();
+        build_snapshots();
         p_.display.idle();
         return true;
     }
     const ShowLoop::Step step = last_step_ = loop_.step(p_);
+    if (step == ShowLoop::Step::Drew) signs_.drawn(loop_.running_scene());
+    build_snapshots();
     const bool music_end = sync_scene() == kSceneEnd || p_.music.song_over();
     if (looping_ && music_end && !p_.display.stop_asked()) {
         ++loops_;

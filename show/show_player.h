@@ -39,12 +39,16 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "show/replay.h"
 #include "show/show.h"
 #include "show/show_clock.h"
 #include "show/show_loop.h"
+#include "show/sign_board.h"
+#include "show/snapshots.h"
 
 class ShowPlayer {
   public:
@@ -53,6 +57,11 @@ class ShowPlayer {
     ShowPlayer& operator=(const ShowPlayer&) = delete;
 
     bool begin(SongPosition at);
+    // begin() in slices (the page): begin_in_slices(at) starts it, and each
+    // begin_step(budget_ms) plays on for about that long and gives nothing
+    // while on its way, then what begin() gives.
+    void begin_in_slices(SongPosition at);
+    std::optional<bool> begin_step(int64_t budget_ms);
     bool run_once();
     bool seek(SongPosition at);
 
@@ -70,10 +79,40 @@ class ShowPlayer {
     // runs (0..7, or -1 between scenes and while none runs).
     bool drew() const { return last_step_ == ShowLoop::Step::Drew; }
     int running_scene() const { return loop_.running_scene(); }
+    // The snapshots made so far (snapshots.h): how many, and their memory.
+    size_t snapshot_count() const { return snapshots_ ? snapshots_->count() : 0; }
+    size_t snapshot_bytes() const { return snapshots_ ? snapshots_->bytes() : 0; }
+
+    // Starts a jump to the row `at` that run_once() carries on, in slices
+    // of the settings' jump_slice_ms (the page), or at once; true while one
+    // is on its way, with its progress as a line ("getting to 3:27: 64 %").
+    void jump(SongPosition at);
+    bool jumping() const { return jump_.has_value(); }
+    std::string jump_progress_text() const;
+    // How far the jump on its way has come, 0..99, and about where it goes
+    // (the start of its order position, ms).
+    int jump_percent() const;
+    int64_t jump_target_ms() const { return jump_ ? kReplayRate.time_ms(jump_->target_frames) : 0; }
+    // Whether the snapshots of the whole show are made.
+    bool snapshots_done() const { return snapshots_ && snapshots_->done(); }
+    // How many jumps were started (seeks, loops and keys folded into one).
+    int jumps() const { return jumps_; }
 
   private:
-    bool replay_to(SongPosition at);
-    bool go_to(SongPosition at);
+    enum class JumpState { Going, Landed, Failed, GivenUp };
+    struct Jump {
+        SongPosition to;
+        int64_t started_ms = 0;         // by the wall clock
+        int64_t frames = 0;             // played so far from the show's start
+        int64_t target_frames = 0;      // about where it goes, for the progress
+        int64_t landed_ms = 0;          // the show's time once there
+        std::unique_ptr<Replay> replay; // once playback has met `to`
+    };
+    void start_jump(SongPosition to);
+    JumpState carry_jump(int64_t budget_ms);
+    bool end_jump(JumpState state);
+    void show_progress();
+    void build_snapshots();
     void handle(Control c);
     // Where a jump control leads from the order position positions_[i],
     // which began `since_ms` ago: an index into positions_.
@@ -90,4 +129,11 @@ class ShowPlayer {
     bool looping_;
     int loops_ = 0;
     int idle_passes_ = 0;
+    SignBoard signs_{p_.display}; // pause, progress and captions over the picture
+    // Snapshots of the show for quick jumps (null: every jump plays from the start).
+    std::unique_ptr<SnapshotBuilder> snapshots_;
+    std::optional<Jump> jump_;
+    int jumps_ = 0;
+    bool music_started_ = false; // after begin(): jumps make the music follow
+    bool begin_there_ = true;
 };

@@ -1,7 +1,9 @@
 // Each scene's frame time in Chromium (the page's ?bench: 100 frames a scene,
 // timed with performance.now) against the same frames in the native build,
-// the site's size, the time from the click to the first frame, and how the
-// audio clock keeps time over 20 s with a busy second:
+// the site's size, the time from the click to the first frame, how the
+// audio clock keeps time over 20 s with a busy second, and jumps by the
+// seek bar (from the change to the frame that lands, and the main thread's
+// longest task meanwhile, from the browser's long-task entries):
 //   node web/bench.mjs SITE_DIR NATIVE_BUILD_DIR
 import { execFileSync } from 'node:child_process';
 import { readdirSync, statSync } from 'node:fs';
@@ -59,6 +61,8 @@ try {
       starved: s.starved - a.starved,
     };
   });
+  await page.close();
+  const jumps = await benchJumps(env);
   console.log('| scene | Chromium (ms) | native (ms) | ratio |');
   console.log('|---|---|---|---|');
   web.forEach((ms, scene) =>
@@ -68,7 +72,52 @@ try {
   console.log(`site: ${(bytes / 1e6).toFixed(2)} MB in ${readdirSync(site).length} files`);
   console.log(`first frame after the click: ${first.toFixed(0)} ms`);
   console.log(`20 s with a busy second: audio clock rate ${audio.rate.toFixed(4)} (goal: within 0.02 of 1), device underruns ${audio.device}, worklet blocks padded ${audio.starved}`);
+  console.log(`jumps by the seek bar, ${jumps.took.length} to random places once the snapshots are made (${(jumps.buildMs / 1000).toFixed(1)} s after the click, ${(jumps.snapshotKb / 1024).toFixed(1)} MB): ` +
+    `50th percentile ${jumps.p50.toFixed(0)} ms, 95th ${jumps.p95.toFixed(0)} ms (goal: 250 ms), longest ${jumps.max.toFixed(0)} ms; ` +
+    `longest task on the main thread while jumping ${jumps.longestTask.toFixed(0)} ms (goal: 50 ms), ${jumps.longTasks} tasks over 50 ms; wasm memory ${(jumps.heapBytes / 2 ** 20).toFixed(0)} MB`);
   console.log(`reaching order position ${reach.order} (${(reach.showMs / 1000).toFixed(1)} s of music) as ?start= does: ${(reach.ms / 1000).toFixed(2)} s, 1/${(1 / reach.share).toFixed(0)} of its playing time (budget: 1/25)`);
 } finally {
   await env.close();
+}
+
+// 60 jumps by the seek bar to random moments (a fixed sequence), once the
+// page has made its snapshots: the time from the bar's change to the frame
+// there, and the long tasks the browser saw meanwhile.
+async function benchJumps(env) {
+  const page = await env.browser.newPage();
+  await page.goto(env.base);
+  await page.waitForFunction(() => window.vornStats.phase === 'ready', null, { timeout: 20000 });
+  await page.click('#start');
+  await page.waitForFunction(() => window.vornStats.snapshotsDone, null, { timeout: 300000, polling: 500 });
+  const buildMs = await page.evaluate(() => performance.now() - window.vornStats.clickAt);
+  const result = await page.evaluate(async () => {
+    const tasks = [];
+    new PerformanceObserver((list) => tasks.push(...list.getEntries().map((e) => e.duration))).observe({ type: 'longtask' });
+    const seek = document.getElementById('seek');
+    const took = [];
+    let x = 12345;
+    for (let i = 0; i < 60; i++) {
+      x = (x * 1103515245 + 12345) % 2147483648;
+      const before = window.vornStats.seeks;
+      seek.value = String((Number(seek.max) * (x / 2147483648)) * 0.98);
+      seek.dispatchEvent(new Event('change'));
+      while (window.vornStats.seeks === before) await new Promise((r) => requestAnimationFrame(r));
+      took.push(window.vornStats.seekMs);
+      await new Promise((r) => setTimeout(r, 100));
+    }
+    await new Promise((r) => setTimeout(r, 200)); // the last entries come in
+    took.sort((a, b) => a - b);
+    return {
+      took,
+      p50: took[Math.floor(took.length / 2)],
+      p95: took[Math.floor((took.length * 95) / 100)],
+      max: took[took.length - 1],
+      longestTask: Math.max(0, ...tasks),
+      longTasks: tasks.length,
+      snapshotKb: window.vornStats.snapshotKb,
+      heapBytes: window.vornHeapBytes ? window.vornHeapBytes() : 0,
+    };
+  });
+  await page.close();
+  return { ...result, buildMs };
 }

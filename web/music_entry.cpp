@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "music/music_timeline.h"
+#include "music/xm_sync.h"
 #include "music/xmp_player.h"
 #include "scenes/consumed_flags.h"
 
@@ -44,6 +45,11 @@ std::string text;
 std::string asked;      // the position text the page wrote
 int32_t found[3];       // order, row, start ms
 std::string find_error; // why music_find failed
+// The first pass's rows and the song's length, walked once at load: the
+// seek bar finds a position at every change, and must not walk the music
+// each time (a long task on the page's thread).
+std::vector<RowVisit> rows;
+int orders = 0;
 } // namespace
 
 extern "C" {
@@ -54,7 +60,13 @@ uint8_t* music_buffer(int size) {
 }
 
 int music_load() {
-    return player().load(module) ? 1 : 0;
+    if (!player().load(module)) return 0;
+    rows = row_timeline(module);
+    XmSync sync;
+    orders = read_xm_sync(module.data(), module.size(), sync, nullptr)
+                 ? static_cast<int>(sync.orders.size())
+                 : 0;
+    return 1;
 }
 
 const char* music_error() {
@@ -75,7 +87,7 @@ int music_find(int size) {
                      ": give an order position (12), a time (1:24, 84.5) or a scene (scene:4)";
         return 0;
     }
-    const auto at = find_position(module, name, "?start=", find_error);
+    const auto at = find_position(rows, orders, name, "?start=", find_error);
     if (!at) return 0;
     found[0] = at->at.order;
     found[1] = at->at.row;

@@ -33,6 +33,11 @@ export const stats = {
   baseLatency: 0,
   clockSource: '',
   error: '',
+  seeks: 0, // jumps landed (keys and the bar)
+  seekMs: 0, // the last one: from the click to its frame
+  jumpPercent: 0, // how far the jump on its way has come
+  snapshotsDone: false, // the snapshots that make jumps quick are all made
+  snapshotKb: 0, // and the memory they hold
 };
 window.vornStats = stats;
 

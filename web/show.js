@@ -8,8 +8,9 @@ import { $, CONTROL, PageError, RATE, params, stats } from './shared.js';
 import { HeardSample } from './audio-clock.js';
 import { data } from './files.js';
 import { createShow } from './vorn-module.js';
-import { controlsFor, placesIn, positionsTaken, showPlayer, withoutProgram } from './player-bar.js';
+import { controlsFor, minutes, placesIn, positionsTaken, showPlayer, withoutProgram } from './player-bar.js';
 import { fail, overlay } from './screens.js';
+import { clearSigns, jumpCaption, orderAt, showCaption, showPaused } from './signs.js';
 
 const context2d = $('screen').getContext('2d', { alpha: false });
 
@@ -125,6 +126,9 @@ class Show {
     this.ended = false;
     this.raf = 0;
     this.timer = 0;
+    this.looping = null; // the loop state on the bar, once the show plays
+    // A jump's caption ({ms}: where it landed), shown with its first frame.
+    this.caption = at.order > 0 || at.row > 0 ? { ms: at.ms } : null;
   }
 
   async start() {
@@ -175,9 +179,9 @@ class Show {
 
   // The player's state (web_status in show_entry.cpp).
   status() {
-    const s = new Int32Array(this.vorn.HEAPU8.buffer, this.vorn._web_status(), 12);
-    const [ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused, delivered] = s;
-    return { ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused, delivered };
+    const s = new Int32Array(this.vorn.HEAPU8.buffer, this.vorn._web_status(), 16);
+    const [ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused, delivered, jumpMs, jumpPercent, snapshotsDone, snapshotKb] = s;
+    return { ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused, delivered, jumpMs, jumpPercent, snapshotsDone, snapshotKb };
   }
 
   // After every pass of the player: the music follows what it asked (play on
@@ -200,7 +204,22 @@ class Show {
         this.sync.playsOn();
       }
     }
+    // A jump plays in slices between the page's frames: "Getting there"
+    // shows while it takes long, and the time from the click to its frame
+    // is kept (the page's bench reads it).
+    document.body.classList.toggle('going', s.jumpMs >= 0);
+    if (s.jumpMs >= 0) $('going').textContent = `getting to ${minutes(s.jumpMs)}: ${s.jumpPercent} %`;
+    if (this.jumpAt && s.jumpMs < 0) {
+      this.caption = { ms: s.showMs };
+      stats.seekMs = performance.now() - this.jumpAt;
+      stats.seeks++;
+      this.jumpAt = 0;
+    }
+    stats.jumpPercent = s.jumpPercent;
+    stats.snapshotsDone = Boolean(s.snapshotsDone);
+    stats.snapshotKb = s.snapshotKb;
     this.paused = stats.paused = Boolean(s.paused);
+    this.signs(s);
     stats.loops = s.loops;
     stats.running = s.scene;
     stats.showMs = s.showMs;
@@ -228,6 +247,24 @@ class Show {
     stats.scene = s.scene;
     stats.tick = s.tick;
     if (!stats.firstFrameAt) stats.firstFrameAt = performance.now();
+    if (this.caption) this.jumped(s);
+  }
+
+  // The signs over the picture after a pass (signs.js): the pause sign, the
+  // loop state when it changes, and a landed jump's caption at once while
+  // paused (no frame comes).
+  signs(s) {
+    showPaused(this.paused);
+    if (this.looping !== null && Boolean(s.looping) !== this.looping) showCaption(`looping ${s.looping ? 'on' : 'off'}`);
+    this.looping = Boolean(s.looping);
+    if (this.caption && this.paused && s.jumpMs < 0) this.jumped(s);
+  }
+
+  // A jump's caption: where it landed and the scene shown.
+  jumped(s) {
+    const ms = this.caption.ms ?? s.showMs;
+    showCaption(jumpCaption(orderAt(this.places.orders, ms), s.scene, ms));
+    this.caption = null;
   }
 
   frame() {
@@ -257,8 +294,8 @@ class Show {
   control(c) {
     if (this.ended || !this.heard) return;
     this.vorn._web_control(c);
-    if (c === CONTROL.back || c === CONTROL.forward || c === CONTROL.restart) this.going(() => this.run(true));
-    else this.run(true);
+    if (c === CONTROL.back || c === CONTROL.forward || c === CONTROL.restart) this.jumpAt = performance.now();
+    this.run(true);
   }
 
   // A key that ends the show (Escape and every other key but the player's).
@@ -267,33 +304,14 @@ class Show {
     this.run(false);
   }
 
-  // Goes to a row exactly as the whole show is there (the player plays the
-  // show up to it without output; the music then plays on from it).
+  // Goes to a row exactly as the whole show is there: the player plays the
+  // show up to it without output, in slices between frames (from the last
+  // snapshot before it, once they are made); the music then plays on from it.
   seekTo(at) {
     if (this.ended || !this.heard) return;
-    this.going(() => {
-      if (this.ended) return;
-      const t0 = performance.now();
-      this.vorn._web_seek(at.order, at.row);
-      stats.seekMs = performance.now() - t0;
-      this.follow();
-    });
-  }
-
-  // Runs a seek once the bar's "Getting there" has reached the screen: it
-  // fades in by itself after half a second, even while the seek holds the
-  // page's thread (the compositor animates it).
-  going(seek) {
-    document.body.classList.add('going');
-    const done = () => {
-      try {
-        seek();
-      } finally {
-        document.body.classList.remove('going');
-      }
-    };
-    if (document.hidden) done();
-    else requestAnimationFrame(() => setTimeout(done, 0));
+    this.jumpAt = performance.now();
+    this.vorn._web_seek(at.order, at.row);
+    this.run(true);
   }
 
   // Ends the show (a key, the music's end, an error) and shows why.
@@ -301,6 +319,7 @@ class Show {
     if (this.ended) return;
     this.ended = true;
     controlsFor(null);
+    clearSigns();
     cancelAnimationFrame(this.raf);
     clearInterval(this.timer);
     if (this.node) {
@@ -344,11 +363,16 @@ export async function play(start = params().start) {
     const at = startRow(music, start);
     const places = placesIn(music);
     const vorn = await createShow($('loop').checked);
-    if (at.order > 0 || at.row > 0) {
-      overlay('Getting there…', 'The show plays up to that moment first, without picture or sound.');
-      await new Promise((resolve) => setTimeout(resolve, 0)); // let the words show
+    // A start later in the show plays the show up to it first, in slices,
+    // the page showing how far it has come between them.
+    vorn._web_begin(at.order, at.row);
+    let begun;
+    while ((begun = vorn._web_begin_step(25)) === -2) {
+      const percent = new Int32Array(vorn.HEAPU8.buffer, vorn._web_status(), 16)[13];
+      overlay('Getting there…', `getting to ${minutes(at.ms ?? 0)}: ${percent} %`);
+      await new Promise((resolve) => setTimeout(resolve, 0));
     }
-    if (vorn._web_begin(at.order, at.row) < 0) throw new PageError(`?start=${start}: the show ends before it.`, positionsTaken(places));
+    if (begun < 0) throw new PageError(`?start=${start}: the show ends before it.`, positionsTaken(places));
     run = new Show(vorn, at, places, music);
     await run.start();
   } catch (e) {

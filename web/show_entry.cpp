@@ -18,17 +18,19 @@
 //                             player is made (looping from the start if
 //                             `loop`), which saves that state for its seeks
 //   web_begin(order, row)     before the music starts: the show goes to that
-//                             row, played there from the start without
-//                             output as the program's --start does (0, 0:
-//                             the start); returns the show time in ms or -1
+//                             row as the program's --start does (0, 0: the
+//                             start), in slices:
+//   web_begin_step(budget_ms) plays on for about budget_ms; returns -2 while
+//                             on its way, then the show time in ms, or -1
 //                             when the show ends first
 //   web_push_sync(sample, v)  queues sync value v for sample frame `sample`
 //                             (1), or folds it into the queue's summary when
 //                             the queue is full (0; see sync_queue.h)
 //   web_control(c)            the viewer pressed control c (the Control enum
 //                             in show/platform.h): handled at the next run
-//   web_seek(order, row)      goes to that row now, exactly (the seek bar);
-//                             1, or 0 when the show ends before it
+//   web_seek(order, row)      starts a jump to that row, exact (the seek
+//                             bar), which the runs play in slices while the
+//                             status gives a `jump_ms`
 //   web_stop()                a key ends the show at the next run
 //   web_run(heard, rate, song_over, picture)
 //                             one pass of the player: the controls, then
@@ -37,7 +39,7 @@
 //                             the music has played to its end. Returns the
 //                             frame's RGBA bytes for the canvas when it made
 //                             one and `picture` asks for it, else null
-//   web_status()              the player's state now, 12 int32 (below)
+//   web_status()              the player's state now, 16 int32 (below)
 //   web_release()             the scenes' releases in order
 //   web_probe_*               frame_probe.h, for the build comparison and timings
 //
@@ -49,6 +51,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/screen.h"
@@ -76,8 +79,18 @@ struct Status {
     int32_t music_row = 0;
     int32_t music_paused = 0;
     int32_t delivered = 0; // sync values handed over since the music last started from a row
+    int32_t jump_ms = -1;  // where a jump on its way goes (the player plays it in slices); -1: none
+    int32_t jump_percent = 0;   // how far it has come, 0..99
+    int32_t snapshots_done = 0; // the snapshots of the whole show are made
+    int32_t snapshot_kb = 0;    // the memory they hold
 };
-static_assert(sizeof(Status) == 12 * sizeof(int32_t));
+static_assert(sizeof(Status) == 16 * sizeof(int32_t));
+
+// The page's main thread never stalls: the snapshots are made in slices of
+// this many ms after each frame, and a jump plays in slices of the other,
+// the page painting between them.
+constexpr int kSnapshotSliceMs = 6;
+constexpr int kJumpSliceMs = 25;
 // page.js names the controls by these numbers.
 static_assert(static_cast<int>(Control::Pause) == 1 && static_cast<int>(Control::Back) == 2 &&
               static_cast<int>(Control::Forward) == 3 && static_cast<int>(Control::Restart) == 4 &&
@@ -138,6 +151,10 @@ void update_status() {
     status.show_ms = static_cast<int32_t>(player->now_ms());
     status.scene = player->running_scene();
     status.tick = tick_counter;
+    status.jump_ms = player->jumping() ? static_cast<int32_t>(player->jump_target_ms()) : -1;
+    status.jump_percent = player->jump_percent();
+    status.snapshots_done = player->snapshots_done() ? 1 : 0;
+    status.snapshot_kb = static_cast<int32_t>(player->snapshot_bytes() / 1024);
 }
 
 } // namespace
@@ -158,15 +175,21 @@ void web_setup(int loop) {
                                     {},
                                     read_module_file("vorn.xm"),
                                     nullptr,
-                                    {loop != 0, ".", nullptr},
+                                    {loop != 0, ".", nullptr, kSnapshotSliceMs, kJumpSliceMs},
                                     {remember_start_state, restore_start_state}});
     player = std::make_unique<ShowPlayer>(*platform);
 }
 
-double web_begin(int order, int row) {
-    const bool there = player->begin({order, row});
+void web_begin(int order, int row) {
+    player->begin_in_slices({order, row});
     update_status();
-    return there ? static_cast<double>(player->now_ms()) : -1.0;
+}
+
+double web_begin_step(int budget_ms) {
+    const std::optional<bool> there = player->begin_step(budget_ms);
+    update_status();
+    if (!there) return -2.0;
+    return *there ? static_cast<double>(player->now_ms()) : -1.0;
 }
 
 int web_push_sync(double sample, int value) {
@@ -177,10 +200,9 @@ void web_control(int control) {
     page.controls.push_back(static_cast<Control>(control));
 }
 
-int web_seek(int order, int row) {
-    const bool there = player->seek({order, row});
+void web_seek(int order, int row) {
+    player->jump({order, row});
     update_status();
-    return there ? 1 : 0;
 }
 
 void web_stop() {

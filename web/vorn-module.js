@@ -39,6 +39,7 @@ export async function createShow(loop) {
     },
   });
   for (const [name, bytes] of data.files) vorn.FS.writeFile(`/${name}`, bytes);
+  window.vornHeapBytes = () => vorn.HEAPU8.length; // for the page's bench
   try {
     vorn._web_setup(loop ? 1 : 0);
   } catch (e) {

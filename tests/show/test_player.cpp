@@ -13,6 +13,7 @@
 #include "record_test_support.h"
 #include "scenes/show_state.h"
 #include "show/recorder.h"
+#include "show/replay.h"
 #include "show/show_player.h"
 #include "test_support.h"
 
@@ -160,7 +161,6 @@ TEST_F(RealScenes, SeekLandsOnTheFirstFrameOfARecordingFromThere) {
 TEST_F(RealScenes, JumpsPressedTogetherFoldIntoOneAndAStopNeverWaits) {
     use(module(8), "player-jumps");
     remember_start_state();
-    static int restores = 0;
     using C = Control;
     struct Case {
         const char* name;
@@ -182,7 +182,6 @@ TEST_F(RealScenes, JumpsPressedTogetherFoldIntoOneAndAStopNeverWaits) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         restore_start_state();
-        restores = 0;
         NullSink nowhere;
         RecordSettings whole;
         whole.module_file = music;
@@ -191,10 +190,6 @@ TEST_F(RealScenes, JumpsPressedTogetherFoldIntoOneAndAStopNeverWaits) {
         display.press[20] = c.keys;
         display.stop_after = c.stop_after;
         ShowPlatform p = on(display, recorder);
-        p.start_state.restore = [] {
-            ++restores;
-            restore_start_state();
-        };
         ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
         ShowPlayer player(p);
         ASSERT_TRUE(player.begin({}));
@@ -204,13 +199,13 @@ TEST_F(RealScenes, JumpsPressedTogetherFoldIntoOneAndAStopNeverWaits) {
         if (c.order < 0) {
             EXPECT_FALSE(going_on);
             EXPECT_EQ(player.stopped(), c.stop_after > 0); // a key before it: no jump at all
-            EXPECT_EQ(restores, c.stop_after > 0 ? 1 : 0);
+            EXPECT_EQ(player.jumps(), c.stop_after > 0 ? 1 : 0);
             // The key that ended it was the last thing looked at: no frame after it.
             EXPECT_EQ(display.key_tests, c.stop_after + 1);
             continue;
         }
         ASSERT_TRUE(going_on);
-        EXPECT_EQ(restores, 1);
+        EXPECT_EQ(player.jumps(), 1);
         EXPECT_EQ(player.current_order(), c.order);
     }
 }
@@ -248,4 +243,93 @@ TEST_F(RealScenes, LoopingAHundredTimesKeepsMemoryFlat) {
     const int64_t after_hundredth = resident_bytes();
     EXPECT_LT(std::abs(after_hundredth - after_second), int64_t{2} << 20)
         << after_second << " -> " << after_hundredth;
+}
+
+// A replay from a snapshot lands exactly as one from the start: at every
+// other row of the song (snapshots every 7 frames, so nearly every replay
+// starts at one, in every scene, with flags and the end in flight), the
+// frame, the time, the shared rand, the sync state and the tick counter.
+TEST_F(RealScenes, AReplayFromASnapshotLandsAsOneFromTheStart) {
+    use(module(8), "player-snapshots");
+    remember_start_state();
+    SnapshotBuilder builder(scene_table(), music, 7);
+    std::vector<uint32_t> frame(kFramePixels);
+    const auto landing = [&](int64_t at_ms) {
+        const ShowState s = save_show_state();
+        uint32_t sum = frame_checksum(frame.data()) ^ static_cast<uint32_t>(at_ms * 2654435761u);
+        sum = sum * 31 + s.rand.state() + static_cast<uint32_t>(s.tick) * 7;
+        for (uint8_t b : s.sync.bytes)
+            sum = sum * 31 + b;
+        return sum;
+    };
+    for (int row = 1; row < 64; row += 2) {
+        const SongPosition at{row / 8, row % 8};
+        SCOPED_TRACE(testing::Message() << "order " << at.order << ", row " << at.row);
+        restore_start_state();
+        ShowLoop from_start;
+        const uint32_t whole =
+            landing(replay_to(from_start, scene_table(), music, at, frame.data()));
+        ASSERT_EQ(builder.reach(at, nullptr), SnapshotBuilder::Reach::There);
+        restore_start_state(); // what the snapshot must overwrite
+        ShowLoop resumed;
+        std::fill(frame.begin(), frame.end(), 0u);
+        EXPECT_EQ(landing(replay_to(resumed, scene_table(), music, at, frame.data(), nullptr,
+                                    &builder.before(at), &builder.log())),
+                  whole);
+    }
+    EXPECT_EQ(builder.reach({8, 0}, nullptr), SnapshotBuilder::Reach::Never);
+    EXPECT_TRUE(builder.done());
+    EXPECT_GE(builder.count(), 25u);
+}
+
+// The viewer's signs follow the controls and never reach the frame: a frame
+// saved while paused is the one presented last; a jump while paused shows
+// its frame with its caption at once, a jump while playing with the scene
+// of the frame it lands on.
+TEST_F(RealScenes, SignsFollowTheControlsAndStayOutOfTheFrame) {
+    use(module(8), "player-signs");
+    remember_start_state();
+    struct Signed : Steered {
+        using Steered::Steered;
+        ViewerSigns signs;
+        int redraws = 0;
+        void show_signs(const ViewerSigns& s) override { signs = s; }
+        void redraw() override { ++redraws; }
+    };
+    static uint32_t saved = 0;
+    NullSink nowhere;
+    RecordSettings whole;
+    whole.module_file = music;
+    Recorder recorder(nowhere, whole);
+    Signed display(recorder);
+    ShowPlatform p =
+        on(display, recorder,
+           {false, ".", [](const uint32_t* f, const std::string&) { saved = frame_checksum(f); }});
+    ASSERT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
+    ShowPlayer player(p);
+    ASSERT_TRUE(player.begin({}));
+    const auto frames = [&](size_t n) {
+        while (display.sums.size() < n)
+            ASSERT_TRUE(player.run_once());
+    };
+    using C = Control;
+    display.press[10] = {C::Pause, C::SaveFrame, C::Loop};
+    frames(10);
+    for (int i = 0; i < 5; ++i)
+        ASSERT_TRUE(player.run_once());
+    EXPECT_TRUE(display.signs.paused);
+    EXPECT_EQ(saved, display.sums.back());
+    EXPECT_EQ(display.signs.caption, "looping on");
+    EXPECT_EQ(display.redraws, 2); // both shown at once, with no frame coming
+    display.press[10] = {C::Forward};
+    ASSERT_TRUE(player.run_once());
+    ASSERT_EQ(display.sums.size(), 11u) << "the frame the jump landed on is shown at once";
+    EXPECT_EQ(display.signs.caption, "order 1 \u00b7 scene 0 \u00b7 0:00.48");
+    display.press[11] = {C::Pause};
+    frames(20);
+    EXPECT_FALSE(display.signs.paused);
+    display.press[20] = {C::Forward};
+    frames(21);
+    EXPECT_EQ(display.signs.caption, "order 2 \u00b7 scene 2 \u00b7 0:00.96");
+    EXPECT_TRUE(display.signs.progress.empty());
 }

@@ -9,6 +9,8 @@
 // - the bar sits below the picture with a mark where each scene begins; Space
 //   pauses picture and music and plays on from the same moment, also when the
 //   tab was hidden meanwhile; dragging the bar lands in the scene it points into;
+//   a pause sign shows over the picture while paused, and a caption where a
+//   jump landed;
 // - ?start=scene:1 shows scene 1 (played up to there first; how long that
 //   takes is printed, and make bench-web measures it); every sync value, also
 //   the first after a pause and after a jump, is applied at the first pass
@@ -134,6 +136,7 @@ try {
     await page.keyboard.press(' ');
     await page.waitForTimeout(300);
     const paused = await stats(page);
+    const pauseSign = await page.isVisible('#paused-sign');
     await page.waitForTimeout(1000);
     const still = await stats(page);
     check('paused: no frame and no music pass', paused.paused && still.frames === paused.frames && still.heardSeconds === paused.heardSeconds,
@@ -145,6 +148,7 @@ try {
     await page.keyboard.press(' ');
     await page.waitForFunction((n) => window.vornStats.frames > n + 5, still.frames, { timeout: 30000 });
     const on = await stats(page);
+    const signGone = !(await page.isVisible('#paused-sign'));
     const since = (await page.evaluate(() => performance.now())) - pressed;
     check('playing on from the same moment', on.heardSeconds - still.heardSeconds <= since / 1000 + 0.05,
       `${still.heardSeconds} -> ${on.heardSeconds} s of music in ${(since / 1000).toFixed(2)} s`);
@@ -165,6 +169,12 @@ try {
       .waitForFunction((n) => window.vornStats.scene === 4 && window.vornStats.frames > n + 2, on.frames, { timeout: 30000 })
       .then(() => true, () => false);
     const after = await stats(page);
+    const caption = landed ? await page.textContent('#caption') : '';
+    const captionShown = landed && (await page.isVisible('#caption'));
+    // The signs over the picture (not in the frame): paused while paused, and
+    // after a jump where it landed, as the program's --timeline names it.
+    check('a pause sign while paused, and a caption after a jump', pauseSign && signGone && captionShown && /^order \d+ · scene 4 · \d:\d\d\.\d\d$/.test(caption),
+      `pause sign ${pauseSign}, gone on playing ${signGone}, caption "${caption}" shown ${captionShown}`);
     check('a seek by dragging the bar lands in scene 4', landed, `scene ${after.scene}, show at ${(after.showMs / 1000).toFixed(1)} s, seek took ${after.seekMs?.toFixed(0)} ms`);
     // Paused just before the tab is hidden: still paused, on the same frame
     // and moment, when it comes back; then it plays on.
