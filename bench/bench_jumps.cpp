@@ -3,7 +3,8 @@
 // random places (half of them order positions, as the keys jump, half any
 // row, as the seek bar does), once the snapshots are built. Reported: the
 // 50th and 95th percentile and the longest jump in ms, the snapshots'
-// count, memory and build time, and as the baseline measured in the same
+// count, memory (as counted, and what the process took on while making
+// them) and build time, and as the baseline measured in the same
 // run, one jump to the last order position without snapshots (the replay
 // from the start that every jump used to be), with the 95th percentile as
 // a fraction of it. Runs in a child process (the show's set-up and release
@@ -33,7 +34,18 @@ struct JumpFigures {
     double p50_ms = 0, p95_ms = 0, max_ms = 0;
     double build_ms = 0, snapshots = 0, snapshot_mb = 0;
     double cold_ms = 0; // the last order position, played from the start
+    double resident_mb = 0; // what the process took on while the snapshots were made
 };
+
+double resident_mb() {
+    std::FILE* f = std::fopen("/proc/self/statm", "r");
+    long pages = 0, resident = 0;
+    if (f) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<double>(resident) * 4096 / (1 << 20);
+}
 
 double ms_since(std::chrono::steady_clock::time_point t) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t).count();
@@ -86,9 +98,11 @@ JumpFigures measure_jumps() {
                    settings,
                    {remember_start_state, restore_start_state}};
     ShowPlayer player(p);
+    const double before = resident_mb();
     const auto built = std::chrono::steady_clock::now();
     if (!player.begin({}) || !player.run_once()) return f;
     const double build_ms = ms_since(built);
+    f.resident_mb = resident_mb() - before;
 
     vorn::srand(7);
     std::vector<double> took;
@@ -140,6 +154,7 @@ void ShowJumps(benchmark::State& state) {
         state.counters["goal_p95_ms"] = 150;
         state.counters["snapshots"] = f.snapshots;
         state.counters["snapshot_MB"] = f.snapshot_mb;
+        state.counters["resident_growth_MB"] = f.resident_mb;
         state.counters["build_s"] = f.build_ms / 1000;
         state.counters["from_start_ms"] = f.cold_ms;
         state.counters["p95_of_from_start"] = f.p95_ms / f.cold_ms;

@@ -49,8 +49,9 @@ SnapshotBuilder::~SnapshotBuilder() = default;
 
 size_t SnapshotBuilder::bytes() const {
     size_t n = log_.bytes() + snapshots_.capacity() * sizeof(ShowSnapshot);
+    n += store_bytes_;
     for (const ShowSnapshot& s : snapshots_)
-        n += s.packed.capacity() + s.mark.queued.capacity() * sizeof(TimedSync);
+        n += s.mark.queued.capacity() * sizeof(TimedSync);
     return n;
 }
 
@@ -128,15 +129,28 @@ void SnapshotBuilder::keep_snapshot(const ShowLoop& loop) {
     each_part(bytes, state, *state.balls);
     // Only the small parts stay as they are.
     state.depth = {};
-    state.ring = state.mesh = state.cloud = state.solid = state.grid = {};
+    for (ObjectArrays* a : {&state.ring, &state.mesh, &state.cloud, &state.solid, &state.grid})
+        *a = {}; // each its own empty arrays: a copy of empty ones would keep the room
     state.balls = nullptr;
     bytes.raw.resize((bytes.raw.size() + 3) / 4 * 4, 0); // whole words
     lanes_.resize(bytes.raw.size());
     byte_lanes(bytes.raw, lanes_);
     pack_bytes(lanes_, packed_);
-    snapshots_.push_back({std::move(state), loop, recorder_->mark(),
-                          std::vector<uint8_t>(packed_.begin(), packed_.end()), lanes_.size()});
+    snapshots_.push_back({std::move(state), loop, recorder_->mark(), keep(packed_), lanes_.size()});
     raw_.swap(bytes.raw);
+}
+
+std::span<const uint8_t> SnapshotBuilder::keep(const std::vector<uint8_t>& packed) {
+    if (packed.size() > store_size_ - store_used_) {
+        store_size_ = std::max(kStoreBlock, packed.size());
+        store_.push_back(std::make_unique<uint8_t[]>(store_size_));
+        store_bytes_ += store_size_;
+        store_used_ = 0;
+    }
+    uint8_t* at = store_.back().get() + store_used_;
+    std::copy(packed.begin(), packed.end(), at);
+    store_used_ += packed.size();
+    return {at, packed.size()};
 }
 
 void unpack_snapshot(const ShowSnapshot& s, ShowState& state, uint32_t* frame) {

@@ -38,6 +38,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "scenes/scenes.h"
@@ -53,8 +54,8 @@ struct ShowSnapshot {
     ShowState state; // without the parts packed
     ShowLoop loop;
     RecorderMark mark;
-    std::vector<uint8_t> packed;
-    size_t raw_size = 0; // of the parts unpacked
+    std::span<const uint8_t> packed; // in the builder's store
+    size_t raw_size = 0;             // of the parts unpacked
 };
 
 // The whole state a snapshot holds, and its frame buffer (320 x 240).
@@ -98,6 +99,14 @@ class SnapshotBuilder {
     ShowState state_;              // the builder's show between slices
     std::vector<ShowSnapshot> snapshots_;
     std::vector<uint8_t> raw_, lanes_, packed_; // working buffers of keep_snapshot
+    // The packed parts, one after the other in blocks of kStoreBlock bytes
+    // (one of its own for a larger one): the heap then holds them side by
+    // side, not scattered between the buffers freed meanwhile.
+    static constexpr size_t kStoreBlock = size_t{4} << 20;
+    std::vector<std::unique_ptr<uint8_t[]>> store_;
+    size_t store_size_ = 0, store_used_ = 0; // of the last block
+    size_t store_bytes_ = 0;
+    std::span<const uint8_t> keep(const std::vector<uint8_t>& packed);
     int64_t frames_ = 0;
     bool done_ = false;
 };

@@ -62,6 +62,7 @@
 #include "scenes/show_state.h"
 #include "show/show_player.h"
 #include "web/frame_probe.h"
+#include "web/gentle_entry.h"
 
 namespace {
 
@@ -90,7 +91,7 @@ static_assert(sizeof(Status) == 16 * sizeof(int32_t));
 // this many ms after each frame, and a jump plays in slices of the other,
 // the page painting between them.
 constexpr int kSnapshotSliceMs = 6;
-constexpr int kJumpSliceMs = 25;
+constexpr int kJumpSliceMs = 12;
 // page.js names the controls by these numbers.
 static_assert(static_cast<int>(Control::Pause) == 1 && static_cast<int>(Control::Back) == 2 &&
               static_cast<int>(Control::Forward) == 3 && static_cast<int>(Control::Restart) == 4 &&
@@ -217,9 +218,10 @@ const uint8_t* web_run(double heard, double rate, int song_over, int picture) {
     status.ended = player->run_once() ? 0 : 1;
     update_status();
     if (!player->drew() || !picture) return nullptr;
+    const uint32_t* shown = web_gentle_picture(page.frame.data());
     // 0x00RRGGBB to the canvas's R, G, B, A bytes (little-endian words).
     for (int i = 0; i < kFramePixels; ++i) {
-        const uint32_t p = page.frame[static_cast<size_t>(i)];
+        const uint32_t p = shown[i];
         rgba[static_cast<size_t>(i)] =
             0xFF000000u | ((p & 0xFFu) << 16) | (p & 0xFF00u) | ((p >> 16) & 0xFFu);
     }
