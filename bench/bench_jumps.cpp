@@ -11,15 +11,13 @@
 // touch global state); the goal is a 95th percentile of 150 ms at most.
 #include <benchmark/benchmark.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <vector>
 
+#include "bench/child_process.h"
 #include "core/rand.h"
 #include "music/xm_sync.h"
 #include "music/xmp_player.h"
@@ -33,7 +31,7 @@ namespace {
 struct JumpFigures {
     double p50_ms = 0, p95_ms = 0, max_ms = 0;
     double build_ms = 0, snapshots = 0, snapshot_mb = 0;
-    double cold_ms = 0; // the last order position, played from the start
+    double cold_ms = 0;     // the last order position, played from the start
     double resident_mb = 0; // what the process took on while the snapshots were made
 };
 
@@ -125,29 +123,14 @@ JumpFigures measure_jumps() {
 
 void ShowJumps(benchmark::State& state) {
     for (auto _ : state) {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            state.SkipWithError("no pipe");
-            return;
-        }
         const auto start = std::chrono::steady_clock::now();
-        const pid_t child = fork();
-        if (child == 0) {
-            close(fds[0]);
-            const JumpFigures f = measure_jumps();
-            _exit(write(fds[1], &f, sizeof f) == sizeof f ? 0 : 1);
-        }
-        close(fds[1]);
-        JumpFigures f;
-        const bool got = read(fds[0], &f, sizeof f) == sizeof f;
-        close(fds[0]);
-        int status = 0;
-        waitpid(child, &status, 0);
+        const std::optional<JumpFigures> got = in_child<JumpFigures>(measure_jumps);
         state.SetIterationTime(ms_since(start) / 1000);
-        if (!got || f.build_ms <= 0) {
+        if (!got || got->build_ms <= 0) {
             state.SkipWithError("the jumps failed (is the generated data there?)");
             return;
         }
+        const JumpFigures& f = *got;
         state.counters["p50_ms"] = f.p50_ms;
         state.counters["p95_ms"] = f.p95_ms;
         state.counters["max_ms"] = f.max_ms;

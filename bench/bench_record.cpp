@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "bench/child_process.h"
 #include "music/xm_sync.h"
 #include "music/xmp_player.h"
 #include "sdl/video_loader.h"
@@ -81,34 +82,24 @@ void RecordShow(benchmark::State& state) {
     const int what = static_cast<int>(state.range(0)); // 0 discard, 1 encode, 2 reach last order
     const bool encode = what == 1;
     for (auto _ : state) {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            state.SkipWithError("no pipe");
-            return;
-        }
+        struct Result {
+            int64_t frames;
+            double file_mb;
+        };
         const auto start = std::chrono::steady_clock::now();
-        const pid_t child = fork();
-        if (child == 0) {
-            close(fds[0]);
-            const int64_t frames = what == 2 ? reach_last_order() : record_show(encode);
-            if (write(fds[1], &frames, sizeof frames) != sizeof frames ||
-                write(fds[1], &g_file_mb, sizeof g_file_mb) != sizeof g_file_mb)
-                _exit(1);
-            _exit(0);
-        }
-        close(fds[1]);
-        int64_t frames = 0;
-        double file_mb = 0;
-        const bool got = read(fds[0], &frames, sizeof frames) == sizeof frames &&
-                         read(fds[0], &file_mb, sizeof file_mb) == sizeof file_mb;
-        close(fds[0]);
-        int status = 0;
         rusage usage{};
-        wait4(child, &status, 0, &usage);
+        const std::optional<Result> got = in_child<Result>(
+            [&] {
+                const int64_t frames = what == 2 ? reach_last_order() : record_show(encode);
+                return Result{frames, g_file_mb};
+            },
+            &usage);
+        const int64_t frames = got ? got->frames : 0;
+        const double file_mb = got ? got->file_mb : 0;
         const double wall =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         state.SetIterationTime(wall);
-        if (!got || frames == 0) {
+        if (frames == 0) {
             state.SkipWithError("the recording failed (is the generated data there?)");
             return;
         }
