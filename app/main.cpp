@@ -7,10 +7,16 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/check_mode.h"
+#include "app/cue_mode.h"
 #include "app/data_dir.h"
+#include "app/data_reload.h"
+#include "app/data_watch.h"
 #include "app/exit_status.h"
+#include "app/flash_check.h"
 #include "app/options.h"
 #include "app/record.h"
+#include "app/show_files.h"
 #include "app/stop_signals.h"
 #include "app/terminal.h"
 #include "app/timeline.h"
@@ -22,6 +28,7 @@
 #include "music/music_timeline.h"
 #include "music/xm_sync.h"
 #include "music/xmp_player.h"
+#include "safety/gentle_filter.h"
 #include "scenes/consumed_flags.h"
 #include "scenes/show_state.h"
 #include "sdl/dialogs_sdl.h"
@@ -52,6 +59,15 @@ class LiveDisplay : public SdlDisplay {
     bool key_waiting() override { return stop_requested() || SdlDisplay::key_waiting(); }
     bool stop_asked() override { return stop_requested() || SdlDisplay::stop_asked(); }
 };
+
+// With --gentle, the filter whose pictures the live show shows: S saves its
+// picture, not the frame as drawn.
+const GentleFilter* shown_filter = nullptr;
+
+void save_shown_frame(const uint32_t* frame, const std::string& folder) {
+    const uint32_t* shown = shown_filter ? shown_filter->shown() : nullptr;
+    save_numbered_frame(shown ? shown : frame, folder);
+}
 
 class SleepingPaceClock : public PaceClock {
   public:
@@ -117,7 +133,15 @@ int play_live(const Options& o, const std::filesystem::path& started_in) {
 
     const SdlLibrary sdl;
     SdlDialogs dialogs;
-    LiveDisplay display({o.vsync, o.integer_scale, window_scale(o), o.display, o.controls});
+    DisplaySettings settings{o.vsync, o.integer_scale, window_scale(o), o.display, o.controls};
+    GentleFilter gentle;
+    if (o.gentle) {
+        settings.picture = [&gentle](const uint32_t* frame) {
+            return gentle.filter(frame, clock_us());
+        };
+        shown_filter = &gentle;
+    }
+    LiveDisplay display(settings);
     SdlMusic music(dialogs, o.no_sound, sync_callback);
     music.set_audio_offset_ms(o.audio_offset_ms);
     music.set_start(start);
@@ -136,8 +160,22 @@ int play_live(const Options& o, const std::filesystem::path& started_in) {
                    start,
                    module_file,
                    &pacer,
-                   {o.loop, started_in.string(), save_numbered_frame},
+                   {o.loop, started_in.string(), save_shown_frame},
                    {remember_start_state, restore_start_state}};
+    if (o.watch) {
+        std::vector<std::string> watched;
+        for (const ShowFile& f : show_files())
+            watched.push_back(f.name);
+        // Between frames: changed files, once quiet, go into the show.
+        p.player.between_frames = [watch = DataWatch(watched), &music](ShowPlayer& player) mutable {
+            const std::vector<std::string> changed = watch.poll(clock_ms());
+            if (changed.empty()) return;
+            reload_data(player, changed,
+                        [&music](std::shared_ptr<const FileRead> file, std::string& error) {
+                            return music.replace_module(std::move(file), error);
+                        });
+        };
+    }
     const std::clock_t cpu_start = std::clock();
     const int code = run_show(p);
     if (o.stats && code == 0) {
@@ -175,6 +213,9 @@ int main(int argc, char** argv) {
     // recording where the user asked, not into the data folder.
     std::error_code cwd_error;
     const std::filesystem::path started_in = std::filesystem::current_path(cwd_error);
+    // The cue sheets work on the files named, not on the data folder.
+    if (!o.cues.empty()) return write_cue_sheet(o.cues, o.module, o.out);
+    if (!o.cues_from.empty()) return print_cue_sheet(o.cues_from);
     if (!o.out.empty()) {
         // One rule for every file the program writes: its name says its kind.
         if (std::filesystem::path(o.out).extension() != ".png" &&
@@ -184,16 +225,20 @@ int main(int argc, char** argv) {
         o.out = std::filesystem::absolute(o.out).string();
     }
     RecordRequest recording = recording_asked(o);
+    recording.gentle = o.gentle;
     if (!recording.path.empty()) {
         if (!recording.frames && !check_record_target(recording.path, error))
             return refuse(error, kExitBadRequest);
         recording.path = std::filesystem::absolute(recording.path).string();
     }
-    set_load_progress((o.still.empty() && recording.path.empty()) || o.verbose);
+    set_load_progress((o.still.empty() && recording.path.empty() && !o.flash_check && !o.check) ||
+                      o.verbose);
     if (!enter_data_dir(choose_data_dir(o.data_dir, program_dir()), error))
         return refuse(error, kExitBadRequest);
 
     if (o.timeline) return print_timeline();
+    if (o.check) return run_check(o.json);
+    if (o.flash_check) return run_flash_check({FrameRate{o.fps_num, o.fps_den}, o.gentle});
     if (!o.still.empty()) return run_still(o.still, o.out);
     if (!recording.path.empty()) return run_recording(recording);
     return play_live(o, started_in);

@@ -143,6 +143,17 @@ const OptionSpec kOptions[] = {
      "start again from the beginning when the show ends, until a\n"
      "key ends it",
      flag<&Options::loop>},
+    {"--watch", nullptr, false,
+     "watch the data folder: a changed picture, object or module\n"
+     "is loaded and the show goes on at the same moment with it\n"
+     "(also while paused); a broken file is refused and the show\n"
+     "keeps the last good one",
+     flag<&Options::watch>},
+    {"--gentle", nullptr, false,
+     "show and record the show gently: where it would flash more\n"
+     "than three times a second over a large area (a risk for\n"
+     "photosensitive viewers), those places change only faintly",
+     flag<&Options::gentle>},
     {"--audio-offset", "MS", true,
      "show the pictures MS milliseconds later than the sound is\n"
      "heard (-1000 to 1000; negative: earlier)",
@@ -181,6 +192,27 @@ const OptionSpec kOptions[] = {
      "print the music's order positions with their start times, the\n"
      "scenes they select and the flags they raise, then end",
      flag<&Options::timeline>},
+    {"--check", nullptr, false,
+     "judge the data folder without playing it: each file found,\n"
+     "loaded and fit for its role, the scenes the music selects and\n"
+     "the flags they get, and where the show ends; status 1 when the\n"
+     "show will not play",
+     flag<&Options::check>},
+    {"--json", nullptr, false, "with --check: the report as JSON", flag<&Options::json>},
+    {"--cues", "CUES.txt", true,
+     "write the cue sheet CUES.txt (ORDER:ROW VALUE or M:SS.hh VALUE\n"
+     "a line) as W commands into a copy of IN.xm called OUT.xm,\n"
+     "leaving the music unchanged (OUT.xm must not exist yet)",
+     text<&Options::cues>, "--cues CUES.txt --module IN.xm --out OUT.xm"},
+    {"--module", "IN.xm", true, nullptr, text<&Options::module>},
+    {"--cues-from", "IN.xm", true, "print the W commands of IN.xm as a cue sheet",
+     text<&Options::cues_from>},
+    {"--flash-check", nullptr, false,
+     "play the show without output and list each second that\n"
+     "breaks the flash rules (more than three flashes, or red\n"
+     "flashes, over a large area), then end; with --gentle, as\n"
+     "--gentle shows it. Status 1 when a second breaks them",
+     flag<&Options::flash_check>},
     {"--help", nullptr, false, "show this text", flag<&Options::help>},
     {"-h", nullptr, false, nullptr, flag<&Options::help>},
     {"--version", nullptr, false, "show the version", flag<&Options::version>},
@@ -235,12 +267,28 @@ const char* usage_text() {
 namespace {
 // The options that go only with others, or not with each other.
 bool check_combinations(const Options& o, std::string& error) {
-    if (!o.still.empty() && o.out.empty())
+    if (!o.cues.empty() && (o.module.empty() || o.out.empty()))
+        error = "--cues CUES.txt needs --module IN.xm and --out OUT.xm";
+    else if (o.cues.empty() && !o.module.empty())
+        error = "--module goes with --cues";
+    else if (!o.cues.empty() && !o.still.empty())
+        error = "--cues and --still exclude each other";
+    else if (!o.still.empty() && o.out.empty())
         error = "--still needs --out FILE.png";
-    else if (o.still.empty() && !o.out.empty())
-        error = "--out goes with --still";
+    else if (o.still.empty() && o.cues.empty() && !o.out.empty())
+        error = "--out goes with --still or --cues";
+    else if (o.json && !o.check)
+        error = "--json goes with --check";
     else if (!o.record.empty() && !o.frames.empty())
         error = "--record and --frames exclude each other";
+    else if (o.flash_check &&
+             (!o.record.empty() || !o.frames.empty() || !o.or_record.empty() || !o.still.empty()))
+        error = "--flash-check plays the show without output: it goes without --record, "
+                "--frames, --or-record and --still";
+    else if (o.watch && (!o.record.empty() || !o.frames.empty() || !o.still.empty() || o.check ||
+                         o.timeline || o.flash_check))
+        error = "--watch goes with the live show: it goes without --record, --frames, --still, "
+                "--check, --timeline and --flash-check";
     else if (o.overwrite && o.frames.empty())
         error = "--overwrite goes with --frames (a --record file is only ever replaced by a "
                 "complete recording)";

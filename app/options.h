@@ -33,9 +33,17 @@ struct Options {
     int fps_num = 60, fps_den = 1;        // --fps N or N/D, 1..240
     std::optional<PositionName> from, to; // --from POSITION, --to POSITION
     bool overwrite = false;               // --overwrite: --frames may replace an earlier recording
-    bool controls = false; // --controls: keys pause, seek, loop, ... instead of ending
-    bool loop = false;     // --loop: start again at the end
-    bool timeline = false; // --timeline: print the music's timeline and end
+    bool controls = false;    // --controls: keys pause, seek, loop, ... instead of ending
+    bool loop = false;        // --loop: start again at the end
+    bool watch = false;       // --watch: take changed data files into the live show
+    bool gentle = false;      // --gentle: show and record the picture within the flash rules
+    bool flash_check = false; // --flash-check: list the seconds that break the flash rules
+    bool timeline = false;    // --timeline: print the music's timeline and end
+    bool check = false;       // --check: judge the data folder and end
+    bool json = false;        // --json: --check's report as JSON
+    std::string cues;         // --cues CUES.txt: write a cue sheet into --module's copy --out
+    std::string module;       // --module IN.xm
+    std::string cues_from;    // --cues-from IN.xm: print a module's cues as a cue sheet
     bool help = false;
     bool version = false;
 };

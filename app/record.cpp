@@ -26,6 +26,7 @@
 #include "sdl/video_loader.h"
 #include "show/frame_files.h"
 #include "show/frame_folder.h"
+#include "show/gentle_sink.h"
 #include "show/progress.h"
 #include "show/record_files.h"
 #include "show/recorder.h"
@@ -286,12 +287,17 @@ int run_recording(const RecordRequest& request) {
 
     const std::unique_ptr<FrameSink> sink = open_sink(request, working);
     if (!sink) return kExitFailed;
-    Recorder recorder(*sink, settings);
+    std::unique_ptr<GentleSink> gentle;
+    if (request.gentle) gentle = std::make_unique<GentleSink>(*sink, request.rate);
+    Recorder recorder(gentle ? static_cast<FrameSink&>(*gentle) : *sink, settings);
     Progress progress(request.rate.frames_until(stretch.length_ms * kRecordRate / 1000),
                       request.rate, isatty(STDERR_FILENO) != 0);
     const int64_t lead_in = request.rate.frames_until(stretch.from_ms * kRecordRate / 1000);
     recorder.on_frame = [&](int64_t frames) { progress.update(frames); };
-    recorder.on_skip = [&](int64_t skipped) { progress.lead_in(skipped, lead_in); };
+    recorder.on_skip = [&](int64_t skipped) {
+        if (gentle) gentle->lead_in(recorder.lock());
+        progress.lead_in(skipped, lead_in);
+    };
     recorder.before_error = [&] { progress.finish(""); };
 
     NoDialogs dialogs;

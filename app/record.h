@@ -39,6 +39,7 @@ struct RecordRequest {
     int scale = 4;
     std::optional<PositionName> from, to;
     bool overwrite = false; // frames: remove an earlier recording's files in the folder
+    bool gentle = false;    // the frames as --gentle shows them (show/gentle_sink.h)
 };
 
 bool check_record_target(const std::string& path, std::string& error);

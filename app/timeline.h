@@ -8,3 +8,6 @@
 #include "music/music_timeline.h"
 
 std::string timeline_table(const std::vector<OrderVisit>& visits);
+
+// A time as the table gives it: M:SS.hh (hundredths truncated).
+std::string minutes_seconds(int64_t ms);

@@ -12,7 +12,8 @@
 
 namespace {
 bool progress_shown = true;
-}
+bool failures_thrown = false;
+} // namespace
 
 const char* const kPcxConvertHint =
     "Make an 8-bit PCX with a 256-colour palette, e.g. with ImageMagick: "
@@ -22,12 +23,24 @@ void set_load_progress(bool shown) {
     progress_shown = shown;
 }
 
+bool load_progress_shown() {
+    return progress_shown;
+}
+
+void set_load_failures_thrown(bool thrown) {
+    failures_thrown = thrown;
+}
+
 void LoadReport::done() {
     if (progress_shown) print_show_text(out);
     out.clear();
 }
 
 void LoadReport::fail(const std::string& message, const std::string& reason) {
+    if (failures_thrown) {
+        out.clear();
+        throw LoadFailure{message, reason};
+    }
     print_show_text(out + message);
     std::fflush(stdout);
     std::error_code ec;

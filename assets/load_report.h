@@ -21,6 +21,17 @@ template <class... Values> std::string format_message(const char* pattern, Value
 
 // Whether successful loads print their progress (default: yes).
 void set_load_progress(bool shown);
+bool load_progress_shown();
+
+// A load failure in the loader's own words: the show's message and the
+// English reason.
+struct LoadFailure {
+    std::string message, reason;
+};
+// While on (default: off), LoadReport::fail prints nothing and throws a
+// LoadFailure instead of ending the process, so that a check of a data folder
+// can go on to the next file.
+void set_load_failures_thrown(bool thrown);
 
 struct LoadReport {
     explicit LoadReport(const char* file_name) : file(file_name) {}
@@ -30,7 +41,8 @@ struct LoadReport {
     // Prints the progress if it is shown.
     void done();
     // Prints the progress and `message` on standard output and
-    // "vorn: cannot load PATH: `reason`" on standard error, then exit(-1).
+    // "vorn: cannot load PATH: `reason`" on standard error, then exit(-1);
+    // or throws them (set_load_failures_thrown).
     [[noreturn]] void fail(const std::string& message, const std::string& reason);
 };
 

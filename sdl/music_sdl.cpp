@@ -163,6 +163,30 @@ bool SdlMusic::seek(SongPosition at) {
     return ok;
 }
 
+bool SdlMusic::replace_module(std::shared_ptr<const FileRead> file, std::string& error) {
+    auto loaded = std::make_unique<XmpPlayer>();
+    if (!loaded->load_file("vorn.xm", std::move(file))) {
+        error = loaded->error();
+        return false;
+    }
+    loaded->set_sync_queue(&queue_);
+    // Swapped while the output is held; it stays silent (as at the song's
+    // end) until a seek starts the new module.
+    if (device_)
+        SDL_LockAudioDevice(device_);
+    else {
+        stopping_ = true;
+        if (silent_.joinable()) silent_.join();
+        stopping_ = false;
+    }
+    player_ = std::move(loaded);
+    queue_.clear();
+    pending_at_ = 0;
+    song_over_.store(true, std::memory_order_release);
+    if (device_) SDL_UnlockAudioDevice(device_);
+    return true;
+}
+
 void SdlMusic::deliver_sync() {
     const int64_t mixed = played_.load(std::memory_order_acquire);
     int64_t heard = mixed;

@@ -16,6 +16,11 @@
 //                             thread waits) and no music passes
 //   seek(at)                  plays on from that row: the
 //                             queue is dropped, the heard clock starts over
+//   replace_module(file, error)
+//                             loads another module (the data folder's
+//                             changed); silent until the next seek(), which
+//                             plays it from that row. False with the reason
+//                             in `error`, the module playing kept.
 //   shutdown()                removes the callback, stops, frees, closes.
 #pragma once
 #include <algorithm>
@@ -43,6 +48,7 @@ class SdlMusic : public Music {
     void pause(bool paused) override;
     bool seek(SongPosition at) override;
     bool song_over() override { return song_over_.load(std::memory_order_acquire); }
+    bool replace_module(std::shared_ptr<const FileRead> file, std::string& error);
 
     // Positive: sync values take effect later than the heard sample (ms).
     void set_audio_offset_ms(int ms) { offset_ms_ = ms; }

@@ -63,8 +63,8 @@ int run_show(ShowPlatform& p) {
             p.display.close();
             return music_failure();
         }
-        while (there && player.run_once()) {
-        }
+        while (there && player.run_once())
+            if (p.player.between_frames) p.player.between_frames(player);
 
         for (const SceneOps& s : p.scenes)
             s.release();

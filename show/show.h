@@ -8,6 +8,7 @@
 // loaders end the process themselves on a bad file).
 #pragma once
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -17,7 +18,8 @@
 #include "show/frame_pacer.h"
 #include "show/platform.h"
 
-struct FileRead; // assets/file_bytes.h
+struct FileRead;  // assets/file_bytes.h
+class ShowPlayer; // show/show_player.h
 
 struct ShowAnswers {
     std::optional<bool> auto_sound; // the first question, answered by an option
@@ -38,6 +40,9 @@ struct PlayerSettings {
     // returns without a frame (the page, whose main thread must not stall);
     // 0: a jump is played to its end at once.
     int jump_slice_ms = 0;
+    // Called by run_show() after each pass of the player (the live show's
+    // watch of its data folder); null: nothing.
+    std::function<void(ShowPlayer&)> between_frames = nullptr;
 };
 
 // Saving the show's carried state as set-up leaves it, and putting it back

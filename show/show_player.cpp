@@ -19,6 +19,12 @@ ShowPlayer::ShowPlayer(ShowPlatform& p)
     if (p_.start_state.remember) p_.start_state.remember();
     if (p_.start_state.restore && p_.module_file)
         snapshots_ = std::make_unique<SnapshotBuilder>(p_.scenes, p_.module_file);
+    read_positions();
+}
+
+void ShowPlayer::read_positions() {
+    positions_.clear();
+    starts_ms_.clear();
     if (p_.module_file)
         for (const OrderVisit& v : order_timeline(p_.module_file->bytes)) {
             positions_.push_back(v.position);
@@ -217,6 +223,34 @@ bool ShowPlayer::seek(SongPosition at) {
     music_started_ = true;
     start_jump(at);
     return end_jump(carry_jump(-1));
+}
+
+bool ShowPlayer::reload(const std::function<void()>& set_up_again,
+                        std::shared_ptr<const FileRead> module) {
+    // The row playing now: the last one that starts by the clock.
+    SongPosition row;
+    if (p_.module_file) {
+        const int64_t now = clock_.now_ms();
+        for (const RowVisit& r : row_timeline(p_.module_file->bytes)) {
+            if (r.start_ms > now) break;
+            row = {r.position, r.row};
+        }
+    }
+    // The snapshots hold the old files' state: gone before the files are.
+    jump_.reset();
+    snapshots_.reset();
+    set_up_again();
+    if (module) {
+        p_.module_file = std::move(module);
+        read_positions();
+    }
+    if (p_.start_state.remember) p_.start_state.remember();
+    if (p_.start_state.restore && p_.module_file)
+        snapshots_ = std::make_unique<SnapshotBuilder>(p_.scenes, p_.module_file);
+    const bool there = seek(row);
+    if (!there && !stopped_) seek({});
+    if (paused_ && !stopped_) p_.display.present(); // the frame with the new files
+    return there;
 }
 
 void ShowPlayer::jump(SongPosition at) {

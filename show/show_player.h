@@ -23,6 +23,10 @@
 //                   do (a seek bar); false when the player cannot seek, the
 //                   show ends before `at`, or the viewer ends the show on
 //                   the way (stopped())
+//   reload(set_up_again, module)
+//                   after the data files changed: sets the show up again
+//                   with them and goes on at the row playing now, as seek()
+//                   goes there, paused if it was (see below)
 //
 // A stop never waits: the jumps among the controls waiting are folded into
 // one, to where the last of them leads (Right, Right, Left from order 5: 6),
@@ -38,6 +42,7 @@
 // SaveFrame hands the frame on screen to the settings' save_frame, if any.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -64,6 +69,17 @@ class ShowPlayer {
     std::optional<bool> begin_step(int64_t budget_ms);
     bool run_once();
     bool seek(SongPosition at);
+    // The show set up again with changed files, going on at the row playing
+    // now exactly as a show started with those files is there. The row is
+    // found by the clock in the music playing so far; then `set_up_again`
+    // releases the scenes and sets them up again from the files (and puts
+    // `module`, if given, into the music), the state after it is remembered
+    // as the new start, and the snapshots, which are of the old files, are
+    // made anew. While paused, the frame it lands on is shown at once. False
+    // when the show with the new files never gets to that row: it then goes
+    // on from the start.
+    bool reload(const std::function<void()>& set_up_again,
+                std::shared_ptr<const FileRead> module = nullptr);
 
     bool paused() const { return paused_; }
     // Whether the viewer ended the show while a jump was on its way.
@@ -113,6 +129,7 @@ class ShowPlayer {
     bool end_jump(JumpState state);
     void show_progress();
     void build_snapshots();
+    void read_positions();
     void handle(Control c);
     // Where a jump control leads from the order position positions_[i],
     // which began `since_ms` ago: an index into positions_.

@@ -13,7 +13,7 @@
 root=${1:-"$(dirname "$0")/.."}
 cd "$root" || exit 1
 
-folders="core assets render metaball effects scenes music show video sdl app web"
+folders="core assets render metaball effects scenes music safety show video sdl app web"
 
 allowed() {
     case $1 in
@@ -22,12 +22,13 @@ allowed() {
     metaball | effects) echo "$1 render assets core" ;;
     scenes) echo "scenes effects metaball render assets core" ;;
     music) echo "music assets core" ;;
-    show) echo "show music scenes effects metaball render assets core" ;;
+    safety) echo "safety core" ;;
+    show) echo "show safety music scenes effects metaball render assets core" ;;
     video) echo "video show core" ;;
-    sdl) echo "sdl video show music scenes effects metaball render assets core" ;;
-    app) echo "app sdl video show music scenes effects metaball render assets core" ;;
-    web) echo "web show music scenes effects metaball render assets core" ;;
-    bench) echo "bench sdl video show music scenes effects metaball render assets core" ;;
+    sdl) echo "sdl video show safety music scenes effects metaball render assets core" ;;
+    app) echo "app sdl video show safety music scenes effects metaball render assets core" ;;
+    web) echo "web show safety music scenes effects metaball render assets core" ;;
+    bench) echo "bench sdl video show safety music scenes effects metaball render assets core" ;;
     fuzz) echo "fuzz music render assets core" ;;
     tools) echo "tools" ;;
     tests/tools) echo "tools tests music assets core" ;;

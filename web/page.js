@@ -22,6 +22,7 @@ import { fail, overlay } from './screens.js';
 import { placesIn, showPlaces, wireBar } from './player-bar.js';
 import { current, play, startRow } from './show.js';
 import { bench } from './page-bench.js';
+import { wireGentle } from './gentle.js';
 
 let startRefused = false; // the address's ?start= is one the music lacks
 
@@ -125,6 +126,7 @@ function wire() {
   });
   $('screen').onclick = pictureClicked;
   wireBar(current, play);
+  wireGentle(current);
   $('files').onchange = (e) => {
     yourFiles([...e.target.files]);
     e.target.value = '';
@@ -173,9 +175,11 @@ async function boot() {
     stats.phase = 'ready';
     const touch = matchMedia('(pointer: coarse)').matches;
     if (touch) $('start').textContent = 'Tap to start';
-    overlay('Vorn', touch
+    // The warning comes first, on every device.
+    const warning = 'This show contains flashing lights; to watch it gently, switch on Gentle under the picture.';
+    overlay('Vorn', `${warning}\n${touch
       ? 'Sound on. A tap on the picture pauses and plays on; the marks under the bar jump to a scene.'
-      : 'Sound on. Space pauses, the arrows jump, Home goes back to the beginning, L loops, F switches to full screen; Escape or any other key stops the show.', ['start']);
+      : 'Sound on. Space pauses, the arrows jump, Home goes back to the beginning, L loops, F switches to full screen; Escape or any other key stops the show.'}`, ['start']);
   } catch (e) {
     if (e instanceof PageError) fail(e.message, e.detail);
     else fail('The page cannot start.', String(e.message || e));

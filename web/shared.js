@@ -38,6 +38,8 @@ export const stats = {
   jumpPercent: 0, // how far the jump on its way has come
   snapshotsDone: false, // the snapshots that make jumps quick are all made
   snapshotKb: 0, // and the memory they hold
+  gentle: false, // the Gentle switch is on
+  gentleChanged: 0, // frames the gentle mode showed otherwise than drawn, since it came on
 };
 window.vornStats = stats;
 

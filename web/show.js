@@ -10,6 +10,7 @@ import { data } from './files.js';
 import { createShow } from './vorn-module.js';
 import { controlsFor, minutes, placesIn, positionsTaken, showPlayer, withoutProgram } from './player-bar.js';
 import { fail, overlay } from './screens.js';
+import { gentleOn } from './gentle.js';
 import { clearSigns, jumpCaption, orderAt, showCaption, showPaused } from './signs.js';
 
 const context2d = $('screen').getContext('2d', { alpha: false });
@@ -244,10 +245,16 @@ class Show {
     const rgba = new Uint8ClampedArray(this.vorn.HEAPU8.buffer, ptr, 320 * 240 * 4);
     context2d.putImageData(new ImageData(rgba, 320, 240), 0, 0);
     stats.frames++;
+    stats.gentleChanged = this.vorn._web_gentle(-1);
     stats.scene = s.scene;
     stats.tick = s.tick;
     if (!stats.firstFrameAt) stats.firstFrameAt = performance.now();
     if (this.caption) this.jumped(s);
+  }
+
+  // The Gentle switch: the frames from the next on shown gently, or as drawn.
+  gentle(on) {
+    stats.gentleChanged = this.vorn._web_gentle(on ? 1 : 0);
   }
 
   // The signs over the picture after a pass (signs.js): the pause sign, the
@@ -363,6 +370,7 @@ export async function play(start = params().start) {
     const at = startRow(music, start);
     const places = placesIn(music);
     const vorn = await createShow($('loop').checked);
+    vorn._web_gentle(gentleOn() ? 1 : 0);
     // A start later in the show plays the show up to it first, in slices,
     // the page showing how far it has come between them.
     vorn._web_begin(at.order, at.row);

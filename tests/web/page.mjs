@@ -28,7 +28,11 @@
 // - a broken picture or module replaced through "your files" gives the
 //   loader's or the player's message on the page, a file that cannot be read
 //   is named (and none of those given with it is taken); a bad ?start=
-//   explains itself in the page's words and offers the beginning.
+//   explains itself in the page's words and offers the beginning;
+// - the start screen warns of flashing lights; the Gentle switch sits in the
+//   bar, is on by default for a browser that asks for reduced motion (off
+//   otherwise), is remembered over a reload, and while on the flashing
+//   opening is shown changed.
 // Prints the figures it measured. Exits 77 (skipped) without site, chromium
 // or playwright-core.
 import { join, resolve } from 'node:path';
@@ -349,6 +353,30 @@ try {
     check('hidden: the scene follows the music, and the pictures catch up',
       hidden.scene === 3 && hidden.running === 4 && back.scene === 4 && back.tick <= expected && back.tick >= expected - slack,
       `hidden: drawn ${hidden.scene}, running ${hidden.running}; back: scene ${back.scene} tick ${back.tick} (music: ${expected}, passes up to ${back.maxPassGapMs.toFixed(0)} ms of music apart)`);
+    await page.close();
+  }
+
+  // ---- the Gentle switch
+  {
+    const { page, errors } = await open('?start=0:07', { viewport: { width: 800, height: 600 }, reducedMotion: 'reduce' });
+    const warned = /flashing lights.*Gentle/.test(await message(page));
+    const inBar = await page.evaluate(() => document.getElementById('player').contains(document.getElementById('gentle')));
+    const byDefault = await page.isChecked('#gentle');
+    await page.click('#gentle-label');
+    await page.reload();
+    await page.waitForFunction(() => window.vornStats.phase === 'ready', null, { timeout: 20000 });
+    const kept = !(await page.isChecked('#gentle'));
+    await page.click('#gentle-label');
+    await page.click('#start');
+    await page.waitForFunction(() => window.vornStats.frames > 90, null, { timeout: 30000 });
+    const s = await stats(page);
+    const plain = await open('');
+    const offElsewhere = !(await plain.page.isChecked('#gentle'));
+    await plain.page.close();
+    check('a warning on the start screen; Gentle in the bar, on for reduced motion, kept, and changing flashing frames',
+      warned && inBar && byDefault && kept && offElsewhere && s.gentle && s.gentleChanged > 0,
+      `warned ${warned}, in the bar ${inBar}, on by default ${byDefault}, kept ${kept}, off without the wish ${offElsewhere}, ${s.gentleChanged} of ${s.frames} frames changed`);
+    check('no console error with Gentle', errors.length === 0, errors.join(' | '));
     await page.close();
   }
 
