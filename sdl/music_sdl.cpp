@@ -136,17 +136,22 @@ void SdlMusic::pause(bool paused) {
     if (device_) SDL_PauseAudioDevice(device_, paused ? 1 : 0);
 }
 
+// The audio thread held (the device locked), or the silent one stopped;
+// the caller lets it go on.
+void SdlMusic::hold_output() {
+    if (device_) {
+        SDL_LockAudioDevice(device_);
+        return;
+    }
+    stopping_ = true;
+    if (silent_.joinable()) silent_.join();
+    stopping_ = false;
+}
+
 bool SdlMusic::seek(SongPosition at) {
     if (!player_) return false;
-    // The audio thread is held (or the silent one stopped) while the player
-    // and the counters start again.
-    if (device_)
-        SDL_LockAudioDevice(device_);
-    else {
-        stopping_ = true;
-        if (silent_.joinable()) silent_.join();
-        stopping_ = false;
-    }
+    // The output is held while the player and the counters start again.
+    hold_output();
     const bool ok = player_->restart(rate_, at);
     queue_.clear();
     sought_ = true;
@@ -172,13 +177,7 @@ bool SdlMusic::replace_module(std::shared_ptr<const FileRead> file, std::string&
     loaded->set_sync_queue(&queue_);
     // Swapped while the output is held; it stays silent (as at the song's
     // end) until a seek starts the new module.
-    if (device_)
-        SDL_LockAudioDevice(device_);
-    else {
-        stopping_ = true;
-        if (silent_.joinable()) silent_.join();
-        stopping_ = false;
-    }
+    hold_output();
     player_ = std::move(loaded);
     queue_.clear();
     pending_at_ = 0;

@@ -63,6 +63,7 @@ class SdlMusic : public Music {
     std::string latency_report() const;
 
   private:
+    void hold_output();
     static void audio_callback(void* self, Uint8* stream, int len);
     void fill(int16_t* out, size_t frames);
     void silent_loop();
