@@ -14,13 +14,15 @@ namespace {
 
 constexpr const char* kModule = "vorn.xm";
 
-void refuse_reload(const std::string& file, const std::string& why) {
+// Said on standard error in full, and over the picture in short.
+void refuse_reload(ShowPlayer& player, const std::string& file, const std::string& why) {
     std::fprintf(stderr, "vorn: --watch: %s %s; the show goes on with the files it had\n",
                  file.c_str(), why.c_str());
+    player.tell(file + " refused (see the terminal)");
 }
 
 // Every picture and object loads: false, with each that does not named.
-bool pictures_and_objects_load() {
+bool pictures_and_objects_load(ShowPlayer& player) {
     const bool progress = load_progress_shown();
     set_load_progress(false); // a trial: the set-up prints its own progress
     const std::vector<Finding> findings = check_pictures_and_objects();
@@ -28,7 +30,7 @@ bool pictures_and_objects_load() {
     bool all = true;
     for (const Finding& f : findings)
         if (f.level == Level::error) {
-            refuse_reload(f.subject, f.text);
+            refuse_reload(player, f.subject, f.text);
             all = false;
         }
     return all;
@@ -40,18 +42,18 @@ bool reload_data(ShowPlayer& player, const std::vector<std::string>& changed,
                  const PutModule& put_module) {
     const bool module_changed = std::find(changed.begin(), changed.end(), kModule) != changed.end();
     const bool others_changed = changed.size() > (module_changed ? 1u : 0u);
-    if (others_changed && !pictures_and_objects_load()) return false;
+    if (others_changed && !pictures_and_objects_load(player)) return false;
     std::shared_ptr<const FileRead> module;
     if (module_changed) {
         module = read_module_file(kModule);
         XmpPlayer trial;
         std::string error;
         if (!trial.load_file(kModule, module) || !trial.start(8000)) {
-            refuse_reload(kModule, "is refused: " + trial.error());
+            refuse_reload(player, kModule, "is refused: " + trial.error());
             return false;
         }
         if (!put_module || !put_module(module, error)) {
-            refuse_reload(kModule, "is refused: " + error);
+            refuse_reload(player, kModule, "is refused: " + error);
             return false;
         }
     }

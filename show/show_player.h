@@ -80,6 +80,8 @@ class ShowPlayer {
     // on from the start.
     bool reload(const std::function<void()>& set_up_again,
                 std::shared_ptr<const FileRead> module = nullptr);
+    // A word over the picture for a while (a file refused by the watch).
+    void tell(const std::string& text) { signs_.caption(text, paused_); }
 
     bool paused() const { return paused_; }
     // Whether the viewer ended the show while a jump was on its way.
