@@ -81,7 +81,7 @@ bool unpack_bytes(std::span<const uint8_t> packed, std::span<uint8_t> out) {
         if (!get_varint(packed, at, literals) || literals > packed.size() - at ||
             literals > out.size() - w)
             return false;
-        std::memcpy(out.data() + w, packed.data() + at, literals);
+        if (literals) std::memcpy(out.data() + w, packed.data() + at, literals);
         at += literals;
         w += literals;
         if (!get_varint(packed, at, match)) return false;

@@ -80,7 +80,7 @@ struct Reader {
     template <class T> void get(T* items, size_t count) {
         static_assert(std::is_trivially_copyable_v<T>);
         assert(at + count * sizeof(T) <= raw.size());
-        std::memcpy(items, raw.data() + at, count * sizeof(T));
+        if (count) std::memcpy(items, raw.data() + at, count * sizeof(T));
         at += count * sizeof(T);
     }
     template <class T> void get(std::vector<T>& v) {
