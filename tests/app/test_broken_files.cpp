@@ -24,6 +24,7 @@
 #include "assets/lwo.h"
 #include "assets/pcx.h"
 #include "command_output.h"
+#include "file_support.h"
 
 namespace fs = std::filesystem;
 
@@ -32,8 +33,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes data_file(const std::string& name) {
-    std::ifstream in(fs::path(VORN_TEST_DATA_DIR) / name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return read_file(fs::path(VORN_TEST_DATA_DIR) / name);
 }
 
 Bytes text(const std::string& s) {

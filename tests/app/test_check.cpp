@@ -14,6 +14,7 @@
 
 #include "app/scene_flags.h"
 #include "command_output.h"
+#include "file_support.h"
 #include "scenes/consumed_flags.h"
 #include "scenes/scenes.h"
 #include "xm_builder.h"
@@ -25,13 +26,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 Bytes data_file(const std::string& name) {
-    std::ifstream in(fs::path(VORN_TEST_DATA_DIR) / name, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void write(const fs::path& p, const Bytes& b) {
-    std::ofstream(p, std::ios::binary)
-        .write(reinterpret_cast<const char*>(b.data()), static_cast<long>(b.size()));
+    return read_file(fs::path(VORN_TEST_DATA_DIR) / name);
 }
 
 // A module of one 64-row pattern with W commands: {row, value}, ...
@@ -120,7 +115,7 @@ TEST(Check, EachDamagedFolderNamesItsFault) {
         for (const auto& e : fs::directory_iterator(VORN_TEST_DATA_DIR))
             if (!c.file || e.path().filename() != c.file)
                 fs::create_symlink(e.path(), dir / e.path().filename());
-        if (c.file && !c.bytes.empty()) write(dir / c.file, c.bytes);
+        if (c.file && !c.bytes.empty()) write_file(dir / c.file, c.bytes);
         const std::string command =
             std::string("timeout 60 '") + VORN_BINARY + "' --check --data '" + dir.string() + "'";
         const CommandResult r = run_command(command);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "command_output.h"
+#include "file_support.h"
 #include "music/xmp_player.h"
 #include "xm_builder.h"
 
@@ -21,11 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void write(const fs::path& p, const std::string& s) {
     std::ofstream(p, std::ios::binary) << s;
@@ -114,20 +110,19 @@ TEST(Cues, SheetsAreWrittenWithoutChangingASampleOrRefusedByTheirLine) {
         const fs::path dir = root / std::to_string(index++);
         fs::create_directories(dir);
         const Bytes in = music(c.channels).bytes();
-        std::ofstream(dir / "in.xm", std::ios::binary)
-            .write(reinterpret_cast<const char*>(in.data()), static_cast<long>(in.size()));
+        write_file(dir / "in.xm", in);
         write(dir / "cues.txt", c.sheet);
         const std::string vorn = std::string("cd '") + dir.string() + "' && '" + VORN_BINARY + "'";
         const CommandResult r =
             run_command(vorn + " --cues cues.txt --module in.xm --out out.xm 2>&1");
         ASSERT_EQ(r.status, c.status) << r.out;
-        EXPECT_EQ(read(dir / "in.xm"), in);
+        EXPECT_EQ(read_file(dir / "in.xm"), in);
         if (c.status) {
             EXPECT_NE(r.out.find("vorn: cues.txt" + c.expected), std::string::npos) << r.out;
             EXPECT_FALSE(fs::exists(dir / "out.xm"));
             continue;
         }
-        const Bytes out = read(dir / "out.xm");
+        const Bytes out = read_file(dir / "out.xm");
         const std::vector<int16_t> heard = samples(in);
         ASSERT_GT(heard.size(), 48000u);
         EXPECT_TRUE(samples(out) == heard);
@@ -140,7 +135,7 @@ TEST(Cues, SheetsAreWrittenWithoutChangingASampleOrRefusedByTheirLine) {
         EXPECT_EQ(run_command(vorn + " --cues-from again.xm").out, sheet.out);
         EXPECT_EQ(run_command(vorn + " --cues again.txt --module in.xm --out out.xm 2>&1").status,
                   2);
-        EXPECT_EQ(read(dir / "out.xm"), out);
+        EXPECT_EQ(read_file(dir / "out.xm"), out);
     }
     fs::remove_all(root);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "command_output.h"
+#include "file_support.h"
 #include "xm_builder.h"
 
 namespace record_test {
@@ -21,11 +22,6 @@ inline fs::path scratch(const std::string& name) {
     fs::remove_all(d);
     fs::create_directories(d);
     return d;
-}
-
-inline void write_file(const fs::path& p, const std::vector<uint8_t>& bytes) {
-    std::ofstream(p, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<long>(bytes.size()));
 }
 
 // Speed 3 at 125 BPM: a row is 60 ms, 2880 sample frames at 48 kHz; an
