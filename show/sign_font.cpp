@@ -105,7 +105,9 @@ std::u32string code_points(const std::string& utf8) {
                          : (lead >> 4) == 14 ? 2
                          : (lead >> 3) == 30 ? 3
                                              : -1;
-        char32_t c = more == 0 ? lead : lead & (0x3Fu >> more);
+        char32_t c = more <= 0
+                         ? lead
+                         : lead & (0x3Fu >> more); // a stray byte stays whole: it is refused below
         bool whole = more >= 0 && i + static_cast<size_t>(more) < utf8.size();
         for (int k = 1; whole && k <= more; ++k) {
             whole = (byte(i + static_cast<size_t>(k)) & 0xC0) == 0x80;
