@@ -144,7 +144,6 @@ int play_live(const Options& o, const std::filesystem::path& started_in) {
     LiveDisplay display(settings);
     SdlMusic music(dialogs, o.no_sound, sync_callback);
     music.set_audio_offset_ms(o.audio_offset_ms);
-    music.set_start(start);
     music.set_module_file(module_file);
     SteadyClock clock;
     SleepingPaceClock pace_clock;

@@ -166,25 +166,39 @@ bool find_stretch(const RecordRequest& request, RecordSettings& settings, Stretc
     const std::vector<uint8_t>& module = settings.module_file->bytes;
     XmSync sync;
     if (!read_xm_sync(module.data(), module.size(), sync, nullptr)) return true;
+    int64_t from_row_ms = 0; // where the row `from` falls in begins
     if (request.from) {
         const auto found = find_position(module, *request.from, "--from", error);
         if (!found) return false;
         settings.from = found->at;
-        stretch.from_ms = found->start_ms;
+        stretch.from_ms = found->ms();
+        from_row_ms = found->start_ms;
     }
     const bool to_the_end = request.to && request.to->kind == PositionName::Kind::Order &&
                             request.to->value == static_cast<int64_t>(sync.orders.size());
     if (request.to && !to_the_end) {
         const auto found = find_position(module, *request.to, "--to", error);
         if (!found) return false;
-        if (found->start_ms <= stretch.from_ms) {
+        if (found->ms() <= stretch.from_ms) {
             error = "--to " + request.to->text + " must come after --from" +
                     (request.from ? " " + request.from->text : std::string(" (the start)"));
             return false;
         }
         settings.to = found->at;
     }
-    stretch.length_ms = show_length_ms(module, settings.from, settings.to);
+    // The rows' length, less the part of the first row before a moment, and
+    // no further than a moment as the end.
+    const SongPosition from_row{settings.from.order, settings.from.row};
+    const std::optional<SongPosition> to_row =
+        settings.to && !settings.to->timed() ? settings.to : std::nullopt;
+    const int64_t rows_ms = show_length_ms(module, from_row, to_row);
+    if (rows_ms < 0) {
+        stretch.length_ms = rows_ms;
+        return true;
+    }
+    int64_t end_ms = from_row_ms + rows_ms;
+    if (settings.to && settings.to->timed()) end_ms = std::min(end_ms, settings.to->time_ms);
+    stretch.length_ms = std::max<int64_t>(0, end_ms - stretch.from_ms);
     return true;
 }
 

@@ -115,23 +115,29 @@ std::optional<FoundPosition> find_position(const std::vector<RowVisit>& rows, in
         return std::nullopt;
     }
     std::optional<FoundPosition> found;
+    std::optional<FoundPosition> playing; // a moment: the row begun by then
     int64_t end_ms = 0;
     uint32_t scenes_seen = 0;
     for (const RowVisit& r : rows) {
         end_ms = r.start_ms;
+        if (name.kind == PositionName::Kind::Time && r.start_ms > name.value) {
+            found = playing; // a later row begins after it: the moment is in the show
+            break;
+        }
         bool selects = false;
         for (uint8_t v : r.values) {
             if (v < kSceneEnd) scenes_seen |= 1u << v;
             selects = selects || v == name.value;
         }
-        const bool here = name.kind == PositionName::Kind::Order  ? r.position == name.value
-                          : name.kind == PositionName::Kind::Time ? r.start_ms >= name.value
-                                                                  : selects;
+        const bool here = name.kind == PositionName::Kind::Order   ? r.position == name.value
+                          : name.kind == PositionName::Kind::Scene ? selects
+                                                                   : false;
         if (here) {
             found = FoundPosition{{r.position, r.row}, r.start_ms};
             break;
         }
         if (std::find(r.values.begin(), r.values.end(), kSceneEnd) != r.values.end()) break;
+        playing = FoundPosition{{r.position, r.row, name.value}, r.start_ms};
     }
     if (found) return found;
     char show_end[32];

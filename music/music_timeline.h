@@ -57,13 +57,16 @@ int64_t show_length_ms(const std::vector<uint8_t>& module, SongPosition from,
 
 // The row a position's name means in the module's first pass, up to the row
 // that ends the show (value 31), with the time it starts (ms from the start
-// of the song). Empty, with one line naming `option`, the name and the range
-// the module has, when there is no such row (`option` "?start=" is joined
-// to the name without a space). An unreadable module gives
-// position 0 (loading the music reports it).
+// of the song); for a time, that moment (`at` timed) in the row playing
+// then, before the show's end. Empty, with one line naming `option`, the
+// name and the range the module has, when there is no such row (`option`
+// "?start=" is joined to the name without a space). An unreadable module
+// gives position 0 (loading the music reports it).
 struct FoundPosition {
     SongPosition at;
-    int64_t start_ms = 0;
+    int64_t start_ms = 0; // the row's start
+    // Where it is in the show: the moment, or the row's start.
+    int64_t ms() const { return at.timed() ? at.time_ms : start_ms; }
 };
 std::optional<FoundPosition> find_position(const std::vector<uint8_t>& module,
                                            const PositionName& name, const char* option,

@@ -2,6 +2,7 @@
 // entered (see xmp_player.h).
 #include "music/xmp_player.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -85,7 +86,8 @@ bool XmpPlayer::load_file(const char* path, std::shared_ptr<const FileRead> modu
     return false;
 }
 
-bool XmpPlayer::start(int rate, SongPosition at) {
+bool XmpPlayer::start_from(int rate, const MusicStart& from) {
+    const SongPosition at = from.at;
     const int order = at.order;
     if (!loaded_ || playing_) return false;
     const std::string module = "cannot play " + (path_.empty() ? "the module" : path_) + ": ";
@@ -116,20 +118,43 @@ bool XmpPlayer::start(int rate, SongPosition at) {
     }
     tick_start_ = rendered_ = 0;
     info_ = xmp_frame_info{};
+    cut_ = 0;
+    // Half a frame up, as the recording's own sample counts round.
+    skip_left_ = (2 * std::max<int64_t>(0, from.skip) * rate + MusicStart::kSkipRate) /
+                 (2 * MusicStart::kSkipRate);
+    first_tick_ = true;
+    first_row_values_ = from.row_values;
     return true;
 }
 
 const std::vector<uint8_t>& XmpPlayer::row_sync() const {
     static const std::vector<uint8_t> none;
-    return playing_ && info_.frame == 0 ? sync_.at(info_.pattern, info_.row) : none;
+    return playing_ && values_now_ && info_.frame == 0 ? sync_.at(info_.pattern, info_.row) : none;
 }
 
 bool XmpPlayer::play_tick() {
     // What the queue folded while it was full goes in as soon as there is
     // room, also when no row brings values any more or the song is over.
     if (queue_) queue_->flush();
-    if (!playing_ || xmp_play_frame(ctx_) != 0) return false;
-    xmp_get_frame_info(ctx_, &info_);
+    if (!playing_) return false;
+    // After a start inside a row: the ticks before the moment are dropped
+    // whole, the one it falls in is cut.
+    for (;;) {
+        if (xmp_play_frame(ctx_) != 0) return false;
+        xmp_get_frame_info(ctx_, &info_);
+        const int64_t frames = info_.buffer_size / 4;
+        const bool first = first_tick_;
+        first_tick_ = false;
+        cut_ = 0;
+        values_now_ = !first || first_row_values_;
+        if (skip_left_ < frames) {
+            cut_ = static_cast<size_t>(skip_left_);
+            values_now_ = values_now_ && cut_ == 0;
+            skip_left_ = 0;
+            break;
+        }
+        skip_left_ -= frames;
+    }
     tick_start_ = rendered_;
     rendered_ += static_cast<int64_t>(sample_frames());
     if (queue_)
@@ -145,9 +170,9 @@ void XmpPlayer::stop_player() {
     }
 }
 
-bool XmpPlayer::restart(int rate, SongPosition at) {
+bool XmpPlayer::restart(int rate, const MusicStart& from) {
     stop_player();
-    return start(rate, at);
+    return start_from(rate, from);
 }
 
 void XmpPlayer::stop() {

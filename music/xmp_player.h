@@ -55,9 +55,15 @@ class XmpPlayer {
     bool load_file(const char* path, std::shared_ptr<const FileRead> already_read = nullptr);
     // Starts playback at `rate` Hz from the row `at` (order position and row). False for an order
     // past the song's end or an empty song, with a one-line reason in error().
-    bool start(int rate, SongPosition at = {});
-    // Starts playback again at `at`, the module kept loaded (a seek).
-    bool restart(int rate, SongPosition at);
+    bool start(int rate, SongPosition at = {}) { return start_from(rate, {at}); }
+    // The same from a moment inside a row: the first from.skip sample frames
+    // (at MusicStart::kSkipRate, converted to `rate`) are rendered and
+    // dropped, so the first tick played may be the rest of one; sample 0 is
+    // the first kept. No sync value of a tick dropped or cut is handed over,
+    // nor the row's own values when from.row_values is false.
+    bool start_from(int rate, const MusicStart& from);
+    // Starts playback again from `from`, the module kept loaded (a seek).
+    bool restart(int rate, const MusicStart& from);
     // Renders one tick; false once playback cannot go on.
     bool play_tick();
     // Stops playback and releases the module.
@@ -71,8 +77,9 @@ class XmpPlayer {
     int64_t tick_start() const { return tick_start_; }
 
     const xmp_frame_info& info() const { return info_; }
-    const int16_t* samples() const { return static_cast<const int16_t*>(info_.buffer); }
-    size_t sample_frames() const { return static_cast<size_t>(info_.buffer_size) / 4; }
+    // The last tick's samples (its rest, after a skip that cut it).
+    const int16_t* samples() const { return static_cast<const int16_t*>(info_.buffer) + cut_ * 2; }
+    size_t sample_frames() const { return static_cast<size_t>(info_.buffer_size) / 4 - cut_; }
     const std::string& error() const { return error_; }
 
   private:
@@ -85,7 +92,12 @@ class XmpPlayer {
     xmp_frame_info info_{};
     SyncQueue* queue_ = nullptr;
     int64_t tick_start_ = 0;
-    int64_t rendered_ = 0; // sample frames rendered since start()
+    int64_t rendered_ = 0;         // sample frames rendered since start()
+    int64_t skip_left_ = 0;        // sample frames still to drop after start_from()
+    size_t cut_ = 0;               // of the last tick, sample frames dropped
+    bool first_tick_ = false;      // the next tick is the first since the start
+    bool first_row_values_ = true; // its row's values are handed over
+    bool values_now_ = true;       // the last tick's values are handed over
     std::string error_;
     std::string path_; // the module file's full path, for messages
 };

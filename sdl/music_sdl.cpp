@@ -95,7 +95,7 @@ bool SdlMusic::startup(const char* file_name, uint8_t configure) {
 bool SdlMusic::start() {
     if (!player_) return false;
     player_->set_sync_queue(&queue_);
-    if (!player_->start(rate_, start_)) {
+    if (!player_->start_from(rate_, start_)) {
         std::fprintf(stderr, "vorn: %s\n", player_->error().c_str());
         return false;
     }
@@ -148,11 +148,11 @@ void SdlMusic::hold_output() {
     stopping_ = false;
 }
 
-bool SdlMusic::seek(SongPosition at) {
+bool SdlMusic::seek(const MusicStart& from) {
     if (!player_) return false;
     // The output is held while the player and the counters start again.
     hold_output();
-    const bool ok = player_->restart(rate_, at);
+    const bool ok = player_->restart(rate_, from);
     queue_.clear();
     sought_ = true;
     pending_at_ = 0;

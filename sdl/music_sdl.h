@@ -14,7 +14,9 @@
 //                             user's audio offset, to the sync callback.
 //   pause(on)                 the device plays silence (or the silent
 //                             thread waits) and no music passes
-//   seek(at)                  plays on from that row: the
+//   start_from(from)          before start(): where it plays from (a row,
+//                             or a moment inside one)
+//   seek(from)                plays on from there: the
 //                             queue is dropped, the heard clock starts over
 //   replace_module(file, error)
 //                             loads another module (the data folder's
@@ -46,13 +48,13 @@ class SdlMusic : public Music {
     bool shutdown() override;
     void deliver_sync() override;
     void pause(bool paused) override;
-    bool seek(SongPosition at) override;
+    bool seek(const MusicStart& from) override;
+    void start_from(const MusicStart& from) override { start_ = from; }
     bool song_over() override { return song_over_.load(std::memory_order_acquire); }
     bool replace_module(std::shared_ptr<const FileRead> file, std::string& error);
 
     // Positive: sync values take effect later than the heard sample (ms).
     void set_audio_offset_ms(int ms) { offset_ms_ = ms; }
-    void set_start(SongPosition at) { start_ = at; }
     // The module file as already read, for startup() to load instead of
     // reading it again.
     void set_module_file(std::shared_ptr<const FileRead> file) { module_file_ = std::move(file); }
@@ -79,7 +81,7 @@ class SdlMusic : public Music {
     std::unique_ptr<XmpPlayer> player_;
     int device_frames_ = 0;
     int offset_ms_ = 0;
-    SongPosition start_;
+    MusicStart start_;
     std::shared_ptr<const FileRead> module_file_;
     std::unique_ptr<HeardSample> heard_;
     double held_back_sum_ = 0; // sample frames between the mix and the heard sample

@@ -92,9 +92,12 @@ class Music {
 
     // While paused the output plays silence and nothing of the music passes.
     virtual void pause(bool) {}
-    // Plays on from the row `at`: what was queued is dropped and the heard
-    // clock starts again. False when it cannot.
-    virtual bool seek(SongPosition) { return false; }
+    // Plays on from `from` (a row, or a moment inside one): what was queued
+    // is dropped and the heard clock starts again. False when it cannot.
+    virtual bool seek(const MusicStart&) { return false; }
+    // Before start(): where start() plays from (the song's first row unless
+    // said).
+    virtual void start_from(const MusicStart&) {}
     // True once the song has played to its end (or looped back).
     virtual bool song_over() { return false; }
 };

@@ -14,6 +14,8 @@
 //                      ends there
 //   time_ms(n)         frame n's time in whole milliseconds (toward zero):
 //                      the clock the main loop reads
+//   first_frame_at(ms) the first frame shown at or after `ms`: a moment's
+//                      frame (ceil(ms x fps / 1000))
 #pragma once
 #include <cstdint>
 
@@ -30,5 +32,9 @@ struct FrameRate {
         return sample <= 0 ? 0 : (sample * num + per - 1) / per;
     }
     int64_t time_ms(int64_t n) const { return n * den * 1000 / num; }
+    int64_t first_frame_at(int64_t ms) const {
+        const int64_t per = den * 1000;
+        return ms <= 0 ? 0 : (ms * num + per - 1) / per;
+    }
     double fps() const { return static_cast<double>(num) / static_cast<double>(den); }
 };

@@ -12,9 +12,15 @@
 
 #include "core/screen.h"
 
+static_assert(MusicStart::kSkipRate == kRecordRate, "a skip counts the recording's samples");
+
 Recorder::Recorder(FrameSink& sink, RecordSettings settings, SyncFunction callback)
     : sink_(sink), settings_(std::move(settings)), callback_(callback),
-      frame_(static_cast<size_t>(kFramePixels), 0u) {}
+      frame_(static_cast<size_t>(kFramePixels), 0u) {
+    if (settings_.from.timed()) from_frame_ = settings_.rate.first_frame_at(settings_.from.time_ms);
+    if (settings_.to && settings_.to->timed())
+        to_frame_ = settings_.rate.first_frame_at(settings_.to->time_ms);
+}
 
 Recorder::~Recorder() {
     destroy();
@@ -39,6 +45,7 @@ bool Recorder::key_waiting() {
         interrupted_ = true;
         return true;
     }
+    if (to_frame_ >= 0 && frames_ >= to_frame_) return true;
     return end_sample_ >= 0 && settings_.rate.shows(end_sample_, frames_ - first_frame_);
 }
 
@@ -84,10 +91,10 @@ bool Recorder::start() {
     return true;
 }
 
-bool Recorder::seek(SongPosition at) {
+bool Recorder::seek(const MusicStart& from) {
     if (!player_ || settings_.ticks_to) return false; // a log is of one playback
 
-    if (!player_->restart(static_cast<int>(kRecordRate), at)) return false;
+    if (!player_->restart(static_cast<int>(kRecordRate), from)) return false;
     queue_.clear();
     pending_.clear();
     first_frame_ = frames_;
@@ -95,6 +102,7 @@ bool Recorder::seek(SongPosition at) {
     end_sample_ = -1;
     song_over_ = false;
     playing_ = true;
+    visit_count_ = 0;
     return true;
 }
 
@@ -120,9 +128,12 @@ void Recorder::render_tick() {
         if (end_sample_ < 0) end_sample_ = t ? t->start : rendered_;
         return;
     }
-    if (end_sample_ < 0 && settings_.to && settings_.to->reached_by(t->pos, t->row))
+    visit(t->pos, t->row, t->start);
+    if (end_sample_ < 0 && settings_.to && !settings_.to->timed() &&
+        settings_.to->reached_by(t->pos, t->row))
         end_sample_ = t->start;
-    if (from_sample_ < 0 && t->pos == settings_.from.order && t->row == settings_.from.row)
+    if (from_sample_ < 0 && !settings_.from.timed() && t->pos == settings_.from.order &&
+        t->row == settings_.from.row)
         from_sample_ = t->start;
     if (!settings_.ticks_from) {
         const int16_t* s = player_->samples();
@@ -152,6 +163,35 @@ const LoggedTick* Recorder::play_tick() {
     return &tick_;
 }
 
+void Recorder::visit(int16_t pos, int16_t row, int64_t start) {
+    if (visit_count_ > 0) {
+        const RowVisit& last = visits_[(visit_count_ - 1) % visits_.size()];
+        if (last.pos == pos && last.row == row) return; // the same row's next tick
+    }
+    visits_[visit_count_++ % visits_.size()] = {pos, row, start};
+}
+
+MusicStart Recorder::landing(std::vector<uint8_t>& due) {
+    assert(at_from());
+    due.clear();
+    // The moment the next frame shows: a row's start, or a moment's sample.
+    const int64_t at =
+        from_frame_ >= 0 ? settings_.rate.samples_after(from_frame_ - first_frame_) : from_sample_;
+    if (at < 0) return {}; // from the start
+    while (!song_over_ && rendered_ <= at)
+        render_tick(); // the tick playing at that moment
+    queue_.flush();
+    for (const TimedSync& e : queue_.queued())
+        if (e.sample <= at) due.push_back(e.value);
+    // The row that moment falls in: the last one begun by then.
+    for (size_t k = 0; k < std::min(visit_count_, visits_.size()); ++k) {
+        const RowVisit& v = visits_[(visit_count_ - 1 - k) % visits_.size()];
+        if (v.start <= at) return {{v.pos, v.row}, at - v.start, false};
+    }
+    assert(false && "a frame's time spans more rows than are kept");
+    return {{settings_.from.order, settings_.from.row}, 0, false};
+}
+
 RecorderMark Recorder::mark() const {
     assert(first_frame_ == 0); // ticks count from the start of the show
     return {frames_, rendered_, written_, next_tick_, end_sample_, song_over_, queue_.queued()};
@@ -171,6 +211,18 @@ void Recorder::resume(const RecorderMark& m) {
         queue_.push(e);
     pending_.clear();
     playing_ = true;
+    // The rows played last, from the log.
+    const TickLog& log = *settings_.ticks_from;
+    size_t first = m.next_tick;
+    for (size_t rows = 0; first > 0 && rows < visits_.size(); ++rows) {
+        const LoggedTick& t = log[first - 1];
+        do
+            --first;
+        while (first > 0 && log[first - 1].pos == t.pos && log[first - 1].row == t.row);
+    }
+    visit_count_ = 0;
+    for (size_t i = first; i < m.next_tick; ++i)
+        visit(log[i].pos, log[i].row, log[i].start);
 }
 
 void Recorder::deliver_sync() {
@@ -183,6 +235,8 @@ void Recorder::deliver_sync() {
     int64_t last = n * r.den * kRecordRate / r.num;
     if (end_sample_ >= 0) last = std::min(last, end_sample_ - 1);
     if (settings_.replay && from_sample_ >= 0) last = std::min(last, from_sample_ - 1);
+    // (A moment as `from` needs no such bound: the replay holds before its
+    // frame, whose values are due only then.)
     queue_.deliver_due(last, callback_);
     // Both ends of the queue are on this thread: what it folded while it was
     // full goes in now that there is room, not at a next tick that may never
@@ -194,6 +248,7 @@ void Recorder::deliver_sync() {
 // deliver_sync() has rendered every tick that starts by its time, so that
 // tick has been met if it is due.
 bool Recorder::keeping() const {
+    if (from_frame_ >= 0) return frames_ >= from_frame_;
     return settings_.from.at_start() ||
            (from_sample_ >= 0 && settings_.rate.shows(from_sample_, frames_ - first_frame_));
 }

@@ -12,8 +12,9 @@
 // frame again, as a screen would keep showing it.
 //
 // The recording ends when the show ends (sync value 31), when the song ends
-// or loops back, when playback reaches the row `to`, or when `stop`
-// becomes non-zero (Ctrl+C); key_waiting() reports the last three.
+// or loops back, when playback reaches the row `to` (or, for a moment, at
+// the first frame at or after it), or when `stop` becomes non-zero
+// (Ctrl+C); key_waiting() reports the last three.
 //
 // With `from` past the start the show still plays from the very start,
 // exactly as in the whole recording, but nothing reaches the sink before the
@@ -22,8 +23,10 @@
 // them) and their sound is rendered, then both are dropped. The output is
 // frames n0.. of the whole recording and their samples, from
 // samples_after(n0) on. frames() counts what reached the sink; the clock
-// reads the whole show's time.
+// reads the whole show's time. A moment as `from` keeps the frames from the
+// first one at or after it (FrameRate::first_frame_at) the same way.
 #pragma once
+#include <array>
 #include <csignal>
 #include <cstdint>
 #include <functional>
@@ -41,8 +44,8 @@
 
 struct RecordSettings {
     FrameRate rate;
-    SongPosition from;              // the first row that reaches the sink
-    std::optional<SongPosition> to; // the row where it ends; none: the show's end
+    SongPosition from;              // the first row (or moment) that reaches the sink
+    std::optional<SongPosition> to; // the row (or moment) where it ends; none: the show's end
     // A replay (see replay.h): no sync value from `from` on is delivered, so
     // that the live show that goes on from there delivers them itself.
     bool replay = false;
@@ -92,9 +95,9 @@ class Recorder : public Display, public Music, public Clock {
     bool start() override;
     bool shutdown() override;
     void deliver_sync() override;
-    // Plays on from the row `at` as if the recording had started there at this
+    // Plays on from `from` as if the recording had started there at this
     // frame (a looping or seeking player on the offline platform).
-    bool seek(SongPosition at) override;
+    bool seek(const MusicStart& from) override;
     bool song_over() override { return song_over_; }
 
     // Clock
@@ -110,6 +113,11 @@ class Recorder : public Display, public Music, public Clock {
 
     // True once the next frame is the first that shows `from`.
     bool at_from() const { return keeping(); }
+    // There (a replay holding at `from`): where the music that goes on from
+    // the next frame plays from (the row, and a moment's way into it), and
+    // the sync values due by then that were held back (the row `from`'s
+    // own), which whoever goes on hands over before that frame.
+    MusicStart landing(std::vector<uint8_t>& due);
     // Frames handed to the sink, and frames drawn before the first of them.
     int64_t frames() const { return frames_ - skipped_; }
     int64_t skipped() const { return skipped_; }
@@ -150,4 +158,15 @@ class Recorder : public Display, public Music, public Clock {
     std::vector<int16_t> pending_; // rendered, not yet written (interleaved)
     LoggedTick tick_;              // the tick libxmp played last
     size_t next_tick_ = 0;         // ticks played (the next one's index in a log)
+    int64_t from_frame_ = -1;      // a moment's frame as `from` (-1: a row)
+    int64_t to_frame_ = -1;        // and as `to`
+    // The last few rows played, each from its first tick: where a moment
+    // falls (a frame's time spans at most a few rows).
+    struct RowVisit {
+        int16_t pos = -1, row = -1;
+        int64_t start = 0;
+    };
+    std::array<RowVisit, 8> visits_{};
+    size_t visit_count_ = 0;
+    void visit(int16_t pos, int16_t row, int64_t start);
 };

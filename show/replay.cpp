@@ -59,6 +59,7 @@ std::optional<int64_t> Replay::run(int64_t budget_ms,
     recorder_->on_skip = nullptr;
     loop_.hold = nullptr;
     failed_ = true; // done: a further run() has nothing to play
+    if (step == ShowLoop::Step::Held && !given_up) landing_ = recorder_->landing(due_);
     recorder_->shutdown();
     if (given_up) return kReplayGivenUp;
     if (step == ShowLoop::Step::Ended) return -1;

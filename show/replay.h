@@ -14,7 +14,14 @@
 //       Copies the frame buffer as the last frame left it into `frame` and
 //       returns the show time of the next frame in ms (what the live clock
 //       goes on from), -1 when the show ends first or the module cannot be
-//       played, or kReplayGivenUp when on_frame asked to stop. on_frame(n),
+//       played, or kReplayGivenUp when on_frame asked to stop.
+//   A moment as `at` stops just before its frame, the first at or after it
+//   (kReplayRate.first_frame_at), with every value due before that frame
+//   delivered; the music plays on from that frame's sample.
+//   Once there, the Replay's landing() is where the music goes on from (the
+//   row, and how far into it), and due() the sync values due by the next
+//   frame that were held back (the row `at`'s own): the caller hands them
+//   over before that frame. on_frame(n),
 //       if set, is called after each frame drawn; it returns false to give
 //       the replay up there (a viewer ending the show in the middle of a
 //       jump), which leaves the show's state half way.
@@ -36,6 +43,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "music/xmp_player.h"
 #include "scenes/scenes.h"
@@ -58,8 +66,12 @@ class Replay {
 
     std::optional<int64_t>
     run(int64_t budget_ms, const std::function<bool(int64_t frames)>& on_frame, uint32_t* frame);
+    const MusicStart& landing() const { return landing_; }
+    const std::vector<uint8_t>& due() const { return due_; }
 
   private:
+    MusicStart landing_;
+    std::vector<uint8_t> due_;
     ShowLoop& loop_;
     const std::array<SceneOps, kSceneCount>& scenes_;
     NullSink nowhere_;

@@ -39,9 +39,10 @@ void ShowPlayer::start_jump(SongPosition to) {
     jump_.emplace();
     jump_->to = to;
     jump_->started_ms = clock_ms();
-    // The frames to play, for the progress shown: up to the start of the
-    // order position (rows into it are a short way more).
-    for (size_t i = 0; i < positions_.size(); ++i)
+    // The frames to play, for the progress shown: up to the moment, or to
+    // the start of the order position (rows into it are a short way more).
+    if (to.timed()) jump_->target_frames = kReplayRate.first_frame_at(to.time_ms);
+    for (size_t i = 0; i < positions_.size() && !to.timed(); ++i)
         if (positions_[i] == to.order) {
             jump_->target_frames = kReplayRate.frames_until(starts_ms_[i] * kRecordRate / 1000);
             break;
@@ -96,6 +97,8 @@ ShowPlayer::JumpState ShowPlayer::carry_jump(int64_t budget_ms) {
     if (*at == kReplayGivenUp) return JumpState::GivenUp;
     if (*at < 0) return JumpState::Failed;
     j.landed_ms = *at;
+    j.music = j.replay->landing();
+    j.due = j.replay->due();
     return JumpState::Landed;
 }
 
@@ -127,15 +130,20 @@ std::string ShowPlayer::jump_progress_text() const {
 // on from there (unless paused); otherwise the show stays as the jump left
 // it and a viewer's stop ends it.
 bool ShowPlayer::end_jump(JumpState state) {
-    const SongPosition to = jump_->to;
-    const int64_t landed = jump_->landed_ms;
+    const Jump j = std::move(*jump_);
     jump_.reset();
     p_.display.note("");
     signs_.arrived();
     stopped_ = state == JumpState::GivenUp;
     if (state == JumpState::Landed) {
-        clock_.set(landed);
-        if (music_started_) p_.music.seek(to);
+        clock_.set(j.landed_ms);
+        // What the frame landed on shows is due now, as in the whole show.
+        for (uint8_t v : j.due)
+            sync_callback(v);
+        if (music_started_)
+            p_.music.seek(j.music);
+        else
+            p_.music.start_from(j.music);
         if (paused_) clock_.pause();
     }
     if (music_started_) p_.music.pause(paused_);
@@ -227,15 +235,14 @@ bool ShowPlayer::seek(SongPosition at) {
 
 bool ShowPlayer::reload(const std::function<void()>& set_up_again,
                         std::shared_ptr<const FileRead> module) {
-    // The row playing now: the last one that starts by the clock.
-    SongPosition row;
-    if (p_.module_file) {
-        const int64_t now = clock_.now_ms();
+    // The moment playing now, and the row it falls in (for the caption).
+    SongPosition row{0, 0, clock_.now_ms()};
+    if (p_.module_file)
         for (const RowVisit& r : row_timeline(p_.module_file->bytes)) {
-            if (r.start_ms > now) break;
-            row = {r.position, r.row};
+            if (r.start_ms > row.time_ms) break;
+            row.order = r.position;
+            row.row = r.row;
         }
-    }
     // The snapshots hold the old files' state: gone before the files are.
     jump_.reset();
     snapshots_.reset();

@@ -6,16 +6,18 @@
 // Every seek is exact: the show's state goes back to the state saved right
 // after set-up (the platform's start_state; without it the player cannot
 // seek or loop), and the show is played from there without output up to the
-// order position (replay.h), so it goes on in exactly the state the whole
-// show has there; then the music plays on from that position and the clock
-// reads that position's time.
+// row or moment (replay.h), so it goes on in exactly the state the whole
+// show has there; then the music plays on from there (a moment: from its
+// sample, part way into a row) and the clock reads the time of the frame it
+// lands on.
 //
 //   ShowPlayer(p)   runs the show on `p`, whose clock it wraps in a
 //                   ShowClock of its own; the show's state is as set-up left
 //                   it, and is saved here (p.start_state.remember)
 //   begin(at)       before the music starts: positions the show at the row
-//                   `at` (the first: as it stands after set-up); false when
-//                   the show never gets there
+//                   or moment `at` (the first: as it stands after set-up),
+//                   and tells the music where to start; false when the show
+//                   never gets there
 //   run_once()      handles the controls pressed since the last call, then
 //                   makes the next frame unless paused; false once the show
 //                   has ended (a key, the music's end without looping)
@@ -25,8 +27,8 @@
 //                   the way (stopped())
 //   reload(set_up_again, module)
 //                   after the data files changed: sets the show up again
-//                   with them and goes on at the row playing now, as seek()
-//                   goes there, paused if it was (see below)
+//                   with them and goes on at the moment playing now, as
+//                   seek() goes there, paused if it was (see below)
 //
 // A stop never waits: the jumps among the controls waiting are folded into
 // one, to where the last of them leads (Right, Right, Left from order 5: 6),
@@ -69,15 +71,15 @@ class ShowPlayer {
     std::optional<bool> begin_step(int64_t budget_ms);
     bool run_once();
     bool seek(SongPosition at);
-    // The show set up again with changed files, going on at the row playing
-    // now exactly as a show started with those files is there. The row is
-    // found by the clock in the music playing so far; then `set_up_again`
+    // The show set up again with changed files, going on at the moment
+    // playing now (the show's clock) exactly as a show started with those
+    // files is there; `set_up_again`
     // releases the scenes and sets them up again from the files (and puts
     // `module`, if given, into the music), the state after it is remembered
     // as the new start, and the snapshots, which are of the old files, are
     // made anew. While paused, the frame it lands on is shown at once. False
-    // when the show with the new files never gets to that row: it then goes
-    // on from the start.
+    // when the show with the new files never gets to that moment: it then
+    // goes on from the start.
     bool reload(const std::function<void()>& set_up_again,
                 std::shared_ptr<const FileRead> module = nullptr);
     // A word over the picture for a while (a file refused by the watch).
@@ -124,6 +126,8 @@ class ShowPlayer {
         int64_t frames = 0;             // played so far from the show's start
         int64_t target_frames = 0;      // about where it goes, for the progress
         int64_t landed_ms = 0;          // the show's time once there
+        MusicStart music;               // where the music goes on from
+        std::vector<uint8_t> due;       // and the sync values it leaves to the jump
         std::unique_ptr<Replay> replay; // once playback has met `to`
     };
     void start_jump(SongPosition to);

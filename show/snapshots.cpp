@@ -195,19 +195,38 @@ bool SnapshotBuilder::work(int64_t budget_ms) {
     return !done_;
 }
 
+// A moment is met once its frame's time is played and the log holds the
+// tick playing then (or the song is over).
+bool SnapshotBuilder::met(SongPosition at) const {
+    if (!at.timed()) return log_.first_of(at) >= 0;
+    const int64_t frame = kReplayRate.first_frame_at(at.time_ms);
+    if (frames_ < frame) return false;
+    if (log_.complete) return true;
+    const int64_t sample = kReplayRate.samples_after(frame);
+    return log_.size() > 0 && log_[log_.size() - 1].start + log_[log_.size() - 1].frames > sample;
+}
+
 SnapshotBuilder::Reach SnapshotBuilder::reach(SongPosition at,
                                               const std::function<bool(int64_t)>& on_frame) {
     bool given_up = false;
     play([&] {
-        if (log_.first_of(at) >= 0) return true;
+        if (met(at)) return true;
         given_up = on_frame && !on_frame(frames_);
         return given_up;
     });
-    if (log_.first_of(at) >= 0) return Reach::There;
+    if (met(at)) return Reach::There;
     return given_up ? Reach::GivenUp : Reach::Never;
 }
 
 const ShowSnapshot& SnapshotBuilder::before(SongPosition at) const {
+    if (at.timed()) { // the last snapshot at or before the moment's frame
+        const int64_t frame = kReplayRate.first_frame_at(at.time_ms);
+        const auto after =
+            std::upper_bound(snapshots_.begin(), snapshots_.end(), frame,
+                             [](int64_t f, const ShowSnapshot& s) { return f < s.mark.frames; });
+        assert(after != snapshots_.begin()); // the first is at frame 0
+        return *(after - 1);
+    }
     const int64_t tick = log_.first_of(at);
     assert(tick >= 0 && !snapshots_.empty());
     // The first snapshot whose playback has played that tick, and the one before it.

@@ -23,14 +23,15 @@
 //   work(budget_ms)    plays on for about budget_ms of wall time (a frame at
 //                      least); false once the whole show is played
 //   reach(at, on_frame)
-//                      plays on until playback has met the row `at`:
+//                      plays on until playback has met the row `at` (a
+//                      moment: played a frame past it):
 //                      There; Never when the show or the music ends first
 //                      or the module cannot be played; GivenUp when
 //                      on_frame(frames played) returned false (the builder
 //                      can go on later)
 //   before(at)         after reach(at) gave There: the last snapshot made
-//                      before playback met `at`, from which a replay to `at`
-//                      is exact
+//                      before playback met `at` (a moment: at or before its
+//                      frame), from which a replay to `at` is exact
 //   bytes()            the memory the snapshots and the log hold
 #pragma once
 #include <array>
@@ -88,6 +89,7 @@ class SnapshotBuilder {
     // Plays frames with the builder's state in place until `enough` says so
     // or the show ends.
     template <class Enough> void play(Enough&& enough);
+    bool met(SongPosition at) const;
     void keep_snapshot(const ShowLoop& loop);
 
     const std::array<SceneOps, kSceneCount>& scenes_;

@@ -5,9 +5,11 @@
 // frame where the row starts; the page applies them when that sample is heard.
 //
 // Messages from the page:
-//   {type: 'seek', order, row, gen} play on from that row: sample 0 is the
-//                                   row's first again, and every message
-//                                   after carries `gen`
+//   {type: 'seek', order, row, skip, rowValues, gen}
+//                                   play on from that row, `skip` sample
+//                                   frames at 48 kHz into it (music-wasm.js):
+//                                   sample 0 is the first played again, and
+//                                   every message after carries `gen`
 //   {type: 'stop'}
 // Messages to the page (each with the `gen` of the last seek, 0 before):
 //   {type: 'start', frame}          music sample 0 leaves this node at context
@@ -25,7 +27,7 @@ const AHEAD = 4096;
 class VornMusicProcessor extends AudioWorkletProcessor {
   constructor(options) {
     super();
-    const { wasm, module, order, row } = options.processorOptions;
+    const { wasm, module, order, row, skip, rowValues } = options.processorOptions;
     this.left = new Float32Array(RING);
     this.right = new Float32Array(RING);
     this.read = 0; // sample frames played (ring positions grow without wrapping)
@@ -46,7 +48,7 @@ class VornMusicProcessor extends AudioWorkletProcessor {
       .then((music) => {
         const error = music.load(module);
         if (error) throw new Error(error);
-        if (!music.start(sampleRate, order, row)) throw new Error(`${music.error()} (order ${order}, row ${row} at ${sampleRate} Hz)`);
+        if (!music.start(sampleRate, order, row, skip, rowValues)) throw new Error(`${music.error()} (order ${order}, row ${row} at ${sampleRate} Hz)`);
         this.music = music;
       })
       .catch((e) => this.post({ type: 'error', message: String(e.message || e) }));
@@ -58,13 +60,13 @@ class VornMusicProcessor extends AudioWorkletProcessor {
 
   // Plays on from a row: what is in the ring is dropped, and the next block
   // says where the new sample 0 plays.
-  seek({ order, row, gen }) {
+  seek({ order, row, skip, rowValues, gen }) {
     this.gen = gen;
     if (!this.music) return;
     this.read = this.write = 0;
     this.ended = false;
     this.started = false;
-    if (!this.music.restart(sampleRate, order, row))
+    if (!this.music.restart(sampleRate, order, row, skip, rowValues))
       this.post({ type: 'error', message: `${this.music.error()} (order ${order}, row ${row})` });
   }
 

@@ -3,9 +3,13 @@
 //
 //   const music = await Music.create(wasmModuleOrBytes);
 //   music.load(moduleBytes)        -> '' or the reason the module is unreadable
-//   music.start(rate, order, row)  -> true, or false (past the song's end, a
-//   music.restart(rate, order, row)   the same while playing (a seek)
-//                                     rate the player refuses): see error()
+//   music.start(rate, order, row, skip, rowValues)
+//                                  -> true, or false (past the song's end, a
+//                                     rate the player refuses): see error();
+//                                     `skip` sample frames (at 48 kHz) into
+//                                     the row, its own sync values handed
+//                                     over unless rowValues is false
+//   music.restart(...)                the same while playing (a seek)
 //   music.tick()                   -> renders one tick: {frames, samples
 //                                     (Int16Array view, stereo), start (sample
 //                                     frame), sync: [values of the row entered]},
@@ -13,9 +17,11 @@
 //   music.stateAtOrder(order)      -> Uint8Array(10) sync state, or null
 //   music.timeline(maxMs)          -> the sync timeline as text
 //   music.orders()                 -> [{order, row, ms}] in playing order
-//   music.find(text)               -> {order, row, ms} of the position a
-//                                     ?start= names (12, 1:24, scene:4), or
-//                                     {error} naming what the music has
+//   music.find(text)               -> {order, row, ms, timeMs} of the
+//                                     position a ?start= names (12, 1:24,
+//                                     scene:4): a row (timeMs -1), or a
+//                                     moment in it; or {error} naming what
+//                                     the music has
 // Nothing here blocks or fetches: the caller brings the compiled module.
 
 const ENOSYS = 52;
@@ -93,12 +99,12 @@ export class Music {
     return e.music_load() ? '' : this.cString(e.music_error());
   }
 
-  start(rate, order, row = 0) {
-    return this.exports.music_start(rate, order, row) !== 0;
+  start(rate, order, row = 0, skip = 0, rowValues = true) {
+    return this.exports.music_start(rate, order, row, skip, rowValues ? 1 : 0) !== 0;
   }
 
-  restart(rate, order, row) {
-    return this.exports.music_restart(rate, order, row) !== 0;
+  restart(rate, order, row, skip = 0, rowValues = true) {
+    return this.exports.music_restart(rate, order, row, skip, rowValues ? 1 : 0) !== 0;
   }
 
   // Why the last load or start failed.
@@ -133,8 +139,8 @@ export class Music {
     const ptr = e.music_text_buffer(bytes.length);
     new Uint8Array(e.memory.buffer, ptr, bytes.length).set(bytes);
     if (!e.music_find(bytes.length)) return { error: this.cString(e.music_error()) };
-    const found = new Int32Array(e.memory.buffer, e.music_found(), 3);
-    return { order: found[0], row: found[1], ms: found[2] };
+    const found = new Int32Array(e.memory.buffer, e.music_found(), 4);
+    return { order: found[0], row: found[1], ms: found[2], timeMs: found[3] };
   }
 
   timeline(maxMs) {

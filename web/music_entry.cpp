@@ -4,9 +4,12 @@
 //
 //   music_buffer(n)        room for an n-byte module; the caller copies it in
 //   music_load()           reads the module in that room; 0 with music_error()
-//   music_start(rate, o, r) starts playback at `rate` Hz from row r of order
-//                          position o
-//   music_restart(rate, o, r) the same while playing (a seek)
+//   music_start(rate, o, r, skip, row_values)
+//                          starts playback at `rate` Hz from row r of order
+//                          position o, `skip` sample frames (at 48 kHz) into
+//                          it, the row's own sync values handed over unless
+//                          row_values is 0 (xmp_player.h: start_from)
+//   music_restart(...)     the same while playing (a seek)
 //   music_tick()           renders one tick; its sample frames (0 once the
 //                          song cannot go on) are at music_samples(), 16-bit
 //                          stereo, and start at sample frame music_tick_start()
@@ -22,8 +25,10 @@
 //   music_text_buffer(n)   room for an n-byte text (no terminator needed)
 //   music_find(n)          the position named by the n-byte text there
 //                          (12, 1:24, 84.5, scene:4): 1 with its order,
-//                          row and start in ms at music_found(); 0 with
-//                          the reason, naming ?start=, in music_error()
+//                          row, where it is in ms (the row's start, or the
+//                          moment) and the moment or -1 (a row) at
+//                          music_found(); 0 with the reason, naming
+//                          ?start=, in music_error()
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -43,7 +48,7 @@ std::vector<uint8_t> module;
 uint8_t state[1 + kSyncFlagCount];
 std::string text;
 std::string asked;      // the position text the page wrote
-int32_t found[3];       // order, row, start ms
+int32_t found[4];       // order, row, ms, the moment's ms or -1
 std::string find_error; // why music_find failed
 // The first pass's rows and the song's length, walked once at load: the
 // seek bar finds a position at every change, and must not walk the music
@@ -91,7 +96,8 @@ int music_find(int size) {
     if (!at) return 0;
     found[0] = at->at.order;
     found[1] = at->at.row;
-    found[2] = static_cast<int32_t>(at->start_ms);
+    found[2] = static_cast<int32_t>(at->ms());
+    found[3] = static_cast<int32_t>(at->at.time_ms);
     return 1;
 }
 
@@ -99,12 +105,15 @@ const int32_t* music_found() {
     return found;
 }
 
-int music_start(int rate, int order, int row) {
-    return player().start(rate, {order, row}) ? 1 : 0;
+int music_start(int rate, int order, int row, double skip, int row_values) {
+    return player().start_from(rate, {{order, row}, static_cast<int64_t>(skip), row_values != 0})
+               ? 1
+               : 0;
 }
 
-int music_restart(int rate, int order, int row) {
-    return player().restart(rate, {order, row}) ? 1 : 0;
+int music_restart(int rate, int order, int row, double skip, int row_values) {
+    return player().restart(rate, {{order, row}, static_cast<int64_t>(skip), row_values != 0}) ? 1
+                                                                                               : 0;
 }
 
 int music_tick() {

@@ -31,7 +31,7 @@ export async function bench() {
   const last = orders[orders.length - 1];
   vorn._web_setup(0);
   const t0 = performance.now();
-  vorn._web_begin(last.order, last.row);
+  vorn._web_begin(last.order, last.row, -1);
   while (vorn._web_begin_step(1000) === -2);
   const reachMs = performance.now() - t0;
   window.vornReach = { order: last.order, showMs: last.ms, ms: reachMs, share: reachMs / last.ms };

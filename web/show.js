@@ -20,11 +20,12 @@ let run = null; // the show now playing
 // The show now playing, or null.
 export const current = () => run;
 
-// The row ?start= names in the music now chosen: {order, row, ms}; a
+// The row or moment ?start= names in the music now chosen: {order, row, ms,
+// timeMs} (music-wasm.js find); a
 // position the music lacks throws, naming what it has and the positions the
 // page takes.
 export function startRow(music, text) {
-  if (text === null) return { order: 0, row: 0, ms: 0 };
+  if (text === null) return { order: 0, row: 0, ms: 0, timeMs: -1 };
   const found = music.find(text);
   if (found.error) throw new PageError(withoutProgram(found.error), positionsTaken(placesIn(music)));
   return found;
@@ -87,8 +88,9 @@ function audioContext() {
   }
 }
 
-// The worklet that plays the music from the row `at`, on `ctx`.
-async function musicNode(ctx, at) {
+// The worklet that plays the music from `from` (the status's music start:
+// {musicOrder, musicRow, musicSkip, musicRowValues}), on `ctx`.
+async function musicNode(ctx, from) {
   if (!ctx.audioWorklet) throw new PageError('This browser has no audio worklets, which the show needs for its music.');
   try {
     await ctx.audioWorklet.addModule('audio-worklet.js');
@@ -101,7 +103,14 @@ async function musicNode(ctx, at) {
       numberOfOutputs: 1,
       outputChannelCount: [2],
       // A copy of the module alone (a view would carry the whole data package along).
-      processorOptions: { wasm, module: data.files.get('vorn.xm').slice(), order: at.order, row: at.row },
+      processorOptions: {
+        wasm,
+        module: data.files.get('vorn.xm').slice(),
+        order: from.musicOrder,
+        row: from.musicRow,
+        skip: from.musicSkip,
+        rowValues: Boolean(from.musicRowValues),
+      },
     });
   try {
     return node(data.musicModule);
@@ -129,7 +138,7 @@ class Show {
     this.timer = 0;
     this.looping = null; // the loop state on the bar, once the show plays
     // A jump's caption ({ms}: where it landed), shown with its first frame.
-    this.caption = at.order > 0 || at.row > 0 ? { ms: at.ms } : null;
+    this.caption = at.order > 0 || at.row > 0 || at.timeMs > 0 ? { ms: at.ms } : null;
   }
 
   async start() {
@@ -137,7 +146,7 @@ class Show {
     stats.phase = 'starting';
     this.ctx = audioContext();
     this.rate = this.ctx.sampleRate;
-    this.node = await musicNode(this.ctx, this.at);
+    this.node = await musicNode(this.ctx, this.status());
     this.node.port.onmessage = (e) => this.message(e.data);
     this.node.connect(this.ctx.destination);
     this.heard = new HeardSample(this.ctx, this.rate);
@@ -180,9 +189,9 @@ class Show {
 
   // The player's state (web_status in show_entry.cpp).
   status() {
-    const s = new Int32Array(this.vorn.HEAPU8.buffer, this.vorn._web_status(), 16);
-    const [ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused, delivered, jumpMs, jumpPercent, snapshotsDone, snapshotKb] = s;
-    return { ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused, delivered, jumpMs, jumpPercent, snapshotsDone, snapshotKb };
+    const s = new Int32Array(this.vorn.HEAPU8.buffer, this.vorn._web_status(), 18);
+    const [ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused, delivered, jumpMs, jumpPercent, snapshotsDone, snapshotKb, musicSkip, musicRowValues] = s;
+    return { ended, paused, looping, loops, showMs, scene, tick, musicSeeks, musicOrder, musicRow, musicPaused, delivered, jumpMs, jumpPercent, snapshotsDone, snapshotKb, musicSkip, musicRowValues };
   }
 
   // After every pass of the player: the music follows what it asked (play on
@@ -195,7 +204,14 @@ class Show {
       this.heard.restart();
       this.songOver = false;
       this.sync.seeked();
-      this.node.port.postMessage({ type: 'seek', order: s.musicOrder, row: s.musicRow, gen: this.gen });
+      this.node.port.postMessage({
+        type: 'seek',
+        order: s.musicOrder,
+        row: s.musicRow,
+        skip: s.musicSkip,
+        rowValues: Boolean(s.musicRowValues),
+        gen: this.gen,
+      });
     }
     if (Boolean(s.musicPaused) !== this.heard.paused) {
       this.heard.pause(Boolean(s.musicPaused));
@@ -317,7 +333,7 @@ class Show {
   seekTo(at) {
     if (this.ended || !this.heard) return;
     this.jumpAt = performance.now();
-    this.vorn._web_seek(at.order, at.row);
+    this.vorn._web_seek(at.order, at.row, at.timeMs ?? -1);
     this.run(true);
   }
 
@@ -373,10 +389,10 @@ export async function play(start = params().start) {
     vorn._web_gentle(gentleOn() ? 1 : 0);
     // A start later in the show plays the show up to it first, in slices,
     // the page showing how far it has come between them.
-    vorn._web_begin(at.order, at.row);
+    vorn._web_begin(at.order, at.row, at.timeMs ?? -1);
     let begun;
     while ((begun = vorn._web_begin_step(25)) === -2) {
-      const percent = new Int32Array(vorn.HEAPU8.buffer, vorn._web_status(), 16)[13];
+      const percent = new Int32Array(vorn.HEAPU8.buffer, vorn._web_status(), 18)[13];
       overlay('Getting there…', `getting to ${minutes(at.ms ?? 0)}: ${percent} %`);
       await new Promise((resolve) => setTimeout(resolve, 0));
     }

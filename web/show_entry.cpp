@@ -17,9 +17,11 @@
 //                             the scenes' set-ups in order, sync reset; the
 //                             player is made (looping from the start if
 //                             `loop`), which saves that state for its seeks
-//   web_begin(order, row)     before the music starts: the show goes to that
-//                             row as the program's --start does (0, 0: the
-//                             start), in slices:
+//   web_begin(order, row, time_ms)
+//                             before the music starts: the show goes to that
+//                             row (or, time_ms >= 0, that moment in it) as
+//                             the program's --start does (0, 0: the start),
+//                             in slices:
 //   web_begin_step(budget_ms) plays on for about budget_ms; returns -2 while
 //                             on its way, then the show time in ms, or -1
 //                             when the show ends first
@@ -28,9 +30,10 @@
 //                             the queue is full (0; see sync_queue.h)
 //   web_control(c)            the viewer pressed control c (the Control enum
 //                             in show/platform.h): handled at the next run
-//   web_seek(order, row)      starts a jump to that row, exact (the seek
-//                             bar), which the runs play in slices while the
-//                             status gives a `jump_ms`
+//   web_seek(order, row, time_ms)
+//                             starts a jump to that row or moment, exact (the
+//                             seek bar), which the runs play in slices while
+//                             the status gives a `jump_ms`
 //   web_stop()                a key ends the show at the next run
 //   web_run(heard, rate, song_over, picture)
 //                             one pass of the player: the controls, then
@@ -39,14 +42,17 @@
 //                             the music has played to its end. Returns the
 //                             frame's RGBA bytes for the canvas when it made
 //                             one and `picture` asks for it, else null
-//   web_status()              the player's state now, 16 int32 (below)
+//   web_status()              the player's state now, 18 int32 (below)
 //   web_release()             the scenes' releases in order
 //   web_probe_*               frame_probe.h, for the build comparison and timings
 //
 // After every call that runs the player (web_begin, web_seek, web_run), the
 // page reads web_status() and makes the music follow: `music_seeks` counts
 // the times the player asked the music to play on from a row (the last one
-// is `music_order`, `music_row`), and `music_paused` says whether it plays.
+// is `music_order`, `music_row`, `music_skip` sample frames at 48 kHz into
+// it, with the row's own sync values unless `music_row_values` is 0), and
+// `music_paused` says whether it plays. Before the first run they say where
+// the music starts.
 #include <algorithm>
 #include <cstdint>
 #include <deque>
@@ -84,8 +90,10 @@ struct Status {
     int32_t jump_percent = 0;   // how far it has come, 0..99
     int32_t snapshots_done = 0; // the snapshots of the whole show are made
     int32_t snapshot_kb = 0;    // the memory they hold
+    int32_t music_skip = 0;     // see above
+    int32_t music_row_values = 1;
 };
-static_assert(sizeof(Status) == 16 * sizeof(int32_t));
+static_assert(sizeof(Status) == 18 * sizeof(int32_t));
 
 // The page's main thread never stalls: the snapshots are made in slices of
 // this many ms after each frame, and a jump plays in slices of the other,
@@ -127,16 +135,21 @@ struct Page : BufferDisplay, QuietMusic, Clock {
         status.delivered += static_cast<int32_t>(n);
     }
     void pause(bool on) override { status.music_paused = on ? 1 : 0; }
-    bool seek(SongPosition at) override {
+    bool seek(const MusicStart& from) override {
         base_ms = now_ms();
         heard = -1;
         song_over_now = false;
         queue.clear();
         status.delivered = 0;
         ++status.music_seeks;
-        status.music_order = at.order;
-        status.music_row = at.row;
+        start_from(from);
         return true;
+    }
+    void start_from(const MusicStart& from) override {
+        status.music_order = from.at.order;
+        status.music_row = from.at.row;
+        status.music_skip = static_cast<int32_t>(from.skip);
+        status.music_row_values = from.row_values ? 1 : 0;
     }
     bool song_over() override { return song_over_now; }
     int64_t now_ms() override { return base_ms + std::max<int64_t>(0, heard) * 1000 / rate; }
@@ -181,8 +194,8 @@ void web_setup(int loop) {
     player = std::make_unique<ShowPlayer>(*platform);
 }
 
-void web_begin(int order, int row) {
-    player->begin_in_slices({order, row});
+void web_begin(int order, int row, double time_ms) {
+    player->begin_in_slices({order, row, static_cast<int64_t>(time_ms)});
     update_status();
 }
 
@@ -201,8 +214,8 @@ void web_control(int control) {
     page.controls.push_back(static_cast<Control>(control));
 }
 
-void web_seek(int order, int row) {
-    player->jump({order, row});
+void web_seek(int order, int row, double time_ms) {
+    player->jump({order, row, static_cast<int64_t>(time_ms)});
     update_status();
 }
 

@@ -131,14 +131,15 @@ TEST(Watch, TakesAChangedPictureAtTheSameMomentAndRefusesABrokenFile) {
             after = watched.last(4);
         }
         if (!c.taken) write_file(c.file, old_file);
-        // The show started with the folder as taken: at the row playing at
-        // the pause (rows of 60 ms, 8 to an order position) when the file
-        // was taken, else straight through.
+        // The show started with the folder as taken: at the moment of the
+        // pause (in the row then playing: rows of 60 ms, 8 to an order
+        // position) when the file was taken, else straight through.
         Show fresh(music);
         const int64_t row = paused_ms / 60;
         if (c.taken) {
             ASSERT_TRUE(fresh.player->begin({}));
-            ASSERT_TRUE(fresh.player->seek({static_cast<int>(row / 8), static_cast<int>(row % 8)}));
+            ASSERT_TRUE(fresh.player->seek(
+                {static_cast<int>(row / 8), static_cast<int>(row % 8), paused_ms}));
             EXPECT_EQ(shown, std::vector<uint32_t>{frame_checksum(fresh.display->lock())});
             fresh.frames(4);
             EXPECT_EQ(after, fresh.last(4));

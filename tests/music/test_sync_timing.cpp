@@ -101,32 +101,56 @@ TEST(SyncQueue, DeliversDueEventsOnceInOrder) {
     EXPECT_TRUE(q.push({6, 7}));
 }
 
+// From an order position, and from a moment inside a row (a skip, in
+// 48 kHz frames: six to one of these 8 kHz frames): sample 0 is the moment,
+// the samples are those of a start at the row from there on, and the values
+// of the row cut into (or, without row_values, of the row started at) are
+// not handed over.
 TEST(XmpPlayerSync, RowsCarryTheirStartSampleAlsoFromAnOrderPosition) {
     const std::vector<uint8_t> bytes = three_patterns().bytes();
     struct Case {
         int order;
+        int64_t skip;
+        bool row_values;
         std::vector<TimedSync> expected;
     };
     // The song then loops back to order 0, 960 sample frames per row later.
     const Case cases[] = {
-        {0, {{0, 0}, {960, 35}, {960, 34}, {3840, 7}, {5760, 32}, {8640, 31}, {11520, 0}}},
-        {1, {{0, 7}, {1920, 32}, {4800, 31}, {7680, 0}}},
-        {2, {{960, 31}, {3840, 0}}},
+        {0, 0, true, {{0, 0}, {960, 35}, {960, 34}, {3840, 7}, {5760, 32}, {8640, 31}, {11520, 0}}},
+        {1, 0, true, {{0, 7}, {1920, 32}, {4800, 31}, {7680, 0}}},
+        {2, 0, true, {{960, 31}, {3840, 0}}},
+        {0, 0, false, {{960, 35}, {960, 34}, {3840, 7}, {5760, 32}, {8640, 31}, {11520, 0}}},
+        {0, 6 * 1, true, {{959, 35}, {959, 34}, {3839, 7}, {5759, 32}, {8639, 31}, {11519, 0}}},
+        {0, 6 * 500, true, {{460, 35}, {460, 34}, {3340, 7}, {5260, 32}, {8140, 31}, {11020, 0}}},
+        {0, 6 * 960, false, {{0, 35}, {0, 34}, {2880, 7}, {4800, 32}, {7680, 31}, {10560, 0}}},
+        {1, 6 * 1000, true, {{920, 32}, {3800, 31}, {6680, 0}}},
     };
+    std::vector<int16_t> plain[2]; // the samples from orders 0 and 1
     for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "order " << c.order << ", skip " << c.skip);
         XmpPlayer player;
         SyncQueue q;
         player.set_sync_queue(&q);
         ASSERT_TRUE(player.load(bytes));
-        ASSERT_TRUE(player.start(8000, {c.order, 0}));
-        while (player.play_tick() && player.tick_start() < 12000) {
-        }
+        ASSERT_TRUE(player.start_from(8000, {{c.order, 0}, c.skip, c.row_values}));
+        std::vector<int16_t> samples;
+        while (player.play_tick() && player.tick_start() < 12000)
+            samples.insert(samples.end(), player.samples(),
+                           player.samples() + player.sample_frames() * 2);
         const std::vector<TimedSync> got = drain(q, c.expected.back().sample);
-        ASSERT_EQ(got.size(), c.expected.size()) << "order " << c.order;
+        ASSERT_EQ(got.size(), c.expected.size());
         for (size_t i = 0; i < got.size(); ++i) {
-            EXPECT_EQ(got[i].sample, c.expected[i].sample) << "order " << c.order << " #" << i;
-            EXPECT_EQ(got[i].value, c.expected[i].value) << "order " << c.order << " #" << i;
+            EXPECT_EQ(got[i].sample, c.expected[i].sample) << "#" << i;
+            EXPECT_EQ(got[i].value, c.expected[i].value) << "#" << i;
         }
+        if (c.order > 1) continue;
+        if (c.skip == 0) {
+            plain[c.order] = samples;
+            continue;
+        }
+        const auto from = plain[c.order].begin() + c.skip / 6 * 2;
+        ASSERT_GE(plain[c.order].end() - from, 10000);
+        EXPECT_TRUE(std::equal(from, from + 10000, samples.begin()));
     }
     XmpPlayer player;
     ASSERT_TRUE(player.load(bytes));

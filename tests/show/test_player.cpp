@@ -263,7 +263,9 @@ TEST_F(RealScenes, AReplayFromASnapshotLandsAsOneFromTheStart) {
         return sum;
     };
     for (int row = 1; row < 64; row += 2) {
-        const SongPosition at{row / 8, row % 8};
+        // Every other one before the last order a moment inside the row
+        // (rows of 60 ms; the last row ends the show).
+        const SongPosition at{row / 8, row % 8, row % 4 == 1 || row > 56 ? -1 : row * 60 + 25};
         SCOPED_TRACE(testing::Message() << "order " << at.order << ", row " << at.row);
         restore_start_state();
         ShowLoop from_start;
@@ -280,6 +282,47 @@ TEST_F(RealScenes, AReplayFromASnapshotLandsAsOneFromTheStart) {
     EXPECT_EQ(builder.reach({8, 0}, nullptr), SnapshotBuilder::Reach::Never);
     EXPECT_TRUE(builder.done());
     EXPECT_GE(builder.count(), 25u);
+}
+
+// A moment lands on the first frame at or after it, as the whole show shows
+// it, with the time of that frame: inside a row, on a row's start, just
+// before one (its frame shows a row begun since the frame before, whose
+// values the landing hands over: order 3's scene at 1.44 s), in scenes 0,
+// 3, 4 and 7. (Frames whose
+// time is a whole ms, every third: the player's clock on a recorder adds
+// whole ms.)
+TEST_F(RealScenes, AMomentLandsOnItsFrameOfTheWholeShow) {
+    use(module(8), "player-moments");
+    remember_start_state();
+    NullSink nowhere;
+    RecordSettings settings;
+    settings.module_file = music;
+    const auto play = [&](std::optional<SongPosition> at, size_t frames) {
+        restore_start_state();
+        Recorder recorder(nowhere, settings);
+        Steered display(recorder);
+        ShowPlatform p = on(display, recorder);
+        EXPECT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
+        ShowPlayer player(p);
+        EXPECT_TRUE(player.begin({}));
+        if (at) EXPECT_TRUE(player.seek(*at));
+        while (display.sums.size() < frames && player.run_once()) {
+        }
+        return display.sums;
+    };
+    const std::vector<uint32_t> whole = play(std::nullopt, 225);
+    ASSERT_EQ(whole.size(), 225u);
+    const struct {
+        SongPosition at;
+        size_t frame;
+    } cases[] = {{{0, 0, 250}, 15},  {{0, 0, 1435}, 87},  {{3, 0}, 87},        {{0, 0, 1500}, 90},
+                 {{0, 0, 1540}, 93}, {{0, 0, 1745}, 105}, {{0, 0, 2240}, 135}, {{0, 0, 3600}, 216}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "order " << c.at.order << ", " << c.at.time_ms << " ms");
+        const std::vector<uint32_t> landed = play(c.at, 4);
+        EXPECT_EQ(landed, std::vector<uint32_t>(whole.begin() + static_cast<long>(c.frame),
+                                                whole.begin() + static_cast<long>(c.frame) + 4));
+    }
 }
 
 // The viewer's signs follow the controls and never reach the frame: a frame

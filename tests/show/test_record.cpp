@@ -188,16 +188,16 @@ TEST(Record, StretchIsExactlyThoseFramesAndSamplesOfTheWholeRecording) {
     for (int p : {2, 4, 6}) // no scene change: the scene of the order before goes on
         m.cell(p, 0, 3) = {0, 0, 0, W, 50};
     const fs::path d = show_dir("record-stretch", m);
-    // Positions by order, by time (1.5 s is row 1 of order 3; the first row at
-    // or after 2.0 s is row 2 of order 4, at 2.04 s) and by scene, with the
-    // sample where each starts.
+    // Positions by order, by time (a moment: the first frame at or after it,
+    // the sound from there; 1.53 s falls inside row 1 of order 3) and by
+    // scene, with the sample where each starts.
     const struct {
         const char *from, *to;
         int64_t from_sample, to_sample; // to: -1 for the end
     } stretches[] = {
         {"2", "3", 2 * 23040, 3 * 23040}, {"4", "5", 4 * 23040, 5 * 23040},
         {"6", "7", 6 * 23040, 7 * 23040}, {"7", nullptr, 7 * 23040, -1},
-        {"1.5", "2.0", 72000, 97920},     {"scene:5", "scene:7", 5 * 23040, 7 * 23040}};
+        {"1.53", "2.0", 73440, 96000},    {"scene:5", "scene:7", 5 * 23040, 7 * 23040}};
     for (const FrameRate rate : {FrameRate{25, 1}, FrameRate{60000, 1001}}) {
         const std::string fps =
             " --fps " + std::to_string(rate.num) + "/" + std::to_string(rate.den) + " --scale 1";

@@ -97,7 +97,7 @@ check('sync state at every order position', states, native('states'));
 const status = () => [...new Int32Array(show.HEAPU8.buffer, show._web_status(), 12)];
 const PAUSE = 1;
 show._web_setup(0);
-show._web_begin(0, 0);
+show._web_begin(0, 0, -1);
 const passes = [
   // [sync values to queue as [sample, value]], control, heard sample -> scene, tick, paused (P) or ended (E)
   [[], 0, 0, '0 0'],
@@ -132,8 +132,8 @@ show._web_release();
 // within 2 MB of what it held after the second loop (once the snapshots
 // for quick jumps, made between frames, are all made).
 show._web_setup(1);
-show._web_begin(0, 0);
-while (!new Int32Array(show.HEAPU8.buffer, show._web_status(), 16)[14]) show._web_run(0, 1000, 0, 0);
+show._web_begin(0, 0, -1);
+while (!new Int32Array(show.HEAPU8.buffer, show._web_status(), 18)[14]) show._web_run(0, 1000, 0, 0);
 const heap = [];
 for (let n = 0; n < 100; n++) {
   show._web_push_sync(0, 1);
