@@ -1,7 +1,7 @@
 // Jumps through the show with the generated data, as a viewer makes them:
 // from the call to the exact frame in the frame buffer, over 60 jumps to
-// random places (half of them order positions, as the keys jump, half any
-// row, as the seek bar does), once the snapshots are built. Reported: the
+// random places (a third each: order positions, as the keys jump, any row,
+// and any moment, as the seek bar gives), once the snapshots are built. Reported: the
 // 50th and 95th percentile and the longest jump in ms, the snapshots'
 // count, memory (as counted, and what the process took on while making
 // them) and build time, and as the baseline measured in the same
@@ -19,6 +19,7 @@
 
 #include "bench/child_process.h"
 #include "core/rand.h"
+#include "music/music_timeline.h"
 #include "music/xm_sync.h"
 #include "music/xmp_player.h"
 #include "scenes/show_state.h"
@@ -104,9 +105,15 @@ JumpFigures measure_jumps() {
 
     vorn::srand(7);
     std::vector<double> took;
+    // A third each: order positions, any row, any moment (a time, as the
+    // seek bar gives).
+    const std::vector<OrderVisit> visits = order_timeline(module->bytes);
+    if (visits.size() < 2) return f;
+    const int64_t last_ms = visits.back().start_ms;
     for (int i = 0; i < 60; ++i) {
         const int order = vorn::rand() % orders;
-        const SongPosition at{order, i % 2 ? vorn::rand() % 64 : 0};
+        SongPosition at{order, i % 3 == 1 ? vorn::rand() % 64 : 0};
+        if (i % 3 == 2) at.time_ms = (vorn::rand() * 32768 + vorn::rand()) % last_ms;
         const auto t = std::chrono::steady_clock::now();
         if (player.seek(at)) player.run_once();
         took.push_back(ms_since(t));
