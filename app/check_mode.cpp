@@ -4,18 +4,15 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/check_report.h"
-#include "app/data_check.h"
 #include "app/exit_status.h"
-#include "app/module_check.h"
+#include "check/check_report.h"
+#include "check/data_check.h"
 
 int run_check(bool json) {
     CheckReport report;
     std::error_code ec;
     report.folder = std::filesystem::current_path(ec).string();
-    report.findings = check_pictures_and_objects();
-    for (Finding& f : check_module())
-        report.findings.push_back(std::move(f));
+    report.findings = check_data_files(working_folder_files());
     report.findings.push_back({Level::note, "flashes",
                                "not judged here: vorn --flash-check lists the seconds that "
                                "flash too much"});

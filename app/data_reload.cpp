@@ -5,8 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/data_check.h"
-#include "assets/load_report.h"
+#include "check/data_check.h"
 #include "music/xmp_player.h"
 #include "scenes/scenes.h"
 
@@ -23,10 +22,7 @@ void refuse_reload(ShowPlayer& player, const std::string& file, const std::strin
 
 // Every picture and object loads: false, with each that does not named.
 bool pictures_and_objects_load(ShowPlayer& player) {
-    const bool progress = load_progress_shown();
-    set_load_progress(false); // a trial: the set-up prints its own progress
-    const std::vector<Finding> findings = check_pictures_and_objects();
-    set_load_progress(progress);
+    const std::vector<Finding> findings = check_pictures_and_objects(working_folder_files());
     bool all = true;
     for (const Finding& f : findings)
         if (f.level == Level::error) {

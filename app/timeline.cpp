@@ -2,17 +2,9 @@
 #include "app/timeline.h"
 
 #include <algorithm>
-#include <cinttypes>
 #include <cstdio>
 
 #include "core/sync.h"
-
-std::string minutes_seconds(int64_t ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%" PRId64 ":%02" PRId64 ".%02" PRId64, ms / 60000,
-                  ms / 1000 % 60, ms / 10 % 100);
-    return text;
-}
 
 // Each flag is listed once per order position, in the order first raised.
 std::string timeline_table(const std::vector<OrderVisit>& visits) {

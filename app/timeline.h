@@ -5,9 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/time_text.h"
 #include "music/music_timeline.h"
 
+// Times in it as minutes_seconds() gives them (M:SS.hh).
 std::string timeline_table(const std::vector<OrderVisit>& visits);
-
-// A time as the table gives it: M:SS.hh (hundredths truncated).
-std::string minutes_seconds(int64_t ms);

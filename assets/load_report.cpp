@@ -12,7 +12,6 @@
 
 namespace {
 bool progress_shown = true;
-bool failures_thrown = false;
 } // namespace
 
 const char* const kPcxConvertHint =
@@ -27,20 +26,12 @@ bool load_progress_shown() {
     return progress_shown;
 }
 
-void set_load_failures_thrown(bool thrown) {
-    failures_thrown = thrown;
-}
-
 void LoadReport::done() {
     if (progress_shown) print_show_text(out);
     out.clear();
 }
 
 void LoadReport::fail(const std::string& message, const std::string& reason) {
-    if (failures_thrown) {
-        out.clear();
-        throw LoadFailure{message, reason};
-    }
     print_show_text(out + message);
     std::fflush(stdout);
     std::error_code ec;

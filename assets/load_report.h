@@ -24,14 +24,11 @@ void set_load_progress(bool shown);
 bool load_progress_shown();
 
 // A load failure in the loader's own words: the show's message and the
-// English reason.
+// English reason (load_picture_from and load_object_from return one, so that
+// a check of the data files can go on to the next file).
 struct LoadFailure {
     std::string message, reason;
 };
-// While on (default: off), LoadReport::fail prints nothing and throws a
-// LoadFailure instead of ending the process, so that a check of a data folder
-// can go on to the next file.
-void set_load_failures_thrown(bool thrown);
 
 struct LoadReport {
     explicit LoadReport(const char* file_name) : file(file_name) {}
@@ -41,8 +38,7 @@ struct LoadReport {
     // Prints the progress if it is shown.
     void done();
     // Prints the progress and `message` on standard output and
-    // "vorn: cannot load PATH: `reason`" on standard error, then exit(-1);
-    // or throws them (set_load_failures_thrown).
+    // "vorn: cannot load PATH: `reason`" on standard error, then exit(-1).
     [[noreturn]] void fail(const std::string& message, const std::string& reason);
 };
 

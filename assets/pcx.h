@@ -9,9 +9,17 @@
 //                                  the file, exit(-1)) a picture that is not
 //                                  exactly w pixels wide or has fewer than min_h
 //                                  rows, since scenes index it with those sizes.
+//   load_picture_from(name, file, w, min_h)
+//                                  as load_picture for a file already read (from
+//                                  a folder or memory), printing nothing and
+//                                  ending nothing: the picture, or the failure
+//                                  load_picture would print.
 #pragma once
 #include <cstddef>
+#include <optional>
 
+#include "assets/file_bytes.h"
+#include "assets/load_report.h"
 #include "core/image.h"
 
 // The largest picture file read; a larger one is refused before it is read.
@@ -25,3 +33,12 @@ constexpr size_t kMaxPictureFileBytes = size_t{16} << 20;
 
 Image load_pcx(const char* file_name);
 Image load_picture(const char* file_name, int32_t width, int32_t min_height);
+
+// A picture loaded without ending the process: `image` (the caller frees its
+// pixels) when `failure` is empty.
+struct PictureLoad {
+    Image image;
+    std::optional<LoadFailure> failure;
+};
+PictureLoad load_picture_from(const char* file_name, const FileRead& file, int32_t width,
+                              int32_t min_height);

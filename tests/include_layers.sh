@@ -13,7 +13,7 @@
 root=${1:-"$(dirname "$0")/.."}
 cd "$root" || exit 1
 
-folders="core assets render metaball effects scenes music safety show video sdl app web"
+folders="core assets render metaball effects scenes music safety check show video sdl app web"
 
 allowed() {
     case $1 in
@@ -23,11 +23,12 @@ allowed() {
     scenes) echo "scenes effects metaball render assets core" ;;
     music) echo "music assets core" ;;
     safety) echo "safety core" ;;
+    check) echo "check music scenes effects metaball render assets core" ;;
     show) echo "show safety music scenes effects metaball render assets core" ;;
     video) echo "video show core" ;;
     sdl) echo "sdl video show safety music scenes effects metaball render assets core" ;;
-    app) echo "app sdl video show safety music scenes effects metaball render assets core" ;;
-    web) echo "web show safety music scenes effects metaball render assets core" ;;
+    app) echo "app sdl video show safety check music scenes effects metaball render assets core" ;;
+    web) echo "web show safety check music scenes effects metaball render assets core" ;;
     bench) echo "bench sdl video show safety music scenes effects metaball render assets core" ;;
     fuzz) echo "fuzz music render assets core" ;;
     tools) echo "tools" ;;

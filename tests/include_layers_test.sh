@@ -8,7 +8,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$here" || exit 1
-git ls-files -- core assets render metaball effects scenes music show video sdl app web bench fuzz tools tests |
+git ls-files -- core assets render metaball effects scenes music check show video sdl app web bench fuzz tools tests |
     grep -E '\.(cpp|h|sh)$' | while read -r f; do
     mkdir -p "$work/tree/$(dirname "$f")" && cp "$f" "$work/tree/$f"
 done

@@ -1,4 +1,5 @@
 // The page around the show: loads the WebAssembly modules and the data,
+// checks the files a viewer picks or drops before they play (check.js),
 // starts the music in an audio worklet on a click, and on every animation
 // frame runs the program's own player (vorn.wasm: show/show_player.h, the
 // scenes, the loaders, the sync logic) one pass with the music heard so far,
@@ -19,6 +20,7 @@ import { $, CONTROL, PageError, params, stats } from './shared.js';
 import { data, loadData, takeFiles, useOurs } from './files.js';
 import { loadScript } from './vorn-module.js';
 import { fail, overlay } from './screens.js';
+import { checkFiles } from './check.js';
 import { placesIn, showPlaces, wireBar } from './player-bar.js';
 import { current, play, startRow } from './show.js';
 import { bench } from './page-bench.js';
@@ -44,9 +46,10 @@ function pictureClicked() {
   if (run && run.playing()) run.control(CONTROL.pause);
 }
 
-// Picked or dropped files: those with the show's file names start a show
-// with them. One that cannot be read says so, and ends the show that plays
-// as starting one with them would.
+// Picked or dropped files: those with the show's file names end the show
+// that plays and are checked with the rest the next show reads; the report
+// offers to play them. One that cannot be read says so, and ends the show
+// that plays as checking them would.
 async function yourFiles(list) {
   let taken;
   try {
@@ -61,7 +64,12 @@ async function yourFiles(list) {
     overlay('None of these files has one of the show\'s file names.', `Names: ${[...data.defaults.keys()].join(', ')}`, ['again']);
     return;
   }
-  await play();
+  if (current()) current().stop('');
+  try {
+    await checkFiles();
+  } catch (e) {
+    fail(e.message, e.detail);
+  }
 }
 
 // Keys: Space, the arrows, Home and L steer the player, F switches to full
@@ -115,6 +123,8 @@ function wire() {
     useOurs();
     play();
   };
+  $('play').onclick = () => play();
+  $('pick').onclick = () => $('files').click();
   $('fullscreen').onclick = (e) => {
     e.currentTarget.blur();
     fullscreen();

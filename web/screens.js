@@ -1,6 +1,7 @@
 // The screen over the picture: the start screen, the words while a show is
-// getting ready, the end screen and the errors, each with the buttons that
-// fit (start, play again, use our files again).
+// getting ready, the end screen, the errors and the check of your files, each
+// with the buttons that fit (start, play your files, play again, pick other
+// files, use our files again).
 import { $, stats } from './shared.js';
 import { data, filesChanged } from './files.js';
 
@@ -9,7 +10,8 @@ export function overlay(message, detail = '', buttons = [], error = false) {
   $('message').textContent = message;
   $('detail').textContent = detail;
   $('detail').className = error ? 'error' : '';
-  for (const id of ['start', 'again', 'ours']) $(id).hidden = !buttons.includes(id);
+  $('report').hidden = true;
+  for (const id of ['start', 'play', 'again', 'pick', 'ours']) $(id).hidden = !buttons.includes(id);
   const first = buttons.length ? $(buttons[0]) : null;
   if (first) first.focus();
 }

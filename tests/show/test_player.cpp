@@ -305,7 +305,9 @@ TEST_F(RealScenes, AMomentLandsOnItsFrameOfTheWholeShow) {
         EXPECT_TRUE(recorder.startup("vorn.xm", 0) && recorder.start());
         ShowPlayer player(p);
         EXPECT_TRUE(player.begin({}));
-        if (at) EXPECT_TRUE(player.seek(*at));
+        if (at) {
+            EXPECT_TRUE(player.seek(*at));
+        }
         while (display.sums.size() < frames && player.run_once()) {
         }
         return display.sums;

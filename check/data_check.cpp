@@ -1,17 +1,18 @@
-// Judging the pictures and objects of a data folder (see data_check.h).
-#include "app/data_check.h"
+// Judging the pictures and objects of the show's data files (see data_check.h).
+#include "check/data_check.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
-#include "app/show_files.h"
-#include "assets/load_report.h"
 #include "assets/lwo.h"
 #include "assets/lwo_decoder.h"
 #include "assets/pcx.h"
+#include "check/module_check.h"
+#include "check/show_files.h"
 #include "render/vector.h"
 
 namespace {
@@ -29,15 +30,15 @@ std::string where(const ShowFile& f) {
            ": " + f.role;
 }
 
-void check_picture(const ShowFile& f, std::vector<Finding>& out) {
-    Image image;
-    try {
-        image = load_picture(f.name, f.width, f.height);
-    } catch (const LoadFailure& failure) {
+void check_picture(const ShowFile& f, const CheckFiles& files, std::vector<Finding>& out) {
+    const PictureLoad load =
+        load_picture_from(f.name, files.read(f.name, kMaxPictureFileBytes), f.width, f.height);
+    if (load.failure) {
         out.push_back(
-            {Level::error, f.name, "does not load (" + where(f) + "): " + failure.reason});
+            {Level::error, f.name, "does not load (" + where(f) + "): " + load.failure->reason});
         return;
     }
+    const Image& image = load.image;
     out.push_back(
         {Level::ok, f.name,
          std::to_string(image.width) + " x " + std::to_string(image.height) + "; " + where(f)});
@@ -65,15 +66,15 @@ void check_picture(const ShowFile& f, std::vector<Finding>& out) {
                        "through: it never shows"});
 }
 
-void check_object(const ShowFile& f, std::vector<Finding>& out) {
-    Object object;
-    try {
-        object = load_object(f.name, f.scale, f.parts);
-    } catch (const LoadFailure& failure) {
+void check_object(const ShowFile& f, const CheckFiles& files, std::vector<Finding>& out) {
+    ObjectLoad load =
+        load_object_from(f.name, files.read(f.name, kMaxObjectFileBytes), f.scale, f.parts);
+    if (load.failure) {
         out.push_back(
-            {Level::error, f.name, "does not load (" + where(f) + "): " + failure.reason});
+            {Level::error, f.name, "does not load (" + where(f) + "): " + load.failure->reason});
         return;
     }
+    Object& object = load.object;
     const bool surface = f.parts == ObjectParts::points_and_polygons;
     out.push_back({Level::ok, f.name,
                    std::to_string(object.vertex_count) + " points" +
@@ -103,13 +104,18 @@ void check_object(const ShowFile& f, std::vector<Finding>& out) {
 
 } // namespace
 
-std::vector<Finding> check_pictures_and_objects() {
+std::vector<Finding> check_pictures_and_objects(const CheckFiles& files) {
     std::vector<Finding> out;
-    set_load_failures_thrown(true);
     for (const ShowFile& f : show_files()) {
-        if (f.kind == FileKind::picture) check_picture(f, out);
-        if (f.kind == FileKind::object) check_object(f, out);
+        if (f.kind == FileKind::picture) check_picture(f, files, out);
+        if (f.kind == FileKind::object) check_object(f, files, out);
     }
-    set_load_failures_thrown(false);
+    return out;
+}
+
+std::vector<Finding> check_data_files(const CheckFiles& files) {
+    std::vector<Finding> out = check_pictures_and_objects(files);
+    for (Finding& f : check_module(files))
+        out.push_back(std::move(f));
     return out;
 }

@@ -1,5 +1,5 @@
 // Printing the findings of `vorn --check` (see check_report.h).
-#include "app/check_report.h"
+#include "check/check_report.h"
 
 #include <algorithm>
 #include <cstdio>

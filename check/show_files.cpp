@@ -1,6 +1,6 @@
 // The show's data files and their roles (see show_files.h). Sizes and scales
 // are those the scenes load them with.
-#include "app/show_files.h"
+#include "check/show_files.h"
 
 #include "core/screen.h"
 #include "scenes/scene0.h"

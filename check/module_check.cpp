@@ -1,16 +1,19 @@
-// Judging the music of a data folder (see module_check.h). The module is
+// Judging the music of the show's data files (see module_check.h). The module is
 // walked twice as fast as libxmp renders: once for its sync values, once for
 // the length of the show it makes.
-#include "app/module_check.h"
+#include "check/module_check.h"
 
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <string>
 
-#include "app/scene_flags.h"
-#include "app/timeline.h"
+#include "assets/load_report.h"
+#include "check/scene_flags.h"
 #include "core/sync.h"
+#include "core/time_text.h"
 #include "music/music_timeline.h"
 #include "music/xm_sync.h"
 #include "music/xmp_player.h"
@@ -181,6 +184,18 @@ void report_scenes(const Walk& walk, std::vector<Finding>& out) {
     }
 }
 
+// Loads and starts the module held in memory, or says why not, in the
+// player's words without a path.
+std::optional<std::string> load_in_memory(XmpPlayer& player, const FileRead& file) {
+    if (file.too_large)
+        return too_large_reason(file.size, kMaxModuleFileBytes, "XM module the show can play") +
+               ". Use a FastTracker 2 XM module of at most " +
+               std::to_string(kMaxModuleFileBytes >> 20) + " MiB";
+    if (!file.read()) return read_failure_reason(file);
+    if (!player.load(file.bytes) || !player.start(8000)) return player.error();
+    return std::nullopt;
+}
+
 } // namespace
 
 std::vector<Finding> check_module_bytes(const std::vector<uint8_t>& module) {
@@ -216,11 +231,15 @@ std::vector<Finding> check_module_bytes(const std::vector<uint8_t>& module) {
     return out;
 }
 
-std::vector<Finding> check_module() {
-    const std::shared_ptr<const FileRead> file = read_module_file(kModule);
+std::vector<Finding> check_module(const CheckFiles& files) {
+    const auto file = std::make_shared<const FileRead>(files.read(kModule, kMaxModuleFileBytes));
     XmpPlayer player;
-    if (!player.load_file(kModule, file) || !player.start(8000))
-        return {{Level::error, kModule, "does not load: " + player.error()}};
+    if (files.in_folder) {
+        if (!player.load_file(kModule, file) || !player.start(8000))
+            return {{Level::error, kModule, "does not load: " + player.error()}};
+    } else if (const std::optional<std::string> why = load_in_memory(player, *file)) {
+        return {{Level::error, kModule, "does not load: " + *why}};
+    }
     player.stop();
     return check_module_bytes(file->bytes);
 }

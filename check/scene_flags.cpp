@@ -1,5 +1,5 @@
 // The flags each scene reads and what they do (see scene_flags.h).
-#include "app/scene_flags.h"
+#include "check/scene_flags.h"
 
 #include <iterator>
 
