@@ -10,6 +10,7 @@
 #include "core/screen.h"
 #include "core/sync.h"
 #include "music/music_timeline.h"
+#include "scenes/show_state.h"
 #include "show/replay.h"
 
 ShowPlayer::ShowPlayer(ShowPlatform& p)
@@ -34,6 +35,7 @@ void ShowPlayer::read_positions() {
 
 // A jump starts: the music waits, and the show is the jump's until it lands.
 void ShowPlayer::start_jump(SongPosition to) {
+    put_back_held(); // a replay starts from the show before the frame shown
     if (music_started_) p_.music.pause(true);
     jump_.reset(); // a jump on its way gives way to this one
     jump_.emplace();
@@ -150,6 +152,30 @@ bool ShowPlayer::end_jump(JumpState state) {
     return state == JumpState::Landed;
 }
 
+// Paused, where a jump landed: its frame is drawn now (the clock stands at
+// its time) and shown, with the caption of its scene; the show as it was
+// before it is held for playing on.
+void ShowPlayer::show_landing() {
+    Held held{save_show_state(), loop_, {}};
+    const uint32_t* frame = p_.display.lock();
+    held.frame.assign(frame, frame + kFramePixels);
+    p_.display.unlock();
+    held_ = std::move(held);
+    last_step_ = loop_.step(p_);
+    if (last_step_ != ShowLoop::Step::Drew) p_.display.present(); // scenes 8..30 draw nothing
+    signs_.caption_now(loop_.running_scene());
+}
+
+void ShowPlayer::put_back_held() {
+    if (!held_) return;
+    restore_show_state(held_->state);
+    loop_ = held_->loop;
+    uint32_t* frame = p_.display.lock();
+    std::copy(held_->frame.begin(), held_->frame.end(), frame);
+    p_.display.unlock();
+    held_.reset();
+}
+
 bool ShowPlayer::begin(SongPosition at) {
     begin_in_slices(at);
     return *begin_step(-1);
@@ -203,10 +229,12 @@ void ShowPlayer::handle(Control c) {
         return; // jumps are run_once's
     case Control::Pause:
         paused_ = !paused_;
-        if (paused_)
+        if (paused_) {
             clock_.pause();
-        else
+        } else {
+            put_back_held();
             clock_.resume();
+        }
         p_.music.pause(paused_);
         signs_.paused(paused_);
         return;
@@ -245,6 +273,7 @@ bool ShowPlayer::reload(const std::function<void()>& set_up_again,
         }
     // The snapshots hold the old files' state: gone before the files are.
     jump_.reset();
+    held_.reset();
     snapshots_.reset();
     set_up_again();
     if (module) {
@@ -303,8 +332,8 @@ bool ShowPlayer::run_once() {
         if (state == JumpState::Landed) { // its caption over the picture
             signs_.jumped(current_order(), clock_.now_ms());
             if (paused_) {
-                signs_.caption_now(loop_.running_scene());
-                p_.display.present(); // the frame it landed on, at once
+                show_landing();
+                return true;
             }
         }
     }

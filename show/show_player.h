@@ -36,7 +36,8 @@
 // a jump plays on its way, so it ends the show in the middle of a jump too.
 //
 // Controls: Pause stops the clock, the music and the frames together and
-// starts them again where they stopped. Back goes to the start of the order
+// starts them again where they stopped. A jump while paused shows the frame
+// it lands on at once and stays paused. Back goes to the start of the order
 // position playing, or of the one before when that start is less than two
 // seconds ago; Forward to the next order position; Restart to the
 // beginning. Loop turns looping on or off: with it, the music's end (sync
@@ -157,6 +158,18 @@ class ShowPlayer {
     std::unique_ptr<SnapshotBuilder> snapshots_;
     std::optional<Jump> jump_;
     int jumps_ = 0;
+    // A jump that lands while paused shows its frame at once: the frame is
+    // drawn, and the show as it was before it is held here and put back when
+    // the show plays on (which draws that frame again, as the whole show
+    // does at its time) or jumps again.
+    struct Held {
+        ShowState state;
+        ShowLoop loop;
+        std::vector<uint32_t> frame;
+    };
+    std::optional<Held> held_;
+    void show_landing();
+    void put_back_held();
     bool music_started_ = false; // after begin(): jumps make the music follow
     bool begin_there_ = true;
 };
