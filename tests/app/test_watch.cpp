@@ -18,22 +18,11 @@ namespace {
 
 NoDialogs no_dialogs;
 
-// The recorder's frames, as checksums.
-struct Summed : Display {
-    Display& under;
+// The recorder's frames, as checksums, and controls taken from the back.
+struct Summed : SummedDisplay {
     std::vector<Control> controls;
-    std::vector<uint32_t> sums;
-    explicit Summed(Display& d) : under(d) {}
-    void open(const char* t, bool f) override { under.open(t, f); }
+    using SummedDisplay::SummedDisplay;
     bool key_waiting() override { return false; }
-    uint32_t* lock() override { return under.lock(); }
-    void present() override {
-        sums.push_back(frame_checksum(under.lock()));
-        under.present();
-    }
-    void unlock() override { under.unlock(); }
-    void close() override { under.close(); }
-    void destroy() override { under.destroy(); }
     Control take_control() override {
         if (controls.empty()) return Control::None;
         const Control c = controls.back();

@@ -1,6 +1,7 @@
 // What the recording tests share: a scratch folder per test, a data folder
 // of the generated pictures and objects with a test module as the music, a
-// short module that drives the scenes, and the program run in a folder.
+// short module that drives the scenes, the program run in a folder, and a
+// display that keeps a checksum of each frame shown.
 #pragma once
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,8 @@
 
 #include "command_output.h"
 #include "file_support.h"
+#include "show/platform.h"
+#include "test_support.h"
 #include "xm_builder.h"
 
 namespace record_test {
@@ -63,5 +66,22 @@ inline CommandResult record(const fs::path& dir, const std::string& options) {
     return run_command("cd '" + dir.string() + "' && " + vorn() + " --data . " + options +
                        " 2>&1 >/dev/null");
 }
+
+// A display over another (a recorder's) that keeps each presented frame's
+// checksum in `sums` and hands everything else on; tests add the controls.
+struct SummedDisplay : Display {
+    Display& under;
+    std::vector<uint32_t> sums;
+    explicit SummedDisplay(Display& d) : under(d) {}
+    void open(const char* t, bool f) override { under.open(t, f); }
+    uint32_t* lock() override { return under.lock(); }
+    void present() override {
+        sums.push_back(frame_checksum(under.lock()));
+        under.present();
+    }
+    void unlock() override { under.unlock(); }
+    void close() override { under.close(); }
+    void destroy() override { under.destroy(); }
+};
 
 } // namespace record_test

@@ -36,27 +36,16 @@ NoDialogs no_dialogs;
 // checksum; everything else goes to the display underneath. With
 // `stop_after` set, the key test reports a key from that many tests after
 // the first control is taken on.
-struct Steered : Display {
-    Display& under;
+struct Steered : SummedDisplay {
     std::map<size_t, std::vector<Control>> press; // before the frame with this index is made
-    std::vector<uint32_t> sums;
     int stop_after = -1;
     int key_tests = -1; // since the first control was taken
-    explicit Steered(Display& d) : under(d) {}
-    void open(const char* t, bool f) override { under.open(t, f); }
+    using SummedDisplay::SummedDisplay;
     bool key_waiting() override {
         if (key_tests >= 0 && ++key_tests > stop_after && stop_after >= 0) return true;
         return under.key_waiting();
     }
     bool stop_asked() override { return under.stop_asked(); }
-    uint32_t* lock() override { return under.lock(); }
-    void present() override {
-        sums.push_back(frame_checksum(under.lock()));
-        under.present();
-    }
-    void unlock() override { under.unlock(); }
-    void close() override { under.close(); }
-    void destroy() override { under.destroy(); }
     void idle() override { under.idle(); }
     Control take_control() override {
         const auto it = press.find(sums.size());
